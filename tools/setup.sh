@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what building and testing need, when it is missing. Sourced by ./run and ./test.
+blx52_packages="cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core ccache"
+blx52_missing=""
+for p in $blx52_packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+        blx52_missing="$blx52_missing $p"
+done
+if [ -n "$blx52_missing" ]; then
+    if [ "$(id -u)" = 0 ]; then
+        echo "Installing:$blx52_missing"
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $blx52_missing >/dev/null
+    else
+        echo "Missing packages. Run as root:"
+        echo "  apt-get install -y$blx52_missing"
+        exit 1
+    fi
+fi
