@@ -11,7 +11,7 @@ namespace blx52 {
 // Where the link writes its messages: the main window's status bar panels (counted from 0).
 // Texts are UTF-8.
 class StatusSink {
-public:
+  public:
     virtual ~StatusSink() = default;
     virtual void setPanelText(int panel, const std::string& text) = 0;
 };
@@ -31,7 +31,7 @@ inline constexpr std::int32_t NoAnswer = 8;
 
 // The serial exchange with the device and the link's program-wide state.
 class DeviceLink {
-public:
+  public:
     static constexpr std::size_t ReplyCapacity = 22;
 
     explicit DeviceLink(StatusSink* sink = nullptr,
@@ -48,7 +48,7 @@ public:
     std::int32_t LinkErrorCode = 0;
     std::string LastReply = "0";
 
-private:
+  private:
     void fail(std::int32_t code, const char* message);
 
     StatusSink* sink_;

@@ -13,7 +13,7 @@ namespace blx52 {
 // every failure code can be produced by a fake port in tests. The line settings (115200 8N1, no
 // flow control) and the read time-outs are fixed; the backend knows them.
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
 
     // Opens the port exclusively. False when it is missing, in use or not permitted.

@@ -1,0 +1,170 @@
+// Serial port on termios. The read reproduces the device's time-outs: it returns when the buffer
+// is full, 100 ms after a byte with no further byte, or 10 ms per byte + 1 ms after it began.
+// Replies end in CR LF, so the read also ends as soon as the line end has arrived.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "port_names.h"
+#include "serial_port.h"
+
+namespace blx52 {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr milliseconds ReadIntervalTimeout{100};
+constexpr milliseconds ReadTotalTimeoutMultiplier{10};
+constexpr milliseconds ReadTotalTimeoutConstant{1};
+
+int pollTimeoutMs(Clock::duration left) {
+    // Rounded up so that the loop never spins on a timeout that is not yet due.
+    const auto ms = std::chrono::ceil<milliseconds>(left).count();
+    return ms < 0 ? 0 : static_cast<int>(ms);
+}
+
+class PosixSerialPort final : public SerialPort {
+  public:
+    ~PosixSerialPort() override { close(); }
+
+    bool open(const std::string& portName) override {
+        close();
+        const std::string path = resolvePortPath(portName);
+        // Non-blocking, so the open never waits for a carrier; reads and writes poll.
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        // Held exclusively as on Windows: flock holds for root too, TIOCEXCL for other openers.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+            ::close(fd);
+            return false;
+        }
+        fd_ = fd;
+        return true;
+    }
+
+    bool readSettings() override {
+        settings_ = termios{};
+        return fd_ >= 0 && ::tcgetattr(fd_, &settings_) == 0;
+    }
+
+    bool applyLineSettings() override {
+        if (fd_ < 0)
+            return false;
+        ::cfmakeraw(&settings_);
+        settings_.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+        settings_.c_cflag |= CS8 | CLOCAL | CREAD;
+        settings_.c_iflag &= ~(IXON | IXOFF | IXANY);
+        if (::cfsetispeed(&settings_, B115200) != 0 || ::cfsetospeed(&settings_, B115200) != 0) {
+            return false;
+        }
+        return ::tcsetattr(fd_, TCSANOW, &settings_) == 0;
+    }
+
+    // termios has no read time-outs that fit (VMIN/VTIME cannot express a total time-out after
+    // the first byte); read() keeps them on the clock.
+    bool applyTimeouts() override { return fd_ >= 0; }
+
+    void discardInput() override {
+        if (fd_ >= 0)
+            ::tcflush(fd_, TCIFLUSH);
+    }
+
+    std::optional<std::size_t> write(const std::uint8_t* data, std::size_t length) override {
+        if (fd_ < 0)
+            return std::nullopt;
+        std::size_t done = 0;
+        while (done < length) {
+            const ssize_t n = ::write(fd_, data + done, length - done);
+            if (n > 0) {
+                done += static_cast<std::size_t>(n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+                return std::nullopt;
+            // The output queue is full: wait until it takes more, as a blocking write would.
+            pollfd p{fd_, POLLOUT, 0};
+            const int r = ::poll(&p, 1, -1);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+                return std::nullopt;
+        }
+        return done;
+    }
+
+    std::optional<std::size_t> read(std::uint8_t* buffer, std::size_t capacity) override {
+        if (fd_ < 0)
+            return std::nullopt;
+        const auto start = Clock::now();
+        const auto totalDeadline = start + ReadTotalTimeoutMultiplier * static_cast<int>(capacity) +
+                                   ReadTotalTimeoutConstant;
+        Clock::time_point lastByte{};
+        std::size_t got = 0;
+        while (got < capacity) {
+            const auto now = Clock::now();
+            auto deadline = totalDeadline;
+            if (got > 0 && lastByte + ReadIntervalTimeout < deadline) {
+                deadline = lastByte + ReadIntervalTimeout;
+            }
+            if (now >= deadline)
+                break;
+            pollfd p{fd_, POLLIN, 0};
+            const int r = ::poll(&p, 1, pollTimeoutMs(deadline - now));
+            if (r < 0) {
+                if (errno == EINTR)
+                    continue;
+                return std::nullopt;
+            }
+            if (r == 0)
+                continue;
+            if ((p.revents & POLLIN) != 0) {
+                const ssize_t n = ::read(fd_, buffer + got, capacity - got);
+                if (n > 0) {
+                    got += static_cast<std::size_t>(n);
+                    lastByte = Clock::now();
+                    if (got >= 2 && buffer[got - 2] == 13 && buffer[got - 1] == 10)
+                        break;
+                    continue;
+                }
+                if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+                    continue;
+                }
+                return std::nullopt;  // end of file: the line has hung up
+            }
+            if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+                return std::nullopt;
+        }
+        return got;
+    }
+
+    void close() override {
+        if (fd_ < 0)
+            return;
+        ::ioctl(fd_, TIOCNXCL);
+        ::close(fd_);  // also releases the flock
+        fd_ = -1;
+    }
+
+  private:
+    int fd_ = -1;
+    termios settings_{};
+};
+
+}  // namespace
+
+std::unique_ptr<SerialPort> makeSystemSerialPort() {
+    return std::make_unique<PosixSerialPort>();
+}
+
+}  // namespace blx52
