@@ -104,7 +104,8 @@ std::vector<Setting> buildSettings() {
     }
     // Standby picture.
     {
-        Setting s{FieldKind::Standby, Section::Sby, 0, {}, {}, "Memo1", {}, 1};
+        Setting s{FieldKind::Standby, Section::Sby, 0, {}, {}, "Memo1", {}, 1,
+                  EditFamily::None, {}, {}, {}};
         for (int b = 1; b <= 3; ++b) s.buttons.push_back(name("RadioButton", b));
         s.getKey = standbyPictureKey(Verb::Get);
         s.setKey = standbyPictureKey(Verb::Set);
@@ -114,7 +115,7 @@ std::vector<Setting> buildSettings() {
     for (const auto& in : inputSections) {
         const auto key = sectionKey(in.section);
         Setting s{FieldKind::Volume, in.section, 0, {}, {}, name("Memo", in.volumeMemo), {},
-                  in.volumeStart};
+                  in.volumeStart, EditFamily::None, {}, {}, {}};
         for (int b = 0; b < 4; ++b) s.buttons.push_back(name("RadioButton", in.firstVolumeButton + b));
         s.getKey = volumeKey(Verb::Get, key);
         s.setKey = volumeKey(Verb::Set, key);
@@ -124,7 +125,7 @@ std::vector<Setting> buildSettings() {
     auto pitch = [&](Section section, int index, int box, int memo, int start) {
         const auto key = sectionKey(section);
         Setting s{FieldKind::Pitch, section, index, name("ComboBox", box), {},
-                  name("Memo", memo), {}, start};
+                  name("Memo", memo), {}, start, EditFamily::None, {}, {}, {}};
         s.getKey = tonePitchKey(Verb::Get, key, index);
         s.setKey = tonePitchKey(Verb::Set, key, index);
         out.push_back(std::move(s));
@@ -138,7 +139,7 @@ std::vector<Setting> buildSettings() {
     // Brightness.
     {
         Setting s{FieldKind::Brightness, Section::Sby, 0, "TrackBar1", {}, "Memo35", {},
-                  BrightnessStart};
+                  BrightnessStart, EditFamily::None, {}, {}, {}};
         s.getKey = brightnessKey(Verb::Get);
         s.setKey = brightnessKey(Verb::Set);
         out.push_back(std::move(s));
@@ -147,6 +148,23 @@ std::vector<Setting> buildSettings() {
 }
 
 }  // namespace
+
+const EditFamilyRule& editFamilyRule(EditFamily family) {
+    static constexpr std::array<EditFamilyRule, 5> rules = {{
+        {EditFamily::None, "", false, false},
+        {EditFamily::PictureDuration, "2500", false, false},
+        {EditFamily::InputToneDuration, "2500", true, true},
+        {EditFamily::Repeats, "255", true, false},
+        {EditFamily::StartToneDuration, "2500", false, true},
+    }};
+    return rules[static_cast<int>(family)];
+}
+
+std::string_view replacementText(const Setting& setting) {
+    // The in0 picture 0 duration has always fallen back to its start value instead.
+    if (setting.control == "Edit19") return "2000";
+    return editFamilyRule(setting.family).replacement;
+}
 
 const std::vector<Setting>& allSettings() {
     static const std::vector<Setting> settings = buildSettings();

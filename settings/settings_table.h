@@ -18,6 +18,15 @@ enum class FieldKind { PictureDuration, ToneDuration, Repeats, Standby, Volume, 
 // How a duration or repeats edit reacts to a change of its text.
 enum class EditFamily { None, PictureDuration, InputToneDuration, Repeats, StartToneDuration };
 
+// What the change rule of each family does besides checking the characters.
+struct EditFamilyRule {
+    EditFamily family;
+    std::string_view replacement;  // replaces a text that fails the character check
+    bool recomputesSoundTime;      // of the edit's own section
+    bool clearsPitchOnZero;        // "0" selects "None" in the same step's pitch box
+};
+const EditFamilyRule& editFamilyRule(EditFamily family);
+
 // One setting of the device and the main-window control that owns it.
 struct Setting {
     FieldKind kind;
@@ -52,6 +61,8 @@ struct Setting {
 // durations, repeats, standby picture, volumes, pitches, brightness; within a kind in0 … in3, res.
 const std::vector<Setting>& allSettings();
 const Setting* findSettingByControl(std::string_view control);
+// The family's replacement text, except for the one edit that has its own.
+std::string_view replacementText(const Setting& setting);
 
 // Items of every pitch box; the PitchCode is the index.
 inline constexpr std::array<std::string_view, 17> PitchNames = {
