@@ -1,0 +1,91 @@
+// blx52-devsim: a simulated BLX52 Glowpanel on a pseudo-terminal, for trying the configurator
+// without a device. Prints its device path and every line it receives and sends.
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "link/port_names.h"
+#include "tools/devsim/device_simulator.h"
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: blx52-devsim [--port COMn] [--silent] [--delay MS] [--paced] [--long]\n"
+                 "                    [--no-crlf] [--garbage] [--hang-up-after N]\n");
+    return 2;
+}
+
+bool parseCount(const char* text, int& out) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 0 || value > 1000000)
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    blx52::devsim::Options options;
+    options.printTraffic = true;
+    std::string port;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--port" && hasValue) {
+            port = argv[++i];
+        } else if (arg == "--silent") {
+            options.silent = true;
+        } else if (arg == "--delay" && hasValue) {
+            if (!parseCount(argv[++i], options.delayMs))
+                return usage();
+        } else if (arg == "--paced") {
+            options.paced = true;
+        } else if (arg == "--long") {
+            options.longReplies = true;
+        } else if (arg == "--no-crlf") {
+            options.noLineEnd = true;
+        } else if (arg == "--garbage") {
+            options.garbage = true;
+        } else if (arg == "--hang-up-after" && hasValue) {
+            if (!parseCount(argv[++i], options.hangUpAfter))
+                return usage();
+        } else {
+            return usage();
+        }
+    }
+
+    // The answering thread must not take the stop signals; this thread waits for them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    blx52::devsim::DeviceSimulator simulator(options);
+    if (!simulator.start()) {
+        std::fprintf(stderr, "blx52-devsim: cannot open a pseudo-terminal\n");
+        return 1;
+    }
+    std::printf("device: %s\n", simulator.devicePath().c_str());
+    if (!port.empty()) {
+        if (!simulator.registerPort(port)) {
+            std::fprintf(stderr, "blx52-devsim: cannot register %s in %s\n", port.c_str(),
+                         blx52::portsFolder().c_str());
+            return 1;
+        }
+        std::printf("port: %s -> %s/%s\n", port.c_str(), blx52::portsFolder().c_str(),
+                    port.c_str());
+    }
+    std::fflush(stdout);
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    return 0;  // the simulator's destructor removes the port link
+}
