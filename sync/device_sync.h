@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+#include "link/device_link.h"
+#include "sync/sync_view.h"
+
+namespace blx52 {
+
+// The read, the write and the input tests of the main window. The window owns one instance
+// and forwards its handlers:
+//   Button1Click -> readClick()          Memo43Change -> readTriggerChanged(Memo43's text)
+//   Button2Click -> writeClick()         Memo42Change -> writeTriggerChanged(Memo42's text)
+//   Button6Click / Button7Click / Button8Click -> inputTestClick(0 / 1 / 2)
+class DeviceSync {
+  public:
+    // Counts of the last read or write that ran its exchanges.
+    struct Outcome {
+        int steps = 0;
+        int successes = 0;
+    };
+
+    DeviceSync(DeviceLink& link, SyncView& view) : link_(link), view_(view) {}
+
+    // Port warning, then "5" into the read trigger memo (or "0" on cancel).
+    void readClick();
+    // The read itself; acts only on "5". A conversion error of a read target ends the read at
+    // that step; it propagates after the closing steps have run.
+    void readTriggerChanged(const QString& text);
+
+    // Port warning, then "2" into the write trigger memo (or "0" on cancel).
+    void writeClick();
+    // The write itself; acts only on "2".
+    void writeTriggerChanged(const QString& text);
+
+    // Toggles the test output of input 0, 1 or 2.
+    void inputTestClick(int input);
+    bool inputTestOn(int input) const { return inputTestOn_.at(static_cast<std::size_t>(input)); }
+
+    const Outcome& lastRead() const { return lastRead_; }
+    const Outcome& lastWrite() const { return lastWrite_; }
+
+  private:
+    void warnIfNoAnswer();
+
+    DeviceLink& link_;
+    SyncView& view_;
+    std::array<bool, 3> inputTestOn_{};
+    Outcome lastRead_;
+    Outcome lastWrite_;
+};
+
+}  // namespace blx52

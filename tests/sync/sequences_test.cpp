@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <string>
+
+#include "expected_tables.h"
+#include "fake_view.h"
+#include "sync/sequences.h"
+#include "sync/sync_texts.h"
+
+namespace blx52 {
+namespace {
+
+using test::expectedRead;
+using test::expectedWrite;
+using test::FakeView;
+
+const WriteEntry& entryFor(const std::string& key) {
+    for (const auto& e : writeSequence()) {
+        if (e.key == key)
+            return e;
+    }
+    throw std::runtime_error("no write entry " + key);
+}
+
+std::string lineFor(const std::string& key, const FakeView& view) {
+    return composeLine(entryFor(key), view).line;
+}
+
+QString refusalFor(const std::string& key, const FakeView& view) {
+    return composeLine(entryFor(key), view).refusal;
+}
+
+TEST(Sequences, ReadStepsInSendingOrderWithTheirTargets) {
+    const auto& steps = readSequence();
+    ASSERT_EQ(steps.size(), expectedRead.size());
+    EXPECT_EQ(steps[0].setting, nullptr);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE(i + 1);
+        EXPECT_EQ(steps[i].key, expectedRead[i].key);
+        const std::string target = steps[i].setting ? steps[i].setting->readTarget() : "";
+        EXPECT_EQ(target, expectedRead[i].target);
+    }
+}
+
+TEST(Sequences, WriteEntriesInSendingOrderWithSourcesAndForms) {
+    const auto& entries = writeSequence();
+    ASSERT_EQ(entries.size(), expectedWrite.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        SCOPED_TRACE(i + 1);
+        const auto& e = entries[i];
+        EXPECT_EQ(e.key, expectedWrite[i].key);
+        std::string source;
+        if (e.form == ValueForm::Brightness) {
+            source = "Memo34";
+        } else if (e.setting != nullptr && !e.setting->buttons.empty()) {
+            for (const auto& b : e.setting->buttons)
+                source += (source.empty() ? "" : ",") + b;
+        } else if (e.setting != nullptr) {
+            source = e.setting->control;
+        }
+        EXPECT_EQ(source, expectedWrite[i].source);
+        const char forms[] = {'A', 'B', 'C', 'D', 'E'};
+        EXPECT_EQ(forms[static_cast<int>(e.form)], expectedWrite[i].form);
+    }
+}
+
+TEST(Sequences, ValueFormsComposeKeyAndValueWithoutSeparator) {
+    FakeView view;
+    view.edits["Edit19"] = "2000";
+    EXPECT_EQ(lineFor("setin0pic0t", view), "setin0pic0t2000");
+    view.edits["Edit43"] = "50000";
+    EXPECT_EQ(lineFor("setin0tonr", view), "setin0tonr50000");
+    view.edits["Edit17"] = "0050";  // sent as typed, never reformatted
+    EXPECT_EQ(lineFor("setrestonbt", view), "setrestonbt0050");
+
+    view.pitch["ComboBox1"] = 8;
+    EXPECT_EQ(lineFor("setin0ton0p", view), "setin0ton0p8");
+    view.pitch["ComboBox1"] = 16;
+    EXPECT_EQ(lineFor("setin0ton0p", view), "setin0ton0p16");
+    view.pitch["ComboBox1"] = 0;
+    EXPECT_EQ(lineFor("setin0ton0p", view), "setin0ton0p0");
+
+    for (auto b : {"RadioButton16", "RadioButton17", "RadioButton18", "RadioButton19"}) {
+        view.checked[b] = false;
+    }
+    view.checked["RadioButton18"] = true;
+    EXPECT_EQ(lineFor("setin0tonv", view), "setin0tonv2");
+    view.checked["RadioButton19"] = true;  // the first checked button counts
+    EXPECT_EQ(lineFor("setin0tonv", view), "setin0tonv2");
+
+    view.checked["RadioButton1"] = true;
+    view.checked["RadioButton2"] = false;
+    view.checked["RadioButton3"] = false;
+    EXPECT_EQ(lineFor("setsbypic_", view), "setsbypic_0");
+
+    EXPECT_EQ(lineFor("set_wt_flag", view), "set_wt_flag123");
+}
+
+TEST(Sequences, BrightnessFollowsTheTrackBarUntilItsMirrorIsFilled) {
+    FakeView view;
+    ASSERT_TRUE(view.memoText("Memo34").isEmpty());
+    EXPECT_EQ(lineFor("set_brightness", view), "set_brightness6");
+    view.trackBar = 0;
+    EXPECT_EQ(lineFor("set_brightness", view), "set_brightness0");
+    view.memos["Memo34"] = "3";
+    EXPECT_EQ(lineFor("set_brightness", view), "set_brightness3");
+}
+
+TEST(Sequences, EditValuesMustBeDigitsThatFitTheLine) {
+    FakeView view;
+    view.edits["Edit21"] = "1234";
+    EXPECT_EQ(lineFor("setin0pic2t", view), "setin0pic2t1234");
+    view.edits["Edit21"] = "12345678";
+    EXPECT_EQ(
+        refusalFor("setin0pic2t", view),
+        QString::fromUtf8("Input 0, picture 2 duration: 12345678\n\n"
+                          "Der Wert muss eine ganze Zahl mit h\u00f6chstens 4 Ziffern sein."));
+    view.edits["Edit67"] = "123456";
+    EXPECT_TRUE(refusalFor("setin3tonr", view).startsWith("Inputs 1 and 2, repeats: 123456\n\n"));
+    EXPECT_TRUE(refusalFor("setin3tonr", view).contains("5 Ziffern"));
+
+    const QStringList bad = {"",
+                             "1.5",
+                             "-5",
+                             "1 0",
+                             QString("12") + QChar(0x01),
+                             QString::fromUtf8("\u0661\u0662"),
+                             QString::fromUtf8("1\u00b2")};
+    for (const QString& text : bad) {
+        SCOPED_TRACE(text.toStdString());
+        view.edits["Edit1"] = text;
+        const ComposedLine composed = composeLine(entryFor("setreston0t"), view);
+        EXPECT_FALSE(composed.ok());
+        EXPECT_TRUE(composed.line.empty());
+        EXPECT_TRUE(composed.refusal.startsWith("Device Start, tone 0 duration: " + text));
+    }
+}
+
+TEST(Sequences, GroupsAndPitchBoxesWithoutAChoiceAreRefused) {
+    FakeView view;
+    for (auto b : {"RadioButton4", "RadioButton5", "RadioButton6", "RadioButton7"}) {
+        view.checked[b] = false;
+    }
+    EXPECT_TRUE(refusalFor("setin1tonv", view).startsWith("Input 1, volume\n\n"));
+    view.pitch["ComboBox32"] = -1;
+    EXPECT_TRUE(refusalFor("setrestonap", view).startsWith("Device Start, tone 10 pitch\n\n"));
+    view.pitch["ComboBox32"] = 17;
+    EXPECT_FALSE(composeLine(entryFor("setrestonap"), view).ok());
+}
+
+TEST(Sequences, ComposeWriteGivesAllLinesOrTheFirstRefusal) {
+    FakeView view;
+    std::vector<std::string> lines;
+    EXPECT_TRUE(composeWrite(view, lines).isEmpty());
+    ASSERT_EQ(lines.size(), 89u);
+    EXPECT_EQ(lines.front(), "setin0pic0t2000");
+    EXPECT_EQ(lines.back(), "set_wt_flag123");
+
+    view.edits["Edit2"] = "99999";
+    view.edits["Edit43"] = "x";
+    EXPECT_TRUE(composeWrite(view, lines).startsWith("Device Start, picture 0 duration: 99999"));
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST(Sequences, SettingNamesInPlainWords) {
+    std::set<QString> names;
+    for (const auto& s : allSettings())
+        names.insert(settingName(s));
+    EXPECT_EQ(names.size(), allSettings().size());  // every setting named apart
+    EXPECT_EQ(settingName(*findSettingByControl("Edit62")), "Inputs 1 and 2, picture 3 duration");
+    EXPECT_EQ(settingName(*findSettingByControl("Edit16")), "Device Start, tone 10 duration");
+    EXPECT_EQ(settingName(*findSettingByControl("Edit35")), "Input 1, repeats");
+    EXPECT_EQ(settingName(*findSettingByControl("RadioButton2")), "No Inputs, standby picture");
+    EXPECT_EQ(settingName(*findSettingByControl("ComboBox12")), "Input 2, tone 3 pitch");
+    EXPECT_EQ(settingName(*findSettingByControl("TrackBar1")), "Brightness");
+}
+
+TEST(Sequences, RepliesAreWindows1252Text) {
+    EXPECT_EQ(replyText("2500"), "2500");
+    EXPECT_EQ(replyText(""), "");
+    EXPECT_EQ(replyText(std::string("\x80\xe4\x9f\x81", 4)),
+              QString::fromUtf8("\u20ac\u00e4\u0178") + QChar(0x81));
+    EXPECT_EQ(replyText(std::string("1\0"
+                                    "2",
+                                    3))
+                  .size(),
+              3);
+}
+
+}  // namespace
+}  // namespace blx52
