@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+#include "picture/picture.h"
+#include "picture/plane_data.h"
+#include "picture/slot_table.h"
+
+namespace blx52 {
+
+// The folder of all picture files, with a trailing separator: "C:\Users\BLX52_Settings\" on
+// Windows, "$HOME/BLX52_Settings/" elsewhere. The program never creates it.
+QString SettingsFolder();
+
+QString bitmapFilePath(const PictureSlot& slot, const QString& folder = SettingsFolder());
+QString devicePictureFilePath(const PictureSlot& slot, const QString& folder = SettingsFolder());
+
+// Failures come back as a short German message naming the file; nothing means success.
+using FileError = std::optional<QString>;
+
+// Writes the picture as a 24-bit BMP. The old file is replaced only once the new one is
+// completely written; after a failure it is untouched.
+FileError saveBitmap(const Picture& picture, const QString& path);
+
+// Reads a BMP of exactly 32 × 32 pixels into `picture`, colours as they are. A file that is
+// missing, unreadable, truncated, no BMP or of another size is refused and `picture` keeps its
+// content.
+FileError loadBitmap(const QString& path, Picture& picture);
+
+// The device picture file: 1024 codes, row 0 first, no header. Replaced like the bitmap.
+QByteArray devicePictureBytes(const CodeGrid& grid);
+FileError writeDevicePictureFile(const CodeGrid& grid, const QString& path);
+
+// Larger files are no 32 × 32 bitmap and are not read at all.
+inline constexpr qint64 MaxBitmapFileSize = 1 << 20;
+
+}  // namespace blx52

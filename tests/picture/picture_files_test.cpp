@@ -1,0 +1,347 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <csignal>
+
+#include "picture/picture_files.h"
+#include "picture/presets.h"
+#include "tests/picture/picture_print.h"
+
+using namespace blx52;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+void writeRaw(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(data), data.size());
+}
+
+QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    EXPECT_TRUE(writer.write(image));
+    return data;
+}
+
+void putLe(QByteArray& d, int at, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        d[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A hand-made uncompressed BMP with a 40-byte header; rows top-down when height < 0.
+QByteArray handBmp(int width, int height, int bits, const Picture& source) {
+    const int rowBytes = (width * bits + 31) / 32 * 4;
+    const int rows = height < 0 ? -height : height;
+    QByteArray d(54 + rowBytes * rows, '\0');
+    d[0] = 'B';
+    d[1] = 'M';
+    putLe(d, 2, static_cast<std::uint32_t>(d.size()), 4);
+    putLe(d, 10, 54, 4);
+    putLe(d, 14, 40, 4);
+    putLe(d, 18, static_cast<std::uint32_t>(width), 4);
+    putLe(d, 22, static_cast<std::uint32_t>(height), 4);
+    putLe(d, 26, 1, 2);
+    putLe(d, 28, static_cast<std::uint32_t>(bits), 2);
+    for (int r = 0; r < rows; ++r) {
+        const int y = height < 0 ? r : rows - 1 - r;
+        for (int x = 0; x < width; ++x) {
+            const QRgb c = source.pixel(x, y);
+            const int at = 54 + r * rowBytes + x * bits / 8;
+            d[at] = static_cast<char>(qBlue(c));
+            d[at + 1] = static_cast<char>(qGreen(c));
+            d[at + 2] = static_cast<char>(qRed(c));
+        }
+    }
+    return d;
+}
+
+Picture drawnPicture() {
+    Picture p = initialPicture();
+    int i = 0;
+    for (const auto& entry : ledColors()) {
+        p.setPixel(1 + i, 1, entry.color);
+        p.setPixel(30, 1 + i, entry.color);
+        ++i;
+    }
+    p.setPixel(10, 10, qRgb(0, 255, 255));  // off-palette colours are kept as they are
+    p.setPixel(11, 10, qRgb(254, 0, 0));
+    p.setPixel(12, 10, qRgb(1, 2, 3));
+    return p;
+}
+
+bool namesFile(const FileError& error, const QString& path) {
+    return error && error->contains(QDir::toNativeSeparators(path));
+}
+
+class PictureFiles : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QStringList entries() const {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+    QTemporaryDir dir;
+};
+
+// Files may grow to `bytes` at most while this lives; the write beyond fails with EFBIG instead
+// of killing the process. This holds for root as well.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    bool ok() const { return ok_; }
+
+  private:
+    rlimit saved_{};
+    void (*oldHandler_)(int) = nullptr;
+    bool ok_ = false;
+};
+
+}  // namespace
+
+TEST(SettingsFolderPath, IsTheFixedFolderInHome) {
+    const QString folder = SettingsFolder();
+    EXPECT_EQ(folder, QDir::homePath() + "/BLX52_Settings/");
+    const PictureSlot* slot = findSlot(130);
+    ASSERT_NE(slot, nullptr);
+    EXPECT_EQ(bitmapFilePath(*slot), folder + "In12_Pic0.bmp");
+    EXPECT_EQ(devicePictureFilePath(*slot), folder + "Pic0_In12.ledframe");
+    EXPECT_EQ(bitmapFilePath(*slot, "/x/"), "/x/In12_Pic0.bmp");
+}
+
+TEST_F(PictureFiles, DevicePictureFileOfTheInitialPicture) {
+    const QString file = path("Pic0_In0.ledframe");
+    ASSERT_FALSE(writeDevicePictureFile(makeCodeGrid(initialPicture()), file));
+    QByteArray expected(32, '\0');
+    for (int row = 1; row <= 30; ++row) {
+        expected += '\0';
+        expected += QByteArray(30, '\7');
+        expected += '\0';
+    }
+    expected += QByteArray(32, '\0');
+    EXPECT_EQ(readAll(file), expected);
+    EXPECT_EQ(entries(), QStringList{"Pic0_In0.ledframe"});  // no temporary file left
+}
+
+TEST_F(PictureFiles, DevicePictureFileOfSinglePixels) {
+    const QString file = path("Pic1_Sby.ledframe");
+    Picture p;
+    ASSERT_FALSE(writeDevicePictureFile(makeCodeGrid(p), file));
+    EXPECT_EQ(readAll(file), QByteArray(1024, '\0'));
+
+    p.setPixel(31, 0, LedColor::Red);
+    ASSERT_FALSE(writeDevicePictureFile(makeCodeGrid(p), file));
+    QByteArray expected(1024, '\0');
+    expected[31] = 1;
+    EXPECT_EQ(readAll(file), expected);
+
+    resetPicture(p);
+    p.setPixel(0, 1, LedColor::Blue);
+    p.setPixel(5, 5, qRgb(0, 255, 255));  // no LED colour: 0
+    ASSERT_FALSE(writeDevicePictureFile(makeCodeGrid(p), file));
+    expected = QByteArray(1024, '\0');
+    expected[32] = 4;
+    EXPECT_EQ(readAll(file), expected);
+}
+
+TEST_F(PictureFiles, ReplacedFileHasNoTailOfTheOldOne) {
+    const QString file = path("Pic0_Res.ledframe");
+    writeRaw(file, QByteArray(3000, '\x55'));
+    ASSERT_FALSE(writeDevicePictureFile(makeCodeGrid(initialPicture()), file));
+    EXPECT_EQ(readAll(file).size(), 1024);
+    EXPECT_EQ(readAll(file), devicePictureBytes(makeCodeGrid(initialPicture())));
+
+    writeRaw(file, QByteArray(10, '\x55'));
+    ASSERT_FALSE(writeDevicePictureFile(makeCodeGrid(Picture()), file));
+    EXPECT_EQ(readAll(file), QByteArray(1024, '\0'));
+}
+
+TEST_F(PictureFiles, SaveThenLoadGivesTheSamePixels) {
+    const QString file = path("In0_Pic0.bmp");
+    const Picture drawn = drawnPicture();
+    ASSERT_FALSE(saveBitmap(drawn, file));
+    const QByteArray bytes = readAll(file);
+    ASSERT_GE(bytes.size(), 54);
+    EXPECT_EQ(bytes.left(2), "BM");
+    const int bits = static_cast<unsigned char>(bytes[28]);
+    EXPECT_TRUE(bits == 24 || bits == 32) << bits;
+    EXPECT_EQ(bytes[30], 0);  // uncompressed
+
+    Picture loaded;
+    ASSERT_FALSE(loadBitmap(file, loaded));
+    EXPECT_EQ(loaded, drawn);
+    EXPECT_EQ(loaded.pixel(10, 10), qRgb(0, 255, 255));
+    EXPECT_EQ(loaded.code(10, 10), 0);
+    EXPECT_EQ(loaded.code(7, 1), 6);  // the pen's cyan
+    EXPECT_EQ(makeCodeGrid(loaded).codes, makeCodeGrid(drawn).codes);
+    EXPECT_EQ(entries(), QStringList{"In0_Pic0.bmp"});
+}
+
+TEST_F(PictureFiles, SaveReplacesAnOlderBitmap) {
+    const QString file = path("Sby_Pic2.bmp");
+    writeRaw(file, QByteArray(50000, 'x'));
+    ASSERT_FALSE(saveBitmap(blueDiscPicture(), file));
+    Picture loaded;
+    ASSERT_FALSE(loadBitmap(file, loaded));
+    EXPECT_EQ(loaded, blueDiscPicture());
+    EXPECT_LT(readAll(file).size(), 5000);
+}
+
+TEST_F(PictureFiles, WritesIntoAMissingFolderFailAndCreateNothing) {
+    const QString folder = path("BLX52_Settings") + "/";
+    const QString bmp = folder + "In0_Pic0.bmp";
+    const QString frame = folder + "Pic0_In0.ledframe";
+    EXPECT_TRUE(namesFile(saveBitmap(initialPicture(), bmp), bmp));
+    EXPECT_TRUE(namesFile(writeDevicePictureFile(makeCodeGrid(initialPicture()), frame), frame));
+    EXPECT_FALSE(QDir(folder).exists());
+    EXPECT_TRUE(entries().isEmpty());
+}
+
+TEST_F(PictureFiles, TargetThatIsAFolderIsLeftAlone) {
+    const QString bmp = path("In0_Pic1.bmp");
+    ASSERT_TRUE(QDir().mkpath(bmp));
+    writeRaw(bmp + "/keep", "x");
+    EXPECT_TRUE(namesFile(saveBitmap(initialPicture(), bmp), bmp));
+    EXPECT_EQ(readAll(bmp + "/keep"), "x");
+    EXPECT_EQ(entries(), QStringList{"In0_Pic1.bmp"});
+}
+
+TEST_F(PictureFiles, FailedWriteLeavesTheOldFileUntouched) {
+    const QString bmp = path("In1_Pic3.bmp");
+    const QString frame = path("Pic3_In1.ledframe");
+    ASSERT_FALSE(saveBitmap(warningTrianglePicture(), bmp));
+    ASSERT_FALSE(writeDevicePictureFile(makeCodeGrid(warningTrianglePicture()), frame));
+    const QByteArray oldBmp = readAll(bmp);
+    const QByteArray oldFrame = readAll(frame);
+    {
+        // The new contents (about 3 KiB and 1 KiB) cannot be written completely.
+        FileSizeLimit limit(600);
+        ASSERT_TRUE(limit.ok());
+        EXPECT_TRUE(namesFile(saveBitmap(blueDiscPicture(), bmp), bmp));
+        EXPECT_TRUE(
+            namesFile(writeDevicePictureFile(makeCodeGrid(blueDiscPicture()), frame), frame));
+    }
+    EXPECT_EQ(readAll(bmp), oldBmp);
+    EXPECT_EQ(readAll(frame), oldFrame);
+    QStringList expected{"In1_Pic3.bmp", "Pic3_In1.ledframe"};
+    EXPECT_EQ(entries(), expected);  // the temporary files are gone too
+
+    Picture loaded;
+    ASSERT_FALSE(loadBitmap(bmp, loaded));
+    EXPECT_EQ(loaded, warningTrianglePicture());
+}
+
+TEST_F(PictureFiles, ReadsOtherDepthsAndRowOrders) {
+    const Picture source = drawnPicture();
+    Picture loaded;
+
+    // Top-down rows.
+    writeRaw(path("topdown.bmp"), handBmp(32, -32, 24, source));
+    ASSERT_FALSE(loadBitmap(path("topdown.bmp"), loaded));
+    EXPECT_EQ(loaded, source);
+
+    // 32 bits per pixel, no compression.
+    loaded = Picture();
+    writeRaw(path("deep.bmp"), handBmp(32, 32, 32, source));
+    ASSERT_FALSE(loadBitmap(path("deep.bmp"), loaded));
+    EXPECT_EQ(loaded, source);
+
+    // Palette of 8 bits per pixel.
+    QImage indexed(32, 32, QImage::Format_Indexed8);
+    QList<QRgb> table;
+    for (const auto& entry : ledColors())
+        table.append(entry.rgb);
+    indexed.setColorTable(table);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x)
+            indexed.setPixel(x, y, static_cast<uint>((x + y) % 8));
+    }
+    writeRaw(path("palette.bmp"), encoded(indexed, "bmp"));
+    ASSERT_FALSE(loadBitmap(path("palette.bmp"), loaded));
+    EXPECT_EQ(loaded.code(0, 0), 0);
+    EXPECT_EQ(loaded.code(6, 0), 6);
+    EXPECT_EQ(loaded.code(3, 4), 7);
+}
+
+TEST_F(PictureFiles, RefusedFilesNeverChangeThePicture) {
+    const Picture before = drawnPicture();
+    const QByteArray good = handBmp(32, 32, 24, blueDiscPicture());
+    QByteArray wrongMagic = good;
+    wrongMagic[0] = 'X';
+    QByteArray rle = good;
+    putLe(rle, 30, 1, 4);  // claims RLE8 compression
+    QByteArray hugeOffset = good;
+    putLe(hugeOffset, 10, 0xFFFFFFF0u, 4);
+    QImage red(32, 32, QImage::Format_RGB32);
+    red.fill(Qt::red);
+
+    const std::vector<std::pair<QString, QByteArray>> cases = {
+        {"empty.bmp", {}},
+        {"garbage.bmp", QByteArray(3126, '\x42')},
+        {"header-only.bmp", good.left(54)},
+        {"truncated.bmp", good.left(good.size() - 1)},
+        {"half.bmp", good.left(good.size() / 2)},
+        {"short-header.bmp", good.left(20)},
+        {"magic.bmp", wrongMagic},
+        {"rle.bmp", rle},
+        {"offset.bmp", hugeOffset},
+        {"png.bmp", encoded(red, "png")},
+        {"narrow.bmp", handBmp(31, 32, 24, blueDiscPicture())},
+        {"short.bmp", handBmp(32, 31, 24, blueDiscPicture())},
+        {"large.bmp", handBmp(64, 64, 24, blueDiscPicture())},
+        {"huge.bmp", QByteArray(MaxBitmapFileSize + 1, '\0')},
+    };
+    for (const auto& [name, data] : cases) {
+        writeRaw(path(name), data);
+        Picture picture = before;
+        const FileError error = loadBitmap(path(name), picture);
+        EXPECT_TRUE(namesFile(error, path(name))) << name.toStdString();
+        EXPECT_EQ(picture, before) << name.toStdString();
+    }
+
+    Picture picture = before;
+    EXPECT_TRUE(namesFile(loadBitmap(path("missing.bmp"), picture), path("missing.bmp")));
+    EXPECT_TRUE(namesFile(loadBitmap(dir.path(), picture), dir.path()));
+    EXPECT_EQ(picture, before);
+
+    // The untouched file itself is fine, so the refusals above were for their faults.
+    writeRaw(path("good.bmp"), good);
+    ASSERT_FALSE(loadBitmap(path("good.bmp"), picture));
+    EXPECT_EQ(picture, blueDiscPicture());
+}
+
+TEST_F(PictureFiles, WrongSizeIsToldApart) {
+    writeRaw(path("large.bmp"), handBmp(64, 64, 24, Picture()));
+    writeRaw(path("broken.bmp"), QByteArray("BM") + QByteArray(60, '\x01'));
+    Picture picture;
+    const FileError size = loadBitmap(path("large.bmp"), picture);
+    const FileError broken = loadBitmap(path("broken.bmp"), picture);
+    ASSERT_TRUE(size && broken);
+    EXPECT_TRUE(size->contains("32 × 32")) << size->toStdString();
+    EXPECT_TRUE(broken->startsWith("Datei kann nicht gelesen werden: ")) << broken->toStdString();
+}

@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "picture/presets.h"
+#include "tests/picture/picture_print.h"
+
+using namespace blx52;
+
+namespace {
+
+std::map<int, int> countCodes(const Picture& p) {
+    std::map<int, int> counts;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            ++counts[p.code(x, y)];
+        }
+    }
+    return counts;
+}
+
+// The canvas line: Bresenham from the start point, stopping before the end point.
+void line(Picture& p, std::pair<int, int> from, std::pair<int, int> to, LedColor color) {
+    auto [x, y] = from;
+    const auto [x1, y1] = to;
+    const int dx = std::abs(x1 - x);
+    const int dy = -std::abs(y1 - y);
+    const int sx = x < x1 ? 1 : -1;
+    const int sy = y < y1 ? 1 : -1;
+    int err = dx + dy;
+    while (x != x1 || y != y1) {
+        p.setPixel(x, y, color);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
+void polyline(Picture& p, const std::vector<std::pair<int, int>>& points, LedColor color) {
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        line(p, points[i - 1], points[i], color);
+    }
+}
+
+constexpr int Black = 0, Red = 1, Blue = 4, White = 7;
+
+}  // namespace
+
+TEST(WarningTriangle, IsWhatItsDrawingOperationsRasteriseTo) {
+    Picture drawn;  // black, as after the black rectangle
+    polyline(drawn, {{14, 1}, {0, 28}, {0, 31}}, LedColor::Red);
+    polyline(drawn, {{1, 31}, {31, 31}}, LedColor::Red);
+    polyline(drawn, {{31, 30}, {31, 28}, {17, 0}}, LedColor::Red);
+    polyline(drawn, {{16, 0}, {14, 0}}, LedColor::Red);
+    polyline(drawn, {{15, 1}, {1, 28}, {1, 30}, {30, 30}, {30, 28}, {16, 0}}, LedColor::Red);
+    for (int k = 0; k <= 13; ++k) {
+        line(drawn, {2 + k, 28 - 2 * k}, {2 + k, 30}, LedColor::White);
+        line(drawn, {16 + k, 2 + 2 * k}, {16 + k, 30}, LedColor::White);
+    }
+    line(drawn, {15, 8}, {15, 26}, LedColor::Black);
+    line(drawn, {16, 8}, {16, 26}, LedColor::Black);
+
+    const Picture preset = warningTrianglePicture();
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            EXPECT_EQ(preset.pixel(x, y), drawn.pixel(x, y)) << x << "," << y;
+        }
+    }
+}
+
+TEST(WarningTriangle, SpotChecksSymmetryAndCounts) {
+    const Picture p = warningTrianglePicture();
+    EXPECT_EQ(p.code(15, 0), Red);
+    EXPECT_EQ(p.code(16, 0), Red);
+    EXPECT_EQ(p.code(14, 0), Black);
+    EXPECT_EQ(p.code(15, 8), Black);
+    EXPECT_EQ(p.code(16, 25), Black);
+    EXPECT_EQ(p.code(15, 26), White);
+    EXPECT_EQ(p.code(0, 31), Black);
+    EXPECT_EQ(p.code(31, 31), Black);
+    EXPECT_EQ(p.code(0, 30), Red);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            EXPECT_EQ(p.pixel(x, y), p.pixel(31 - x, y)) << x << "," << y;
+        }
+    }
+    const auto counts = countCodes(p);
+    EXPECT_EQ(counts.at(Black), 460);
+    EXPECT_EQ(counts.at(Red), 180);
+    EXPECT_EQ(counts.at(White), 384);
+    EXPECT_EQ(counts.size(), 3u);
+}
+
+TEST(DiscPresets, CountsPerColour) {
+    const auto disc = countCodes(blueDiscPicture());
+    EXPECT_EQ(disc.at(Black), 254);
+    EXPECT_EQ(disc.at(White), 84);
+    EXPECT_EQ(disc.at(Blue), 686);
+    EXPECT_EQ(disc.size(), 3u);
+    const auto sign = countCodes(prohibitionSignPicture());
+    EXPECT_EQ(sign.at(Black), 254);
+    EXPECT_EQ(sign.at(White), 456);
+    EXPECT_EQ(sign.at(Red), 314);
+    EXPECT_EQ(sign.size(), 3u);
+}
+
+TEST(DiscPresets, WhiteCircleTouchesEveryEdgeAndCornersAreBlack) {
+    for (const Picture& p : {blueDiscPicture(), prohibitionSignPicture()}) {
+        for (int i = 0; i < 32; ++i) {
+            const bool onCircle = i >= 14 && i <= 17;
+            EXPECT_EQ(p.code(i, 0), onCircle ? White : Black) << "top " << i;
+            EXPECT_EQ(p.code(i, 31), onCircle ? White : Black) << "bottom " << i;
+            const bool onSide = i >= 13 && i <= 18;
+            EXPECT_EQ(p.code(0, i), onSide ? White : Black) << "left " << i;
+            EXPECT_EQ(p.code(31, i), onSide ? White : Black) << "right " << i;
+        }
+        for (int d = 0; d < 4; ++d) {
+            EXPECT_EQ(p.code(d, d), Black);
+            EXPECT_EQ(p.code(31 - d, d), Black);
+            EXPECT_EQ(p.code(d, 31 - d), Black);
+            EXPECT_EQ(p.code(31 - d, 31 - d), Black);
+        }
+    }
+}
+
+TEST(DiscPresets, ShareTheOuterCircleAndDifferInside) {
+    // Both start with the same black square and white circle; the sign then paints red where
+    // the disc paints blue, with a white disc in the middle.
+    const Picture disc = blueDiscPicture();
+    const Picture sign = prohibitionSignPicture();
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const int d = disc.code(x, y);
+            const int s = sign.code(x, y);
+            EXPECT_EQ(d == Black, s == Black) << x << "," << y;
+            if (d == White) {
+                EXPECT_EQ(s, White) << x << "," << y;
+            }
+            if (d == Blue) {
+                EXPECT_TRUE(s == Red || s == White) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_EQ(sign.code(16, 16), White);
+    EXPECT_EQ(sign.code(3, 16), Red);
+    EXPECT_EQ(disc.code(16, 16), Blue);
+}
+
+TEST(DiscPresets, KeepTheCanvasUnevenPixels) {
+    // The canvas ellipse leaves one uneven pixel on rows 13 and 18 at column 30 …
+    for (const Picture& p : {blueDiscPicture(), prohibitionSignPicture()}) {
+        EXPECT_EQ(p.code(30, 13), Black);
+        EXPECT_EQ(p.code(30, 18), Black);
+        EXPECT_NE(p.code(1, 13), Black);
+        EXPECT_EQ(p.code(5, 5), Black);
+        EXPECT_EQ(p.code(26, 26), Black);
+    }
+    // … and the blue disc is otherwise the same upside down.
+    const Picture disc = blueDiscPicture();
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            EXPECT_EQ(disc.pixel(x, y), disc.pixel(x, 31 - y)) << x << "," << y;
+        }
+    }
+    // The sign's white centre is one row wider at its top (row 5) than at its bottom (row 26).
+    const Picture sign = prohibitionSignPicture();
+    int top = 0, bottom = 0;
+    for (int x = 6; x < 26; ++x) {
+        top += sign.code(x, 5) == White;
+        bottom += sign.code(x, 26) == White;
+    }
+    EXPECT_EQ(top, 6);
+    EXPECT_EQ(bottom, 4);
+}
