@@ -1,0 +1,276 @@
+// The steps of an exchange against a scripted port: every failure code, the order of the status
+// texts and what survives an exchange.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/device_link.h"
+#include "link_test_support.h"
+
+namespace blx52 {
+namespace {
+
+using test::CountText;
+using test::OpenFailedText;
+using test::ReadFailedText;
+using test::RecordingSink;
+using Entry = RecordingSink::Entry;
+
+struct Script {
+    bool open = true;
+    bool readSettings = true;
+    bool applyLineSettings = true;
+    bool applyTimeouts = true;
+    bool writeFails = false;
+    std::optional<std::size_t> writeCount;  // reported count; default: everything
+    bool readFails = false;
+    std::string reply;  // bytes the read delivers (up to its capacity)
+
+    // What the link did with the port.
+    std::vector<std::string> calls;
+    std::string openedName;
+    std::string written;
+    std::size_t readCapacity = 0;
+};
+
+class ScriptedPort final : public SerialPort {
+  public:
+    explicit ScriptedPort(Script& script) : s_(script) {}
+    bool open(const std::string& name) override {
+        s_.calls.push_back("open");
+        s_.openedName = name;
+        return s_.open;
+    }
+    bool readSettings() override {
+        s_.calls.push_back("readSettings");
+        return s_.readSettings;
+    }
+    bool applyLineSettings() override {
+        s_.calls.push_back("applyLineSettings");
+        return s_.applyLineSettings;
+    }
+    bool applyTimeouts() override {
+        s_.calls.push_back("applyTimeouts");
+        return s_.applyTimeouts;
+    }
+    void discardInput() override { s_.calls.push_back("discardInput"); }
+    std::optional<std::size_t> write(const std::uint8_t* data, std::size_t length) override {
+        s_.calls.push_back("write");
+        if (s_.writeFails)
+            return std::nullopt;
+        s_.written.assign(reinterpret_cast<const char*>(data), length);
+        return s_.writeCount.value_or(length);
+    }
+    std::optional<std::size_t> read(std::uint8_t* buffer, std::size_t capacity) override {
+        s_.calls.push_back("read");
+        s_.readCapacity = capacity;
+        if (s_.readFails)
+            return std::nullopt;
+        const std::size_t n = std::min(capacity, s_.reply.size());
+        std::copy_n(s_.reply.begin(), n, buffer);
+        return n;
+    }
+    void close() override { s_.calls.push_back("close"); }
+
+  private:
+    Script& s_;
+};
+
+class ExchangeSteps : public ::testing::Test {
+  protected:
+    ExchangeSteps() : link_(&sink_, [this] { return std::make_unique<ScriptedPort>(script_); }) {
+        sink_.watch(&link_);
+    }
+    void exchange(std::string_view command) {
+        link_.Exchange(command, static_cast<int>(command.size()));
+    }
+
+    Script script_;
+    RecordingSink sink_;
+    DeviceLink link_;
+};
+
+TEST_F(ExchangeSteps, StartStateAndSuccessfulExchange) {
+    EXPECT_EQ(link_.PortName, "COM1");
+    EXPECT_EQ(link_.LinkErrorCode, 0);
+    EXPECT_EQ(link_.LastReply, "0");
+
+    script_.reply = "42\r\n";
+    exchange("getin0tonr");
+    EXPECT_EQ(script_.calls, (std::vector<std::string>{"open", "readSettings", "applyLineSettings",
+                                                       "applyTimeouts", "discardInput", "write",
+                                                       "read", "close"}));
+    EXPECT_EQ(script_.openedName, "COM1");
+    EXPECT_EQ(script_.written, "getin0tonr\r\n");
+    EXPECT_EQ(script_.readCapacity, 22u);
+    EXPECT_EQ(link_.LastReply, "42");
+    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
+    EXPECT_TRUE(sink_.entries.empty());
+
+    // A new port name is used by the next exchange.
+    link_.PortName = "COM4";
+    exchange("getin0tonr");
+    EXPECT_EQ(script_.openedName, "COM4");
+}
+
+TEST_F(ExchangeSteps, ReplyExtractionDropsTheLastTwoBytesWhateverTheyAre) {
+    struct Case {
+        std::string reply;
+        std::string lastReply;
+        std::int32_t code;
+    };
+    const std::vector<Case> cases = {
+        {"1500\r\n", "1500", link_code::Ok},
+        {"7", "", link_code::Ok},
+        {"OK", "", link_code::Ok},
+        {"1500", "15", link_code::Ok},
+        {std::string("1\0"
+                     "2\r\n",
+                     5),
+         std::string("1\0"
+                     "2",
+                     3),
+         link_code::Ok},
+        {"123456789012345678901234567890\r\n", "12345678901234567890", link_code::Ok},
+        {"", "", link_code::NoAnswer},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply);
+        script_.reply = c.reply;
+        link_.LastReply = "previous";
+        exchange("getin0pic0t");
+        EXPECT_EQ(link_.LastReply, c.lastReply);
+        EXPECT_EQ(link_.LinkErrorCode, c.code);
+    }
+    // Neither a short reply nor silence is a transport failure.
+    EXPECT_TRUE(sink_.entries.empty());
+}
+
+TEST_F(ExchangeSteps, LengthDecidesWhatIsSent) {
+    script_.reply = "OK\r\n";
+    const std::string binary("setin0pic0d_\0\n\r\xff", 16);
+    exchange(binary);
+    EXPECT_EQ(script_.written, binary + "\r\n");
+
+    link_.Exchange("setin0pic0t2000garbage", 15);
+    EXPECT_EQ(script_.written, "setin0pic0t2000\r\n");
+    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
+
+    // A length beyond the command is never read past its end; the short line is reported.
+    link_.Exchange("getdatafw", 20);
+    EXPECT_EQ(script_.written, "getdatafw\r\n");
+    EXPECT_EQ(sink_.texts(),
+              (std::vector<std::pair<int, std::string>>{{3, CountText}, {4, "Fehler 6"}}));
+}
+
+TEST_F(ExchangeSteps, OpenFailureBlanksThePortPanelAndEndsAsReadFailure) {
+    script_.open = false;
+    exchange("getin0pic0t");
+    const std::string blanks(38, ' ');
+    EXPECT_EQ(sink_.entries, (std::vector<Entry>{{3, OpenFailedText, 0},
+                                                 {2, blanks, 0},
+                                                 {4, "Fehler 1", 1},
+                                                 {3, CountText, 1},
+                                                 {4, "Fehler 6", 6},
+                                                 {3, ReadFailedText, 6},
+                                                 {4, "Fehler 7", 7}}));
+    EXPECT_EQ(script_.calls, std::vector<std::string>{"open"});  // nothing to close
+    EXPECT_EQ(link_.LinkErrorCode, link_code::ReadFailed);
+    EXPECT_EQ(link_.LastReply, "");
+}
+
+TEST_F(ExchangeSteps, ConfigurationFailuresStayInTheStatusBarOnly) {
+    // Reading or applying the line settings fails, the time-outs do not: the line still goes out.
+    script_.readSettings = false;
+    script_.applyLineSettings = false;
+    script_.reply = "1000\r\n";
+    exchange("getin1tonr");
+    EXPECT_EQ(sink_.entries,
+              (std::vector<Entry>{{3, "Com Port-Einstelungen konnten nicht gelesen werden", 0},
+                                  {4, "Fehler 2", 2},
+                                  {3, "Com Port konnte nicht eingestellt werden", 2},
+                                  {4, "Fehler 3", 3}}));
+    EXPECT_EQ(script_.written, "getin1tonr\r\n");
+    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
+    EXPECT_EQ(link_.LastReply, "1000");
+}
+
+TEST_F(ExchangeSteps, TimeoutFailureSkipsTheWriteButStillReadsAndCloses) {
+    script_.applyTimeouts = false;
+    exchange("getin1tonr");
+    EXPECT_EQ(sink_.entries,
+              (std::vector<Entry>{{3, "Com Port Timeout konnte nicht eingestellt werden", 0},
+                                  {4, "Fehler 4", 4},
+                                  {3, CountText, 4},
+                                  {4, "Fehler 6", 6}}));
+    EXPECT_EQ(std::count(script_.calls.begin(), script_.calls.end(), "write"), 0);
+    EXPECT_EQ(script_.calls.back(), "close");
+    EXPECT_EQ(link_.LinkErrorCode, link_code::NoAnswer);
+}
+
+TEST_F(ExchangeSteps, WriteFailureAndShortWrite) {
+    script_.writeFails = true;
+    script_.reply = "OK\r\n";
+    exchange("setin0tonv3");
+    EXPECT_EQ(sink_.entries, (std::vector<Entry>{{3, "Fehler beim beschreiben vom Com Port", 0},
+                                                 {4, "Fehler 5", 5},
+                                                 {3, CountText, 5},
+                                                 {4, "Fehler 6", 6}}));
+    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);  // the read that followed went well
+
+    sink_.entries.clear();
+    script_.writeFails = false;
+    script_.writeCount = 5;
+    exchange("setin0tonv3");
+    EXPECT_EQ(sink_.entries, (std::vector<Entry>{{3, CountText, 0}, {4, "Fehler 6", 6}}));
+    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
+    EXPECT_EQ(link_.LastReply, "OK");
+}
+
+TEST_F(ExchangeSteps, ReadFailureEmptiesTheReply) {
+    script_.readFails = true;
+    script_.reply = "12\r\n";
+    exchange("getin0tonr");
+    EXPECT_EQ(sink_.entries, (std::vector<Entry>{{3, ReadFailedText, 0}, {4, "Fehler 7", 7}}));
+    EXPECT_EQ(link_.LinkErrorCode, link_code::ReadFailed);
+    EXPECT_EQ(link_.LastReply, "");
+    EXPECT_EQ(script_.calls.back(), "close");
+}
+
+TEST_F(ExchangeSteps, CodesOneToSixNeverSurviveAnExchange) {
+    for (int failing = 0; failing < 7; ++failing) {
+        for (bool answered : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "step " << failing << " answered " << answered);
+            script_ = Script{};
+            script_.open = failing != 0;
+            script_.readSettings = failing != 1;
+            script_.applyLineSettings = failing != 2;
+            script_.applyTimeouts = failing != 3;
+            script_.writeFails = failing == 4;
+            if (failing == 5)
+                script_.writeCount = 3;
+            script_.readFails = failing == 6;
+            script_.reply = answered ? "1\r\n" : "";
+            exchange("getin0tonv");
+            EXPECT_TRUE(link_.LinkErrorCode == link_code::Ok ||
+                        link_.LinkErrorCode == link_code::ReadFailed ||
+                        link_.LinkErrorCode == link_code::NoAnswer)
+                << link_.LinkErrorCode;
+        }
+    }
+}
+
+TEST(ExchangeWithoutSink, FailuresNeedNoStatusBar) {
+    Script script;
+    script.open = false;
+    DeviceLink link(nullptr, [&] { return std::make_unique<ScriptedPort>(script); });
+    link.Exchange("getdatafw", 9);
+    EXPECT_EQ(link.LinkErrorCode, link_code::ReadFailed);
+    EXPECT_EQ(link.LastReply, "");
+}
+
+}  // namespace
+}  // namespace blx52

@@ -1,0 +1,228 @@
+// Exchanges through the termios port against the simulated device on a pseudo-terminal.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/device_link.h"
+#include "link/port_names.h"
+#include "link_test_support.h"
+#include "tools/devsim/device_simulator.h"
+
+namespace blx52 {
+namespace {
+
+using devsim::DeviceSimulator;
+using devsim::Options;
+using test::CountText;
+using test::OpenFailedText;
+using test::ReadFailedText;
+using test::RecordingSink;
+
+using Texts = std::vector<std::pair<int, std::string>>;
+const Texts openFailureTexts = {{3, OpenFailedText}, {2, std::string(38, ' ')}, {4, "Fehler 1"},
+                                {3, CountText},      {4, "Fehler 6"},           {3, ReadFailedText},
+                                {4, "Fehler 7"}};
+
+// Only catches hangs: one exchange is bounded by its read time-outs.
+constexpr auto HangBound = std::chrono::milliseconds(900);
+
+class PtyExchange : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(sim_.start());
+        ASSERT_TRUE(sim_.registerPort("COM1"));
+        sink_.watch(&link_);
+    }
+    void exchange(const std::string& command) {
+        link_.Exchange(command, static_cast<int>(command.size()));
+    }
+    std::chrono::steady_clock::duration timedExchange(const std::string& command) {
+        const auto start = std::chrono::steady_clock::now();
+        exchange(command);
+        return std::chrono::steady_clock::now() - start;
+    }
+    void setOptions(const std::function<void(Options&)>& change) {
+        Options options;
+        change(options);
+        sim_.setOptions(options);
+    }
+
+    test::TempConfigHome home_;
+    DeviceSimulator sim_;
+    RecordingSink sink_;
+    DeviceLink link_{&sink_};
+};
+
+TEST_F(PtyExchange, TwoDigitsAndLineEnd) {
+    sim_.setValue("in0tonr", "42");
+    exchange("getin0tonr");
+    EXPECT_EQ(link_.LastReply, "42");
+    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
+    EXPECT_EQ(sim_.receivedLines(), std::vector<std::string>{"getin0tonr"});
+    EXPECT_TRUE(sink_.entries.empty());
+
+    // Written values come back.
+    exchange("setin0pic0t2500");
+    EXPECT_EQ(link_.LastReply, "OK");
+    exchange("getin0pic0t");
+    EXPECT_EQ(link_.LastReply, "2500");
+}
+
+TEST_F(PtyExchange, RepliesOfOneOrTwoBytesAreEmptyAnswers) {
+    for (const std::string reply : {"7", "42"}) {
+        SCOPED_TRACE(reply);
+        setOptions([&](Options& o) {
+            o.noLineEnd = true;
+            o.replyOverrides["getin0tonv"] = reply;
+        });
+        link_.LastReply = "previous";
+        EXPECT_LT(timedExchange("getin0tonv"), HangBound);
+        EXPECT_EQ(link_.LastReply, "");
+        EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
+    }
+    EXPECT_TRUE(sink_.entries.empty());
+}
+
+TEST_F(PtyExchange, ReplyWithoutLineEndLosesItsLastTwoBytes) {
+    setOptions([](Options& o) { o.noLineEnd = true; });
+    exchange("getin0pic0t");
+    EXPECT_EQ(link_.LastReply, "15");  // of "1500"
+    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
+    exchange("setin0pic0t100");
+    EXPECT_EQ(link_.LastReply, "");  // "OK" alone
+}
+
+TEST_F(PtyExchange, LongReplyKeepsTwentyCharactersAndItsTailIsNotTheNextReply) {
+    setOptions([](Options& o) { o.longReplies = true; });
+    exchange("getin0pic0t");
+    EXPECT_EQ(link_.LastReply, "1500" + std::string(16, devsim::LongReplyPad));
+    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
+
+    // The ten bytes the link did not take wait in the port; the next exchange drops them.
+    setOptions([](Options&) {});
+    exchange("getin1tonr");
+    EXPECT_EQ(link_.LastReply, "12");
+}
+
+TEST_F(PtyExchange, SilentDeviceGivesNoAnswerCodeQuickly) {
+    setOptions([](Options& o) { o.silent = true; });
+    EXPECT_LT(timedExchange("getin0pic0t"), HangBound);
+    EXPECT_EQ(link_.LinkErrorCode, link_code::NoAnswer);
+    EXPECT_EQ(link_.LastReply, "");
+    EXPECT_TRUE(sink_.entries.empty());
+    EXPECT_EQ(sim_.receivedLines(), std::vector<std::string>{"getin0pic0t"});
+}
+
+TEST_F(PtyExchange, LateReplyIsNotTakenAsTheNextOne) {
+    setOptions([](Options& o) { o.delayMs = 300; });
+    exchange("getin0pic0t");
+    EXPECT_EQ(link_.LinkErrorCode, link_code::NoAnswer);
+    // The late "1500" reaches the port while no one listens.
+    ASSERT_TRUE(sim_.waitForHandled(1, 3000));
+
+    setOptions([](Options&) {});
+    exchange("getin1tonr");
+    EXPECT_EQ(link_.LastReply, "12");
+    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
+}
+
+TEST_F(PtyExchange, MissingPortFailsAsOpenFailure) {
+    // A port folder entry that leads nowhere, and a device path that does not exist.
+    std::filesystem::create_symlink(home_.path() + "/no-such-tty", portsFolder() + "/COM5");
+    for (const std::string& name : {std::string("COM5"), home_.path() + "/no-such-device"}) {
+        SCOPED_TRACE(name);
+        sink_.entries.clear();
+        link_.PortName = name;
+        exchange("getin0pic0t");
+        EXPECT_EQ(sink_.texts(), openFailureTexts);
+        EXPECT_EQ(link_.LinkErrorCode, link_code::ReadFailed);
+        EXPECT_EQ(link_.LastReply, "");
+    }
+}
+
+TEST_F(PtyExchange, PortHeldByAnotherProgramCannotBeOpened) {
+    const int other = ::open(sim_.devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    exchange("getin0pic0t");
+    EXPECT_EQ(sink_.texts(), openFailureTexts);
+    EXPECT_EQ(link_.LinkErrorCode, link_code::ReadFailed);
+    EXPECT_TRUE(sim_.receivedLines().empty());
+    ::close(other);
+
+    // Released, the port works; the link does not keep it after its exchange either.
+    exchange("getin0pic0t");
+    EXPECT_EQ(link_.LastReply, "1500");
+    const int again = ::open(sim_.devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(again, 0);
+    EXPECT_EQ(::flock(again, LOCK_EX | LOCK_NB), 0);
+    ::close(again);
+}
+
+TEST_F(PtyExchange, BinaryCommandArrivesWhole) {
+    std::string data(512, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>((i * 7) % 256);
+    data[0] = '\0';
+    data[1] = '\r';
+    data[2] = '\n';
+    data[300] = '\r';
+    data[301] = '\n';
+    data[511] = '\r';
+    const std::string command = "setin2pic3d_" + data;
+    ASSERT_EQ(command.size(), 524u);
+    exchange(command);
+    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
+    EXPECT_EQ(link_.LastReply, "OK");
+    ASSERT_EQ(sim_.receivedLines().size(), 1u);
+    EXPECT_EQ(sim_.receivedLines()[0], command);
+    const auto stored = sim_.picture("in2pic3");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(std::string(stored->begin(), stored->end()), data);
+}
+
+TEST_F(PtyExchange, HangUpDuringAnExchangeIsAReadFailure) {
+    setOptions([](Options& o) { o.hangUpAfter = 2; });
+    exchange("getin0tonr");
+    exchange("getin1tonr");
+    EXPECT_EQ(link_.LastReply, "12");
+    EXPECT_TRUE(sink_.entries.empty());
+
+    EXPECT_LT(timedExchange("getin2tonr"), HangBound);
+    ASSERT_TRUE(sim_.waitForHandled(3, 2000));
+    EXPECT_TRUE(sim_.hungUp());
+    EXPECT_EQ(sink_.texts(), (Texts{{3, ReadFailedText}, {4, "Fehler 7"}}));
+    EXPECT_EQ(link_.LinkErrorCode, link_code::ReadFailed);
+    EXPECT_EQ(link_.LastReply, "");
+
+    // The device is gone: the next exchange cannot open the port.
+    sink_.entries.clear();
+    EXPECT_LT(timedExchange("getin3tonr"), HangBound);
+    EXPECT_EQ(sink_.texts(), openFailureTexts);
+}
+
+TEST_F(PtyExchange, PortNameChangeTakesEffectWithTheNextExchange) {
+    DeviceSimulator second;
+    ASSERT_TRUE(second.start());
+    ASSERT_TRUE(second.registerPort("COM2"));
+    second.setValue("in0tonr", "77");
+
+    exchange("getin0tonr");
+    EXPECT_EQ(link_.LastReply, "3");
+    link_.PortName = "COM2";
+    exchange("getin0tonr");
+    EXPECT_EQ(link_.LastReply, "77");
+    EXPECT_EQ(sim_.receivedLines().size(), 1u);
+    EXPECT_EQ(second.receivedLines().size(), 1u);
+}
+
+}  // namespace
+}  // namespace blx52
