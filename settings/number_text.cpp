@@ -75,8 +75,11 @@ float textToFloat(const QString& text, const QLocale& locale) {
     const qsizetype n = text.size();
     while (i < n && text[i] == u' ')
         ++i;
-    if (i < n && (text[i] == u'+' || text[i] == u'-'))
-        plain += static_cast<char>(text[i++].unicode());
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        if (text[i] == u'-')
+            plain += '-';  // from_chars takes no "+"
+        ++i;
+    }
     int digits = 0;
     while (i < n && text[i] >= u'0' && text[i] <= u'9') {
         plain += static_cast<char>(text[i++].unicode());

@@ -1,0 +1,204 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "form_fixture.h"
+#include "picture/slot_table.h"
+
+namespace blx52 {
+namespace {
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+using StartState = FormTest;
+
+TEST_F(StartState, WindowStatusBarAndStrips) {
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("BLX52 Glowpanel - Configurator"));
+    EXPECT_EQ(form->size(), QSize(1325, 820));
+    const QStringList texts = {"SW-PN: BLX52", "SW-Ver.: V2.4", "HW-PN: BLH52",
+                               "FW-Ver.: ",    "COM1",          "Welcome"};
+    const int widths[] = {85, 85, 85, 85, 85, 650, 120};
+    for (int i = 0; i < TForm1::PanelCount; ++i) {
+        auto* panel = form->findChild<QLabel*>(QStringLiteral("Panel%1").arg(i));
+        ASSERT_NE(panel, nullptr) << i;
+        EXPECT_EQ(panel->width(), widths[i]) << i;
+        if (i < texts.size()) {
+            EXPECT_EQ(form->panelText(i), texts[i]) << i;
+        }
+    }
+    EXPECT_FALSE(form->panelText(6).isEmpty());
+    EXPECT_EQ(form->statusBar()->objectName(), QStringLiteral("StatusBar1"));
+
+    for (const char* red : {"Memo36", "Memo38", "Memo39"}) {
+        EXPECT_EQ(form->stripColor(QString::fromLatin1(red)), TForm1::clRed()) << red;
+    }
+    for (const char* menu : {"Memo37", "Memo40", "Memo41"}) {
+        EXPECT_EQ(form->stripColor(QString::fromLatin1(menu)), TForm1::clMenu()) << menu;
+    }
+    EXPECT_FALSE(form->settingsChanged());
+    EXPECT_EQ(form->progressBar()->minimum(), 0);
+    EXPECT_EQ(form->progressBar()->maximum(), 90);
+    EXPECT_EQ(form->progress(), 0);
+}
+
+TEST_F(StartState, EverySettingHasItsStartValue) {
+    for (const auto& s : allSettings()) {
+        const QString name = qs(s.control);
+        switch (s.kind) {
+            case FieldKind::PictureDuration:
+            case FieldKind::ToneDuration:
+            case FieldKind::Repeats:
+                EXPECT_EQ(form->edit(name)->text(), qs(s.startText)) << s.control;
+                break;
+            case FieldKind::Pitch:
+                ASSERT_EQ(form->comboBox(name)->count(), 17) << s.control;
+                EXPECT_EQ(form->selectedIndex(name), s.startIndex) << s.control;
+                break;
+            case FieldKind::Volume:
+            case FieldKind::Standby:
+                EXPECT_EQ(form->checkedButton(s), s.startIndex) << s.landingMemo;
+                break;
+            case FieldKind::Brightness:
+                EXPECT_EQ(form->trackBarPosition(), 6);
+                break;
+        }
+    }
+    EXPECT_EQ(form->comboBox(QStringLiteral("ComboBox1"))->currentText(), QStringLiteral("A7"));
+    EXPECT_EQ(form->comboBox(QStringLiteral("ComboBox32"))->currentText(), QStringLiteral("Pause"));
+    EXPECT_EQ(form->comboBox(QStringLiteral("ComboBox13"))->count(), 9);
+    EXPECT_EQ(form->comboBox(QStringLiteral("ComboBox13"))->currentText(), QStringLiteral("COM1"));
+    EXPECT_EQ(link.PortName, "COM1");
+    EXPECT_TRUE(checked("RadioButton2"));
+    EXPECT_TRUE(checked("RadioButton16"));  // in0 volume 0
+    EXPECT_TRUE(checked("RadioButton7"));   // in1 volume 3
+    // No rule ran at creation: the sound times keep their start texts, Memo34 stays empty.
+    EXPECT_EQ(text("Edit44"), QStringLiteral("0,1"));
+    EXPECT_EQ(text("Memo45"), QStringLiteral("sec"));
+    for (const char* display : {"Edit36", "Edit48", "Edit68"})
+        EXPECT_EQ(text(display), QStringLiteral("5"));
+    for (const char* unit : {"Memo44", "Memo46", "Memo47"})
+        EXPECT_EQ(text(unit), QStringLiteral("min"));
+    EXPECT_EQ(text("Memo34"), QString());
+    EXPECT_EQ(text("Memo42"), QStringLiteral("0"));
+    EXPECT_EQ(text("Memo43"), QStringLiteral("0"));
+    EXPECT_TRUE(dialogs.log.isEmpty());
+}
+
+TEST_F(StartState, HiddenControlsExistAndStayHidden) {
+    QStringList hidden = {"Memo34", "Memo35", "Memo42",    "Memo43",
+                          "Memo48", "Memo49", "CheckBox1", "CheckBox2"};
+    for (int k = 1; k <= 33; ++k)
+        hidden << QStringLiteral("Memo%1").arg(k);
+    for (const QString& name : hidden) {
+        auto* w = form->findChild<QWidget*>(name);
+        ASSERT_NE(w, nullptr) << name.toStdString();
+        EXPECT_FALSE(w->isVisible()) << name.toStdString();
+    }
+    QStringList shown = {"Image22", "TrackBar1", "ProgressBar1", "ComboBox13"};
+    for (int k = 36; k <= 41; ++k)
+        shown << QStringLiteral("Memo%1").arg(k);
+    for (int k = 44; k <= 47; ++k)
+        shown << QStringLiteral("Memo%1").arg(k);
+    for (int k = 1; k <= 19; ++k)
+        shown << QStringLiteral("RadioButton%1").arg(k);
+    for (int k = 1; k <= 25; ++k)
+        shown << QStringLiteral("BitBtn%1").arg(k);
+    for (int k : {1, 2, 6, 7, 8})
+        shown << QStringLiteral("Button%1").arg(k);
+    for (const auto& s : allSettings()) {
+        if (!s.control.empty()) {
+            shown << qs(s.control);
+        }
+    }
+    for (const QString& name : shown) {
+        auto* w = form->findChild<QWidget*>(name);
+        ASSERT_NE(w, nullptr) << name.toStdString();
+        EXPECT_TRUE(w->isVisible()) << name.toStdString();
+    }
+    for (int k : {3, 4, 5})
+        EXPECT_EQ(form->findChild<QWidget*>(QStringLiteral("Button%1").arg(k)), nullptr);
+}
+
+TEST_F(StartState, ToolTipsAndDisplays) {
+    for (const auto& s : allSettings()) {
+        if (!s.isEdit())
+            continue;
+        const char* hint = s.kind == FieldKind::Repeats ? "1 ... 50000" : "10 ... 2500";
+        EXPECT_EQ(form->edit(qs(s.control))->toolTip(), QString::fromLatin1(hint)) << s.control;
+    }
+    for (const auto& d : soundTimeDisplays()) {
+        QLineEdit* display = form->edit(qs(d.display));
+        EXPECT_EQ(display->palette().color(QPalette::Base), TForm1::clMenu());
+        EXPECT_EQ(display->cursor().shape(), Qt::ForbiddenCursor);
+        Memo* unit = form->memo(qs(d.unitMemo));
+        EXPECT_EQ(unit->color(), TForm1::clMenu());
+        EXPECT_EQ(unit->viewport()->cursor().shape(), Qt::ForbiddenCursor);
+    }
+}
+
+TEST_F(StartState, LayoutFollowsTheOutline) {
+    auto geometryIn = [&](const QString& name) {
+        QWidget* w = form->findChild<QWidget*>(name);
+        return QRect(w->mapTo(form->centralWidget(), QPoint(0, 0)), w->size());
+    };
+    EXPECT_EQ(geometryIn(QStringLiteral("Image22")), QRect(1032, 296, 233, 185));
+    EXPECT_EQ(geometryIn(QStringLiteral("GroupBox_in3")), QRect(520, 0, 497, 241));
+    EXPECT_EQ(geometryIn(QStringLiteral("GroupBox_res")), QRect(8, 496, 1009, 241));
+    EXPECT_EQ(geometryIn(QStringLiteral("Button1")).size(), QSize(75, 25));
+    EXPECT_EQ(form->trackBar()->size(), QSize(41, 217));
+    EXPECT_EQ(form->trackBar()->orientation(), Qt::Vertical);
+    EXPECT_EQ(form->trackBar()->maximum(), 9);
+    EXPECT_TRUE(form->trackBar()->invertedAppearance());  // 0 at the top
+
+    // Each strip lies directly above its control, as wide as it.
+    const std::pair<const char*, const char*> strips[] = {
+        {"Memo41", "ComboBox13"}, {"Memo40", "Button1"}, {"Memo37", "Button2"},
+        {"Memo39", "Button6"},    {"Memo38", "Button7"}, {"Memo36", "Button8"}};
+    for (const auto& [strip, below] : strips) {
+        const QRect s = geometryIn(QString::fromLatin1(strip));
+        const QRect b = geometryIn(QString::fromLatin1(below));
+        EXPECT_EQ(s.size(), QSize(75, 9)) << strip;
+        EXPECT_EQ(s.left(), b.left()) << strip;
+        EXPECT_GE(b.top() - s.bottom(), 1) << strip;
+        EXPECT_LE(b.top() - s.bottom(), 3) << strip;
+    }
+    // Picture buttons: 40 × 40 with the slot's 32 × 32 picture; in2 and in3 in their own order.
+    for (const auto& slot : pictureSlots()) {
+        auto* b = form->button(qs(slot.mainButton));
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->size(), QSize(40, 40));
+        EXPECT_EQ(form->buttonGlyph(slot.code).size(), QSize(32, 32)) << slot.code;
+    }
+    const int in2First = geometryIn(QStringLiteral("BitBtn15")).left();
+    EXPECT_EQ(geometryIn(QStringLiteral("BitBtn11")).left(), in2First + 72);
+    EXPECT_EQ(geometryIn(QStringLiteral("BitBtn16")).left(), in2First + 144);
+    EXPECT_EQ(geometryIn(QStringLiteral("BitBtn10")).left(),
+              geometryIn(QStringLiteral("BitBtn14")).left() + 216);
+}
+
+TEST_F(StartState, MenuItemsDoNothing) {
+    auto* menu = form->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    QMenu* file = menu->actions()[0]->menu();
+    EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("File"));
+    ASSERT_EQ(file->actions().size(), 2);
+    EXPECT_EQ(file->actions()[0]->text(), QStringLiteral("Help..."));
+    EXPECT_EQ(file->actions()[1]->text(), QStringLiteral("Info..."));
+    for (QAction* a : file->actions())
+        a->trigger();
+    EXPECT_TRUE(dialogs.log.isEmpty());
+    EXPECT_FALSE(form->settingsChanged());
+    EXPECT_EQ(form->panelText(5), QStringLiteral("Welcome"));
+}
+
+}  // namespace
+}  // namespace blx52

@@ -1,0 +1,647 @@
+#include "ui/Unit1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSlider>
+#include <QStatusBar>
+#include <cmath>
+#include <map>
+
+#include "picture/slot_table.h"
+#include "settings/number_text.h"
+#include "settings/sound_time.h"
+
+// The pictures are compiled into this static library; nothing else would pull them in.
+static void initResources() {
+    Q_INIT_RESOURCE(blx52);
+}
+
+namespace blx52 {
+
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), text.size());
+}
+
+struct SectionBox {
+    Section section;
+    const char* caption;
+    int x, y, width;
+};
+// Group boxes of the six sections; all are 241 high.
+constexpr SectionBox sectionBoxes[] = {
+    {Section::In0, "Input 0:", 8, 0, 497},         {Section::In3, "Inputs 1 and 2:", 520, 0, 497},
+    {Section::In1, "Input 1:", 8, 248, 497},       {Section::In2, "Input 2:", 520, 248, 497},
+    {Section::Res, "Device Start:", 8, 496, 1009}, {Section::Sby, "No Inputs:", 1032, 496, 129},
+};
+constexpr int SectionHeight = 241;
+
+// Columns of picture buttons and pitch boxes inside the sub-boxes.
+constexpr int FirstColumn = 64;
+constexpr int ToneSpacing = 72;
+int pictureSpacing(Section s) {
+    return s == Section::Res ? 144 : 72;
+}
+
+struct StatusPanel {
+    const char* text;
+    int width;
+};
+constexpr StatusPanel statusPanels[TForm1::PanelCount] = {
+    {"SW-PN: BLX52", 85}, {"SW-Ver.: V2.4", 85}, {"HW-PN: BLH52", 85},       {"FW-Ver.: ", 85},
+    {"COM1", 85},         {"Welcome", 650},      {"blx52.example.org", 120},
+};
+
+struct PanelButton {
+    const char* name;
+    const char* caption;
+    int x, y;
+    const char* strip;
+    bool inputTest;  // its strip starts red (output off)
+};
+constexpr PanelButton panelButtons[] = {
+    {"Button1", "Read", 16, 96, "Memo40", false},
+    {"Button2", "Write", 16, 152, "Memo37", false},
+    {"Button6", "Input 0", 136, 40, "Memo39", true},
+    {"Button7", "Input 1", 136, 96, "Memo38", true},
+    {"Button8", "Input 2", 136, 152, "Memo36", true},
+};
+
+const QString DurationHint = QStringLiteral("10 ... 2500");
+const QString RepeatsHint = QStringLiteral("1 ... 50000");
+
+// A float that is one of 0 … max exactly.
+bool exactIndex(float value, int max, int* index) {
+    if (!(value >= 0.0f) || value > static_cast<float>(max) || std::floor(value) != value) {
+        return false;
+    }
+    *index = static_cast<int>(value);
+    return true;
+}
+
+}  // namespace
+
+TForm1::TForm1(DeviceLink& link, Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent),
+      link_(link),
+      dialogs_(dialogs),
+      guard_([&dialogs](const QString& message) { dialogs.generalError(message); }) {
+    initResources();
+    buildWindow();
+    connectRules();
+    link_.setStatusSink(this);
+}
+
+TForm1::~TForm1() {
+    link_.setStatusSink(nullptr);
+}
+
+QColor TForm1::clMenu() {
+    return {240, 240, 240};
+}
+
+template <class W>
+W* TForm1::control(const QString& name) const {
+    return qobject_cast<W*>(controls_.value(name));
+}
+
+template <class W>
+W* TForm1::add(QWidget* parent, const QString& name, int x, int y, int w, int h) {
+    auto* widget = new W(parent);
+    widget->setObjectName(name);
+    widget->setGeometry(x, y, w, h);
+    controls_.insert(name, widget);
+    return widget;
+}
+
+namespace {
+
+QLabel* label(QWidget* parent, const QString& text, int x, int y) {
+    auto* l = new QLabel(text, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+QGroupBox* box(QWidget* parent, const QString& caption, int x, int y, int w, int h) {
+    auto* b = new QGroupBox(caption, parent);
+    b->setGeometry(x, y, w, h);
+    return b;
+}
+
+void makeStrip(Memo* memo, const QColor& color) {
+    memo->setReadOnly(true);
+    memo->setFocusPolicy(Qt::NoFocus);
+    memo->setTextInteractionFlags(Qt::NoTextInteraction);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    memo->setLineWidth(1);
+    memo->setColor(color);
+}
+
+}  // namespace
+
+void TForm1::buildWindow() {
+    setWindowTitle(QStringLiteral("BLX52 Glowpanel - Configurator"));
+    setWindowIcon(QIcon(QStringLiteral(":/blx52/icon.png")));
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    buttonFace_ = palette().color(QPalette::Window);
+
+    auto* menuBar = new QMenuBar(this);
+    menuBar->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* file = menuBar->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("File1"));
+    // Neither item has an action.
+    file->addAction(QStringLiteral("Help..."))->setObjectName(QStringLiteral("Help1"));
+    file->addAction(QStringLiteral("Info..."))->setObjectName(QStringLiteral("Info1"));
+    setMenuBar(menuBar);
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(central);
+
+    buildSections(central);
+    buildConnectionPanel(central);
+    buildBrightness(central);
+    auto* image = add<QLabel>(central, QStringLiteral("Image22"), 1032, 296, 233, 185);
+    image->setPixmap(QPixmap(QStringLiteral(":/blx52/device.png")));
+    buildHiddenControls(central);
+    buildStatusBar();
+
+    resize(1325, 820);
+    if (QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
+}
+
+void TForm1::buildSections(QWidget* central) {
+    std::map<Section, QGroupBox*> sectionBox, pictureBox, soundBox;
+    for (const auto& b : sectionBoxes) {
+        QGroupBox* g =
+            box(central, QString::fromLatin1(b.caption), b.x, b.y, b.width, SectionHeight);
+        g->setObjectName(QStringLiteral("GroupBox_") + qs(sectionKey(b.section)));
+        sectionBox[b.section] = g;
+        if (b.section == Section::Sby)
+            continue;
+        const int inner = b.width - 32;
+        pictureBox[b.section] = box(g, QStringLiteral("Picture:"), 16, 16,
+                                    b.section == Section::Res ? inner : 345, 110);
+        soundBox[b.section] =
+            box(g, QStringLiteral("Sound:"), 16, 128, b.section == Section::Res ? inner : 465, 97);
+        label(pictureBox[b.section], QStringLiteral("Duration:"), 8, 72);
+        label(soundBox[b.section], QStringLiteral("Pitch:"), 8, 23);
+        label(soundBox[b.section], QStringLiteral("Duration:"), 8, 59);
+    }
+    QGroupBox* standbyFrame =
+        box(sectionBox[Section::Sby], QStringLiteral("Picture"), 16, 16, 57, 209);
+
+    // Picture buttons, each showing its slot's sample picture.
+    for (const auto& slot : pictureSlots()) {
+        const auto section = static_cast<Section>(slot.sectionNumber);
+        QWidget* parent = section == Section::Sby ? sectionBox[section] : pictureBox[section];
+        const int x =
+            section == Section::Sby ? 81 : FirstColumn + pictureSpacing(section) * slot.picture;
+        const int y = section == Section::Sby ? 28 + 64 * slot.picture : 20;
+        auto* b = add<QPushButton>(parent, qs(slot.mainButton), x, y, 40, 40);
+        b->setIconSize(QSize(32, 32));
+        b->setProperty("slotCode", slot.code);
+        setButtonGlyph(slot.code, QImage(QStringLiteral(":/blx52/glyph_%1.png").arg(slot.code)));
+    }
+
+    for (const auto& s : allSettings()) {
+        const QString name = qs(s.control);
+        switch (s.kind) {
+            case FieldKind::PictureDuration: {
+                const int x = FirstColumn + pictureSpacing(s.section) * s.index;
+                auto* e = add<QLineEdit>(pictureBox[s.section], name, x, 68, 33, 21);
+                e->setText(qs(s.startText));
+                e->setToolTip(DurationHint);
+                label(pictureBox[s.section], QStringLiteral("ms"), x + 36, 72);
+                break;
+            }
+            case FieldKind::ToneDuration: {
+                const int x = FirstColumn + ToneSpacing * s.index;
+                auto* e = add<QLineEdit>(soundBox[s.section], name, x, 56, 33, 21);
+                e->setText(qs(s.startText));
+                e->setToolTip(DurationHint);
+                label(soundBox[s.section], QStringLiteral("ms"), x + 36, 60);
+                break;
+            }
+            case FieldKind::Pitch: {
+                auto* c = add<QComboBox>(soundBox[s.section], name,
+                                         FirstColumn + ToneSpacing * s.index, 20, 57, 21);
+                for (auto item : PitchNames)
+                    c->addItem(qs(item));
+                c->setMaxVisibleItems(static_cast<int>(PitchNames.size()));
+                selectByProgram(c, s.startIndex);
+                break;
+            }
+            case FieldKind::Repeats: {
+                label(soundBox[s.section], QStringLiteral("Repeats:"), 344, 23);
+                auto* e = add<QLineEdit>(soundBox[s.section], name, 392, 20, 45, 21);
+                e->setText(qs(s.startText));
+                e->setToolTip(RepeatsHint);
+                label(soundBox[s.section], QStringLiteral("x"), 441, 23);
+                break;
+            }
+            case FieldKind::Volume: {
+                QGroupBox* frame =
+                    box(sectionBox[s.section], QStringLiteral("Volume:"), 376, 16, 105, 110);
+                for (int k = 0; k < static_cast<int>(s.buttons.size()); ++k) {
+                    auto* r = add<QRadioButton>(frame, qs(s.buttons[k]), 16, 22 + 16 * k, 60, 17);
+                    r->setText(QString::number(k));
+                    r->setChecked(k == s.startIndex);
+                }
+                break;
+            }
+            case FieldKind::Standby:
+                for (int k = 0; k < static_cast<int>(s.buttons.size()); ++k) {
+                    auto* r =
+                        add<QRadioButton>(standbyFrame, qs(s.buttons[k]), 6, 24 + 64 * k, 48, 17);
+                    r->setText(QStringLiteral("Pic%1").arg(k));
+                    r->setChecked(k == s.startIndex);
+                }
+                break;
+            case FieldKind::Brightness:
+                break;  // its own group box
+        }
+    }
+
+    // Sound time of each input section, under the repeats edit; display only.
+    for (const auto& d : soundTimeDisplays()) {
+        auto* e = add<QLineEdit>(soundBox[d.section], qs(d.display), 392, 56, 45, 21);
+        e->setText(qs(d.startText));
+        QPalette p = e->palette();
+        p.setColor(QPalette::Base, clMenu());
+        e->setPalette(p);
+        e->setCursor(Qt::ForbiddenCursor);
+        auto* m = add<Memo>(soundBox[d.section], qs(d.unitMemo), 439, 56, 24, 21);
+        m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m->setLineWrapMode(QPlainTextEdit::NoWrap);
+        m->document()->setDocumentMargin(1);
+        m->setText(qs(d.startUnit));
+        m->setColor(clMenu());
+        m->viewport()->setCursor(Qt::ForbiddenCursor);
+    }
+}
+
+void TForm1::buildConnectionPanel(QWidget* central) {
+    QGroupBox* g = box(central, QStringLiteral("Device <---> Application:"), 1032, 0, 225, 241);
+    g->setObjectName(QStringLiteral("GroupBox_connection"));
+    label(g, QStringLiteral("Com Port:"), 24, 16);
+    label(g, QStringLiteral("Settings from Device:"), 8, 72);
+    label(g, QStringLiteral("Settings to Device:"), 8, 128);
+
+    auto* port = add<QComboBox>(g, QStringLiteral("ComboBox13"), 16, 40, 75, 21);
+    for (int k = 1; k <= PortCount; ++k)
+        port->addItem(QStringLiteral("COM%1").arg(k));
+    selectByProgram(port, 0);
+    makeStrip(add<Memo>(g, QStringLiteral("Memo41"), 16, 30, 75, 9), clMenu());
+
+    for (const auto& b : panelButtons) {
+        auto* button = add<QPushButton>(g, QString::fromLatin1(b.name), b.x, b.y, 75, 25);
+        button->setText(QString::fromLatin1(b.caption));
+        makeStrip(add<Memo>(g, QString::fromLatin1(b.strip), b.x, b.y - 10, 75, 9),
+                  b.inputTest ? clRed() : clMenu());
+    }
+
+    progressBar_ = add<QProgressBar>(g, QStringLiteral("ProgressBar1"), 16, 192, 193, 21);
+    progressBar_->setRange(0, 90);
+    progressBar_->setValue(0);
+    progressBar_->setTextVisible(false);
+}
+
+void TForm1::buildBrightness(QWidget* central) {
+    QGroupBox* g = box(central, QStringLiteral("Brightness:"), 1176, 496, 81, 241);
+    g->setObjectName(QStringLiteral("GroupBox_brightness"));
+    trackBar_ = add<QSlider>(g, QStringLiteral("TrackBar1"), 34, 16, 41, 217);
+    trackBar_->setOrientation(Qt::Vertical);
+    trackBar_->setRange(0, BrightnessMax);
+    trackBar_->setSingleStep(1);
+    trackBar_->setPageStep(1);
+    trackBar_->setTickInterval(1);
+    trackBar_->setTickPosition(QSlider::TicksRight);
+    trackBar_->setInvertedAppearance(true);  // position 0 at the top
+    trackBar_->setInvertedControls(true);
+    trackBar_->setValue(BrightnessStart);
+    label(g, QStringLiteral("min"), 8, 22);
+    label(g, QStringLiteral("max"), 8, 212);
+}
+
+void TForm1::buildHiddenControls(QWidget* central) {
+    QStringList memos;
+    // Landing memos Memo1 … Memo33 and Memo35, the brightness value memo Memo34.
+    for (int k = 1; k <= 35; ++k)
+        memos << QStringLiteral("Memo%1").arg(k);
+    memos << QStringLiteral("Memo42") << QStringLiteral("Memo43") << QStringLiteral("Memo48")
+          << QStringLiteral("Memo49");
+    for (const QString& name : memos)
+        add<Memo>(central, name, 0, 0, 20, 20)->hide();
+    memo(QStringLiteral("Memo42"))->setText(QStringLiteral("0"));
+    memo(QStringLiteral("Memo43"))->setText(QStringLiteral("0"));
+    add<QCheckBox>(central, QStringLiteral("CheckBox1"), 0, 0, 20, 20)->hide();
+    add<QCheckBox>(central, QStringLiteral("CheckBox2"), 0, 0, 20, 20)->hide();
+}
+
+void TForm1::buildStatusBar() {
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setFixedHeight(19);
+    for (int i = 0; i < PanelCount; ++i) {
+        auto* panel = new QLabel(QString::fromLatin1(statusPanels[i].text), bar);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i));
+        panel->setFixedWidth(statusPanels[i].width);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addWidget(panel);
+        panels_[i] = panel;
+    }
+    setStatusBar(bar);
+}
+
+void TForm1::connectRules() {
+    for (const auto& s : allSettings()) {
+        if (s.isEdit()) {
+            const QString name = qs(s.control);
+            onChange(edit(name), [this, name] { EditChange(name); });
+        }
+        if (s.kind == FieldKind::Pitch) {
+            onUserSelect(comboBox(qs(s.control)),
+                         [this] { guard_.run([this] { markUnwrittenChanges(); }); });
+        }
+        for (const auto& b : s.buttons) {
+            onClick(radioButton(qs(b)), [this] { guard_.run([this] { markUnwrittenChanges(); }); });
+        }
+        if (s.kind == FieldKind::Brightness) {
+            onStore(memo(qs(s.landingMemo)), [this] { Memo35Change(); });
+        } else if (!s.landingMemo.empty()) {
+            onStore(memo(qs(s.landingMemo)), [this, &s] { landingReaction(s); });
+        }
+    }
+    onUserSelect(comboBox(QStringLiteral("ComboBox13")), [this] { ComboBox13Change(); });
+    connect(trackBar_, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
+    onChange(memo(QStringLiteral("Memo42")), [this] { Memo42Change(); });
+    onChange(memo(QStringLiteral("Memo43")), [this] { Memo43Change(); });
+    connect(checkBox(QStringLiteral("CheckBox1")), &QCheckBox::toggled, this,
+            &TForm1::CheckBox1Click);
+    connect(button(QStringLiteral("Button1")), &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(button(QStringLiteral("Button2")), &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(button(QStringLiteral("Button6")), &QPushButton::clicked, this, &TForm1::Button6Click);
+    connect(button(QStringLiteral("Button7")), &QPushButton::clicked, this, &TForm1::Button7Click);
+    connect(button(QStringLiteral("Button8")), &QPushButton::clicked, this, &TForm1::Button8Click);
+    for (const auto& slot : pictureSlots()) {
+        const int code = slot.code;
+        connect(button(qs(slot.mainButton)), &QPushButton::clicked, this,
+                [this, code] { guard_.run([this, code] { openPictureEditor(code); }); });
+    }
+}
+
+// ---- Status bar, controls ----
+
+void TForm1::setPanelText(int panel, const std::string& text) {
+    setPanelText(panel, QString::fromStdString(text));
+}
+
+void TForm1::setPanelText(int panel, const QString& text) {
+    if (panel >= 0 && panel < PanelCount)
+        panels_[panel]->setText(text);
+}
+
+QString TForm1::panelText(int panel) const {
+    return panel >= 0 && panel < PanelCount ? panels_[panel]->text() : QString();
+}
+
+QLineEdit* TForm1::edit(const QString& name) const {
+    return control<QLineEdit>(name);
+}
+Memo* TForm1::memo(const QString& name) const {
+    return control<Memo>(name);
+}
+QComboBox* TForm1::comboBox(const QString& name) const {
+    return control<QComboBox>(name);
+}
+QRadioButton* TForm1::radioButton(const QString& name) const {
+    return control<QRadioButton>(name);
+}
+QPushButton* TForm1::button(const QString& name) const {
+    return control<QPushButton>(name);
+}
+QCheckBox* TForm1::checkBox(const QString& name) const {
+    return control<QCheckBox>(name);
+}
+
+QString TForm1::controlText(const QString& name) const {
+    if (auto* e = edit(name))
+        return e->text();
+    if (auto* m = memo(name))
+        return m->text();
+    return {};
+}
+
+void TForm1::setControlText(const QString& name, const QString& text) {
+    if (auto* e = edit(name)) {
+        e->setText(text);
+    } else if (auto* m = memo(name)) {
+        m->setText(text);
+    }
+}
+
+void TForm1::storeLanding(const QString& name, const QString& text) {
+    if (auto* m = memo(name))
+        m->store(text);
+}
+
+void TForm1::storeReply(const QString& target, const QString& text) {
+    if (edit(target)) {
+        setControlText(target, text);
+    } else {
+        storeLanding(target, text);
+    }
+    guard_.rethrowPending();
+}
+
+int TForm1::selectedIndex(const QString& name) const {
+    auto* c = comboBox(name);
+    return c ? c->currentIndex() : -1;
+}
+
+int TForm1::checkedButton(const Setting& group) const {
+    for (int k = 0; k < static_cast<int>(group.buttons.size()); ++k) {
+        auto* r = radioButton(qs(group.buttons[k]));
+        if (r && r->isChecked())
+            return k;
+    }
+    return -1;
+}
+
+int TForm1::trackBarPosition() const {
+    return trackBar_->value();
+}
+
+void TForm1::setStrip(const QString& name, const QColor& color) {
+    if (auto* m = memo(name))
+        m->setColor(color);
+}
+
+QColor TForm1::stripColor(const QString& name) const {
+    auto* m = memo(name);
+    return m ? m->color() : QColor();
+}
+
+void TForm1::setProgress(int position) {
+    progressBar_->setValue(position);
+}
+int TForm1::progress() const {
+    return progressBar_->value();
+}
+
+void TForm1::markUnwrittenChanges() {
+    settingsChanged_ = true;
+    setStrip(QStringLiteral("Memo37"), clBlue());
+}
+
+// ---- Pictures ----
+
+void TForm1::openPictureEditor(int slotCode) {
+    if (openEditor_)
+        openEditor_(slotCode);
+}
+
+void TForm1::setButtonGlyph(int slotCode, const QImage& image) {
+    const PictureSlot* slot = findSlot(slotCode);
+    if (!slot)
+        return;
+    if (auto* b = button(qs(slot->mainButton))) {
+        b->setIcon(QIcon(QPixmap::fromImage(image)));
+        b->setProperty("glyph", image);
+    }
+}
+
+QImage TForm1::buttonGlyph(int slotCode) const {
+    const PictureSlot* slot = findSlot(slotCode);
+    auto* b = slot ? button(qs(slot->mainButton)) : nullptr;
+    return b ? b->property("glyph").value<QImage>() : QImage();
+}
+
+// ---- Rules ----
+
+bool TForm1::CheckNumberText(const QString& text) {
+    if (!hasForbiddenCharacter(text))
+        return true;
+    dialogs_.beep();
+    dialogs_.errorOk(QStringLiteral("Bitte nur Zahlen eingeben!"));
+    return false;
+}
+
+void TForm1::UpdateSoundTime(Section section) {
+    const SoundTimeDisplay* d = findSoundTimeDisplay(section);
+    if (!d)
+        return;
+    std::array<QString, 4> durations;
+    for (int i = 0; i < 4; ++i)
+        durations[i] = edit(qs(d->toneEdits[i]))->text();
+    // The user's number format at the moment of the change.
+    const SoundTimeText t = soundTime(durations, edit(qs(d->repeatsEdit))->text(), QLocale());
+    edit(qs(d->display))->setText(t.value);
+    memo(qs(d->unitMemo))->setText(t.unit);
+}
+
+void TForm1::EditChange(const QString& editName) {
+    const Setting* s = findSettingByControl(editName.toStdString());
+    if (s && s->isEdit())
+        editRule(*s);
+}
+
+void TForm1::editRule(const Setting& s) {
+    guard_.run([this, &s] {
+        QLineEdit* e = edit(qs(s.control));
+        const EditFamilyRule& rule = editFamilyRule(s.family);
+        markUnwrittenChanges();
+        const QString text = e->text();
+        if (text.isEmpty()) {
+            e->setText(QStringLiteral("0"));  // runs this rule again, nested
+            guard_.rethrowPending();
+        } else if (!CheckNumberText(text)) {
+            e->setText(qs(replacementText(s)));
+            guard_.rethrowPending();
+        } else if (rule.recomputesSoundTime) {
+            UpdateSoundTime(s.section);
+        }
+        if (rule.clearsPitchOnZero && e->text() == QStringLiteral("0")) {
+            selectByProgram(comboBox(qs(s.pitchBox)), 0);
+        }
+    });
+}
+
+void TForm1::landingReaction(const Setting& s) {
+    guard_.run([this, &s] {
+        const float value = textToFloat(memo(qs(s.landingMemo))->text(), QLocale());
+        int k = 0;
+        if (s.kind == FieldKind::Pitch) {
+            if (exactIndex(value, static_cast<int>(PitchNames.size()) - 1, &k)) {
+                selectByProgram(comboBox(qs(s.control)), k);
+            }
+        } else if (exactIndex(value, static_cast<int>(s.buttons.size()) - 1, &k)) {
+            // Checking a button that was not checked runs its click rule.
+            radioButton(qs(s.buttons[k]))->setChecked(true);
+        }
+    });
+}
+
+void TForm1::ComboBox13Change() {
+    guard_.run([this] {
+        const int k = comboBox(QStringLiteral("ComboBox13"))->currentIndex();
+        if (k < 0 || k >= PortCount)
+            return;
+        const QString name = QStringLiteral("COM%1").arg(k + 1);
+        link_.PortName = name.toStdString();
+        setPanelText(2, name);
+    });
+}
+
+void TForm1::TrackBar1Change() {
+    guard_.run([this] {
+        markUnwrittenChanges();
+        memo(qs(BrightnessValueMemo))->setText(QString::number(trackBar_->value()));
+    });
+}
+
+void TForm1::Memo35Change() {
+    guard_.run([this] {
+        const float value = textToFloat(memo(QStringLiteral("Memo35"))->text(), QLocale());
+        int k = 0;
+        // The track bar reports a change only when the position really moves.
+        if (exactIndex(value, BrightnessMax, &k))
+            trackBar_->setValue(k);
+    });
+}
+
+// The read, the write and the input tests are connected to these handlers by the device
+// synchronisation; until then the buttons do nothing.
+void TForm1::Button1Click() {}
+void TForm1::Button2Click() {}
+void TForm1::Button6Click() {}
+void TForm1::Button7Click() {}
+void TForm1::Button8Click() {}
+void TForm1::Memo42Change() {}
+void TForm1::Memo43Change() {}
+void TForm1::CheckBox1Click() {}
+
+}  // namespace blx52

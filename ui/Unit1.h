@@ -1,0 +1,155 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <QColor>
+#include <QHash>
+#include <QImage>
+#include <QMainWindow>
+#include <QString>
+
+#include "link/device_link.h"
+#include "settings/settings_table.h"
+#include "ui/change_events.h"
+#include "ui/dialogs.h"
+#include "ui/handler_guard.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+
+namespace blx52 {
+
+// The main window: every setting in its own control, the connection panel, brightness, status
+// bar. Controls are found by their designer names (objectName), also with findChild.
+class TForm1 : public QMainWindow, public StatusSink {
+    Q_OBJECT
+  public:
+    static constexpr int PanelCount = 7;
+
+    TForm1(DeviceLink& link, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    DeviceLink& link() { return link_; }
+    Dialogs& dialogs() { return dialogs_; }
+    HandlerGuard& guard() { return guard_; }
+
+    // Status bar panels, counted from 0. Texts from the link are UTF-8.
+    void setPanelText(int panel, const std::string& text) override;
+    void setPanelText(int panel, const QString& text);
+    QString panelText(int panel) const;
+
+    // Controls by designer name; nullptr when there is none of that kind.
+    QLineEdit* edit(const QString& name) const;
+    Memo* memo(const QString& name) const;
+    QComboBox* comboBox(const QString& name) const;
+    QRadioButton* radioButton(const QString& name) const;
+    QPushButton* button(const QString& name) const;  // Button1 … Button8, BitBtn1 … BitBtn25
+    QCheckBox* checkBox(const QString& name) const;
+    QSlider* trackBar() const { return trackBar_; }
+    QProgressBar* progressBar() const { return progressBar_; }
+
+    // Text of an edit or memo.
+    QString controlText(const QString& name) const;
+    // Sets an edit's or memo's text as the program does: its change rule runs when the text
+    // changes. For landing memos use storeLanding().
+    void setControlText(const QString& name, const QString& text);
+    // A read value for a landing memo: the memo's reaction runs on every store.
+    void storeLanding(const QString& memo, const QString& text);
+    // Puts a value read from the device into its target (edit or landing memo) as if entered
+    // there; an error of the target's rule is thrown on to the caller, ending the read.
+    void storeReply(const QString& target, const QString& text);
+
+    int selectedIndex(const QString& comboBox) const;  // -1 when nothing is selected
+    // The value of a radio group (volume or standby): index of the checked button, or -1.
+    int checkedButton(const Setting& group) const;
+    int trackBarPosition() const;
+
+    void setStrip(const QString& memo, const QColor& color);
+    QColor stripColor(const QString& memo) const;
+    void setProgress(int position);
+    int progress() const;
+
+    bool settingsChanged() const { return settingsChanged_; }
+    void setSettingsChanged(bool changed) { settingsChanged_ = changed; }
+    // SettingsChanged set and the Write strip blue.
+    void markUnwrittenChanges();
+
+    // Colours of the strips.
+    static QColor clMenu();
+    QColor clBtnFace() const { return buttonFace_; }
+    static QColor clRed() { return {255, 0, 0}; }
+    static QColor clLime() { return {0, 255, 0}; }
+    static QColor clBlue() { return {0, 0, 255}; }
+    static QColor clFuchsia() { return {255, 0, 255}; }
+
+    // The character check of number fields: the error sound and one message when it fails.
+    bool CheckNumberText(const QString& text);
+    // Recomputes an input section's sound time from its tone durations and repeats.
+    void UpdateSoundTime(Section section);
+
+    // A picture button was clicked: hands its slot to the picture editor.
+    virtual void openPictureEditor(int slotCode);
+    void setPictureEditorOpener(std::function<void(int slotCode)> open) {
+        openEditor_ = std::move(open);
+    }
+    // Replaces the picture on the slot's button (after the editor saved it).
+    void setButtonGlyph(int slotCode, const QImage& image);
+    QImage buttonGlyph(int slotCode) const;
+
+  public slots:
+    // Connection panel.
+    void Button1Click();
+    void Button2Click();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+    void Memo42Change();
+    void Memo43Change();
+    void CheckBox1Click();
+    void ComboBox13Change();
+    // Brightness.
+    void TrackBar1Change();
+    void Memo35Change();
+    // The change rule of a duration or repeats edit, and the handler the in0 picture 0 edit has
+    // by name.
+    void EditChange(const QString& editName);
+    void Edit19Change() { EditChange(QStringLiteral("Edit19")); }
+
+  private:
+    template <class W>
+    W* control(const QString& name) const;
+    template <class W>
+    W* add(QWidget* parent, const QString& name, int x, int y, int w, int h);
+
+    void buildWindow();
+    void buildSections(QWidget* central);
+    void buildConnectionPanel(QWidget* central);
+    void buildBrightness(QWidget* central);
+    void buildHiddenControls(QWidget* central);
+    void buildStatusBar();
+    void connectRules();
+
+    void editRule(const Setting& setting);
+    void landingReaction(const Setting& setting);
+
+    DeviceLink& link_;
+    Dialogs& dialogs_;
+    HandlerGuard guard_;
+    QHash<QString, QWidget*> controls_;
+    QLabel* panels_[PanelCount] = {};
+    QSlider* trackBar_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QColor buttonFace_;
+    bool settingsChanged_ = false;
+    std::function<void(int)> openEditor_;
+};
+
+}  // namespace blx52

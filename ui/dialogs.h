@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+namespace blx52 {
+
+// The program's title: task bar, general error box.
+inline constexpr char ProgramTitle[] = "BLX52 Glowpanel Configurator";
+
+// Every modal message and system sound of the program goes through here, so that tests can
+// answer and count them.
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    // Warning with "OK" and "Abbrechen"; true for OK (closing the box counts as cancel).
+    virtual bool warningOkCancel(const QString& text) = 0;
+    // Warning with "OK" alone.
+    virtual void warningOk(const QString& text) = 0;
+    // Error ("Fehler") with "OK" alone.
+    virtual void errorOk(const QString& text) = 0;
+    // The box for an error that ended a handler, titled with the program's title.
+    virtual void generalError(const QString& text) = 0;
+    virtual void beep() = 0;
+};
+
+// Message boxes with the German titles and button texts, whatever the desktop language.
+class QtDialogs : public Dialogs {
+  public:
+    bool warningOkCancel(const QString& text) override;
+    void warningOk(const QString& text) override;
+    void errorOk(const QString& text) override;
+    void generalError(const QString& text) override;
+    void beep() override;
+};
+
+}  // namespace blx52
