@@ -1,9 +1,12 @@
 #include <QIcon>
+#include <exception>
+#include <memory>
 
 #include "link/device_link.h"
 #include "ui/Unit1.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
+#include "ui/handler_guard.h"
 
 int main(int argc, char** argv) {
     blx52::Application app(argc, argv);
@@ -12,7 +15,13 @@ int main(int argc, char** argv) {
 
     blx52::QtDialogs dialogs;
     blx52::DeviceLink link;
-    blx52::TForm1 Form1(link, dialogs);
-    Form1.show();
+    std::unique_ptr<blx52::TForm1> Form1;
+    try {
+        Form1 = std::make_unique<blx52::TForm1>(link, dialogs);
+    } catch (...) {
+        dialogs.generalError(blx52::HandlerGuard::message(std::current_exception()));
+        return 1;
+    }
+    Form1->show();
     return blx52::Application::exec();
 }
