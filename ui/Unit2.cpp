@@ -1,0 +1,567 @@
+#include "ui/Unit2.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolBar>
+
+#include "picture/pen_text.h"
+#include "picture/plane_data.h"
+#include "picture/presets.h"
+#include "sync/sync_texts.h"
+#include "ui/Unit1.h"
+
+namespace blx52 {
+
+namespace {
+
+// Positions of the layout are in window coordinates; controls inside a group box are placed
+// relative to it.
+struct Group {
+    const char* name;
+    const char* caption;
+    int x, y, w, h;
+};
+constexpr Group PenColorGroup = {"GroupBox3", "Pen Color:", 24, 48, 73, 297};
+constexpr Group PenGroup = {"GroupBox4", "Pen Navigation:", 112, 48, 169, 297};
+constexpr Group PresetGroup = {"GroupBox2", "Picture Presets:", 296, 48, 89, 297};
+constexpr Group FileGroup = {"GroupBox1", "Picture File: ", 400, 48, 129, 297};
+
+constexpr int ToolStripHeight = 29;
+
+// The colour buttons from top to bottom.
+constexpr LedColor ColorButtonOrder[] = {LedColor::Black,   LedColor::Red,  LedColor::Yellow,
+                                         LedColor::Green,   LedColor::Cyan, LedColor::Blue,
+                                         LedColor::Magenta, LedColor::White};
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+const LedColorInfo& colorInfo(LedColor color) {
+    return ledColors()[static_cast<std::size_t>(ledCode(color))];
+}
+
+// A square in the colour inside a one-pixel black frame; black itself shows as dark grey so
+// that the frame stays visible.
+QImage colorGlyph(LedColor color) {
+    QImage glyph(16, 16, QImage::Format_RGB32);
+    glyph.fill(Qt::black);
+    const QColor inside = color == LedColor::Black ? QColor(Qt::darkGray) : QColor(ledRgb(color));
+    QPainter painter(&glyph);
+    painter.fillRect(1, 1, 14, 14, inside);
+    return glyph;
+}
+
+QGroupBox* groupBox(QWidget* parent, const Group& g) {
+    auto* box = new QGroupBox(QString::fromUtf8(g.caption), parent);
+    box->setObjectName(QString::fromLatin1(g.name));
+    box->setGeometry(g.x, g.y, g.w, g.h);
+    return box;
+}
+
+// Restores the cursor that was current before, also when the send ends early.
+class BusyCursor {
+  public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+void sendPictureToDevice(DeviceLink& link, const PictureSlot& slot, const Picture& picture,
+                         const QString& folder) {
+    // Neither reply nor link status stops the send; the link reports its own failures.
+    link.Exchange("getdatafw", 9);
+    const std::vector<std::uint8_t> command = pictureCommand(slot, picture);
+    link.Exchange(std::string_view(reinterpret_cast<const char*>(command.data()), command.size()),
+                  static_cast<int>(command.size()));
+    // What was meant to be sent is recorded, whatever the device made of it.
+    (void)writeDevicePictureFile(makeCodeGrid(picture), devicePictureFilePath(slot, folder));
+}
+
+TForm2::TForm2(DeviceLink& link, Dialogs& dialogs, QString folder, QWidget* parent)
+    : QMainWindow(parent),
+      link_(link),
+      dialogs_(dialogs),
+      folder_(std::move(folder)),
+      guard_([&dialogs](const QString& message) { dialogs.generalError(message); }),
+      picture_(initialPicture()) {
+    buildWindow();
+    connectHandlers();
+    showPicture();
+}
+
+// ---- Window ----
+
+QPushButton* TForm2::addButton(QWidget* parent, const QString& name, int x, int y, int w, int h,
+                               const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    // Window coordinates, also for buttons inside a group box.
+    const QPoint origin = parent->mapTo(centralWidget(), QPoint(0, 0));
+    b->setGeometry(x - origin.x(), y - origin.y(), w, h);
+    b->setAutoDefault(false);
+    return b;
+}
+
+void TForm2::buildWindow() {
+    setWindowTitle(QStringLiteral("BLX52 Glowpanel - Picture Editor"));
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    // The program ends with the main window, whether or not the editor is still open.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(central);
+    resize(564, 398);
+
+    auto* strip = new QToolBar(central);
+    strip->setObjectName(QStringLiteral("ToolBar1"));
+    strip->setMovable(false);
+    strip->setGeometry(0, 0, 564, ToolStripHeight);
+
+    // A picture view from the drawing board days; it sits behind the pen group and shows nothing.
+    auto* image1 = new QLabel(central);
+    image1->setObjectName(QStringLiteral("Image1"));
+    image1->setGeometry(128, 80, 32, 32);
+
+    QGroupBox* colors = groupBox(central, PenColorGroup);
+    QGroupBox* pen = groupBox(central, PenGroup);
+    QGroupBox* presets = groupBox(central, PresetGroup);
+    QGroupBox* file = groupBox(central, FileGroup);
+    image1->lower();
+
+    int top = 80;
+    for (LedColor color : ColorButtonOrder) {
+        const LedColorInfo& info = colorInfo(color);
+        QPushButton* b =
+            addButton(colors, QString::fromLatin1(info.penButton), 48, top, 24, 24, {});
+        b->setIcon(QIcon(QPixmap::fromImage(colorGlyph(color))));
+        b->setIconSize(QSize(16, 16));
+        b->setCursor(Qt::PointingHandCursor);
+        top += 32;
+    }
+
+    image2_ = new QLabel(pen);
+    image2_->setObjectName(QStringLiteral("Image2"));
+    image2_->setGeometry(176 - PenGroup.x, 128 - PenGroup.y, 32, 32);
+
+    auto addEdit = [&](const QString& name, int x, int y) {
+        auto* e = new QLineEdit(pen);
+        e->setObjectName(name);
+        e->setGeometry(x - PenGroup.x, y - PenGroup.y, 32, 21);
+        return e;
+    };
+    edit1_ = addEdit(QStringLiteral("Edit1"), 176, 88);
+    edit2_ = addEdit(QStringLiteral("Edit2"), 224, 128);
+    edit3_ = addEdit(QStringLiteral("Edit3"), 128, 128);
+    for (QLineEdit* e : {edit1_, edit2_}) {
+        e->setText(QStringLiteral("0"));
+        e->setPlaceholderText(QStringLiteral("0 ... 31"));
+    }
+    // The swatch only shows the pen colour; nothing is typed there.
+    edit3_->setReadOnly(true);
+    edit3_->setCursor(Qt::ForbiddenCursor);
+    QPalette neutral = edit3_->palette();
+    neutral.setColor(QPalette::Base, TForm1::clMenu());
+    edit3_->setPalette(neutral);
+
+    const struct {
+        const char* name;
+        const char* caption;
+        int x, y;
+    } pad[] = {{"Button9", "^", 176, 176},
+               {"Button7", "<", 128, 224},
+               {"Button5", "x", 176, 224},
+               {"Button8", ">", 224, 224},
+               {"Button10", "v", 176, 272}};
+    for (const auto& p : pad) {
+        addButton(pen, QString::fromLatin1(p.name), p.x, p.y, 40, 40,
+                  QString::fromLatin1(p.caption))
+            ->setCursor(Qt::PointingHandCursor);
+    }
+
+    addButton(presets, QStringLiteral("Button3"), 320, 128, 40, 40, QStringLiteral("Reset"));
+    const struct {
+        const char* name;
+        Picture (*make)();
+        int y;
+    } presetButtons[] = {{"BitBtn3", blueDiscPicture, 176},
+                         {"BitBtn2", prohibitionSignPicture, 224},
+                         {"BitBtn1", warningTrianglePicture, 272}};
+    for (const auto& p : presetButtons) {
+        QPushButton* b = addButton(presets, QString::fromLatin1(p.name), 320, p.y, 40, 40, {});
+        b->setIcon(QIcon(QPixmap::fromImage(p.make().image())));
+        b->setIconSize(QSize(32, 32));
+        b->setCursor(Qt::PointingHandCursor);
+    }
+
+    comboBox1_ = new QComboBox(file);
+    comboBox1_->setObjectName(QStringLiteral("ComboBox1"));
+    comboBox1_->setEditable(true);
+    // Typed text chooses an entry or nothing; it never becomes an entry of its own.
+    comboBox1_->setInsertPolicy(QComboBox::NoInsert);
+    comboBox1_->setGeometry(424 - FileGroup.x, 136 - FileGroup.y, 81, 21);
+    for (const auto& slot : pictureSlots())
+        comboBox1_->addItem(qs(slot.comboEntry));
+    comboBox1_->setMaxVisibleItems(static_cast<int>(pictureSlots().size()));
+    selectByProgram(comboBox1_, 0);
+
+    addButton(file, QStringLiteral("Button20"), 424, 184, 81, 25, QStringLiteral("Load from file"));
+    addButton(file, QStringLiteral("Button17"), 424, 232, 81, 25, QStringLiteral("Save to file"));
+    addButton(file, QStringLiteral("Button4"), 424, 280, 81, 25, QStringLiteral("Send to device"));
+
+    memo1_ = new Memo(central);
+    memo1_->setObjectName(QStringLiteral("Memo1"));
+    memo1_->setGeometry(0, 0, 20, 20);
+    memo1_->hide();
+    checkBox2_ = new QCheckBox(central);
+    checkBox2_->setObjectName(QStringLiteral("CheckBox2"));
+    checkBox2_->setGeometry(0, 0, 20, 20);
+    checkBox2_->hide();
+
+    QStringList order = {"Button3", "Button4",  "Button5", "Edit1", "Button7",  "Button8",
+                         "Button9", "Button10", "Edit2",   "Edit3", "Button17", "Button20"};
+    for (int k = 1; k <= 11; ++k)
+        order << QStringLiteral("BitBtn%1").arg(k);
+    order << QStringLiteral("ComboBox1");
+    for (int k = 1; k < order.size(); ++k) {
+        setTabOrder(findChild<QWidget*>(order[k - 1]), findChild<QWidget*>(order[k]));
+    }
+}
+
+void TForm2::connectHandlers() {
+    const struct {
+        const char* name;
+        void (TForm2::*handler)();
+    } clicks[] = {
+        {"BitBtn1", &TForm2::BitBtn1Click},   {"BitBtn2", &TForm2::BitBtn2Click},
+        {"BitBtn3", &TForm2::BitBtn3Click},   {"BitBtn4", &TForm2::BitBtn4Click},
+        {"BitBtn5", &TForm2::BitBtn5Click},   {"BitBtn6", &TForm2::BitBtn6Click},
+        {"BitBtn7", &TForm2::BitBtn7Click},   {"BitBtn8", &TForm2::BitBtn8Click},
+        {"BitBtn9", &TForm2::BitBtn9Click},   {"BitBtn10", &TForm2::BitBtn10Click},
+        {"BitBtn11", &TForm2::BitBtn11Click}, {"Button3", &TForm2::Button3Click},
+        {"Button4", &TForm2::Button4Click},   {"Button5", &TForm2::Button5Click},
+        {"Button7", &TForm2::Button7Click},   {"Button8", &TForm2::Button8Click},
+        {"Button9", &TForm2::Button9Click},   {"Button10", &TForm2::Button10Click},
+        {"Button17", &TForm2::Button17Click}, {"Button20", &TForm2::Button20Click},
+    };
+    for (const auto& c : clicks) {
+        connect(button(QString::fromLatin1(c.name)), &QPushButton::clicked, this, c.handler);
+    }
+    button(QStringLiteral("Button5"))->installEventFilter(this);
+    onChange(edit1_, [this] { Edit1Change(); });
+    onChange(edit2_, [this] { Edit2Change(); });
+    onChange(memo1_, [this] { Memo1Change(); });
+    onUserSelect(comboBox1_, [this] { ComboBox1Change(); });
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn && watched == button(QStringLiteral("Button5"))) {
+        // The point is drawn when the focus moves onto "x" inside the window, not when the
+        // window itself comes back to the front with "x" still focused.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+            reason != Qt::MenuBarFocusReason) {
+            Button5Enter();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QPushButton* TForm2::button(const QString& name) const {
+    return findChild<QPushButton*>(name);
+}
+
+QLineEdit* TForm2::edit(const QString& name) const {
+    return findChild<QLineEdit*>(name);
+}
+
+void TForm2::placeOverMainWindow() {
+    QRect over;
+    if (mainWindow_) {
+        over = mainWindow_->frameGeometry();
+    } else if (QScreen* s = screen()) {
+        over = s->availableGeometry();
+    }
+    if (over.isValid())
+        move(over.center() - rect().center());
+}
+
+// ---- Port warning record ----
+
+bool TForm2::portWarningShown() const {
+    return checkBox2_->isChecked();
+}
+
+void TForm2::setPortWarningShown() {
+    checkBox2_->setChecked(true);
+}
+
+// ---- Pen ----
+
+void TForm2::setPenColor(LedColor color) {
+    guard_.run([this, color] {
+        pen_.color = color;
+        QPalette p = edit3_->palette();
+        p.setColor(QPalette::Base, QColor(ledRgb(color)));
+        edit3_->setPalette(p);
+    });
+}
+
+void TForm2::BitBtn4Click() {
+    setPenColor(LedColor::Black);
+}
+void TForm2::BitBtn5Click() {
+    setPenColor(LedColor::Red);
+}
+void TForm2::BitBtn6Click() {
+    setPenColor(LedColor::Yellow);
+}
+void TForm2::BitBtn7Click() {
+    setPenColor(LedColor::Green);
+}
+void TForm2::BitBtn8Click() {
+    setPenColor(LedColor::Cyan);
+}
+void TForm2::BitBtn9Click() {
+    setPenColor(LedColor::Blue);
+}
+void TForm2::BitBtn10Click() {
+    setPenColor(LedColor::Magenta);
+}
+void TForm2::BitBtn11Click() {
+    setPenColor(LedColor::White);
+}
+
+// The moves only set the edit's text; its change rule then takes the new value.
+void TForm2::Button7Click() {
+    guard_.run([this] {
+        Pen moved = pen_;
+        moved.moveLeft();
+        edit1_->setText(QString::number(moved.column));
+    });
+}
+
+void TForm2::Button8Click() {
+    guard_.run([this] {
+        Pen moved = pen_;
+        moved.moveRight();
+        edit1_->setText(QString::number(moved.column));
+    });
+}
+
+void TForm2::Button9Click() {
+    guard_.run([this] {
+        Pen moved = pen_;
+        moved.moveUp();
+        edit2_->setText(QString::number(moved.row));
+    });
+}
+
+void TForm2::Button10Click() {
+    guard_.run([this] {
+        Pen moved = pen_;
+        moved.moveDown();
+        edit2_->setText(QString::number(moved.row));
+    });
+}
+
+void TForm2::Edit1Change() {
+    penTextRule(edit1_, &Pen::column);
+}
+void TForm2::Edit2Change() {
+    penTextRule(edit2_, &Pen::row);
+}
+
+void TForm2::penTextRule(QLineEdit* edit, int Pen::*coordinate) {
+    guard_.run([this, edit, coordinate] {
+        const PenTextOutcome outcome = evaluatePenText(edit->text());
+        if (outcome.verdict == PenTextVerdict::Forbidden) {
+            dialogs_.beep();
+            dialogs_.errorOk(QStringLiteral("Bitte nur Zahlen eingeben!"));
+        } else if (outcome.verdict == PenTextVerdict::NotANumber) {
+            // The toolkit's conversion error; the coordinate keeps its value.
+            dialogs_.generalError(outcome.errorText);
+        }
+        if (outcome.coordinate)
+            pen_.*coordinate = *outcome.coordinate;
+        // Runs this rule again, nested, on the replacement, which gives the same value.
+        if (!outcome.replacementText.isEmpty())
+            edit->setText(outcome.replacementText);
+    });
+}
+
+void TForm2::drawPoint() {
+    if (pen_.drawPoint(picture_))
+        showPicture();
+}
+
+void TForm2::Button5Click() {
+    guard_.run([this] { drawPoint(); });
+}
+
+void TForm2::Button5Enter() {
+    guard_.run([this] { drawPoint(); });
+}
+
+// ---- Whole picture ----
+
+void TForm2::setPicture(const Picture& picture) {
+    picture_ = picture;
+    showPicture();
+}
+
+void TForm2::showPicture() {
+    image2_->setPixmap(QPixmap::fromImage(picture_.image()));
+}
+
+void TForm2::Button3Click() {
+    guard_.run([this] {
+        resetPicture(picture_);
+        showPicture();
+    });
+}
+
+void TForm2::BitBtn1Click() {
+    guard_.run([this] { setPicture(warningTrianglePicture()); });
+}
+
+void TForm2::BitBtn2Click() {
+    guard_.run([this] { setPicture(prohibitionSignPicture()); });
+}
+
+void TForm2::BitBtn3Click() {
+    guard_.run([this] { setPicture(blueDiscPicture()); });
+}
+
+// ---- Slots ----
+
+void TForm2::openForSlot(int slotCode) {
+    guard_.run([this, slotCode] {
+        // Setting the slot that is already current is no change: unsaved drawing stays.
+        memo1_->setText(QString::number(slotCode));
+        if (!opened_) {
+            opened_ = true;
+            // Opening the editor counts as having been warned about the port in the main
+            // window; no dialog is shown for it.
+            if (mainSignal_)
+                mainSignal_();
+        }
+        if (!isVisible()) {
+            placeOverMainWindow();
+            show();
+        }
+        raise();
+        activateWindow();
+    });
+}
+
+void TForm2::Memo1Change() {
+    guard_.run([this] {
+        bool number = false;
+        const int code = memo1_->text().toInt(&number);
+        const PictureSlot* slot = number ? findSlot(code) : nullptr;
+        if (!slot)
+            return;  // no slot of the table: nothing changes
+        current_ = slot;
+        selectByProgram(comboBox1_, slotIndex(slot->code));
+        loadSlotBitmap(*slot);
+    });
+}
+
+void TForm2::ComboBox1Change() {
+    guard_.run([this] {
+        const int index = comboBox1_->currentIndex();
+        const auto& table = pictureSlots();
+        if (index < 0 || index >= static_cast<int>(table.size()))
+            return;
+        memo1_->setText(QString::number(table[static_cast<std::size_t>(index)].code));
+    });
+}
+
+void TForm2::loadSlotBitmap(const PictureSlot& slot) {
+    Picture loaded = picture_;
+    if (FileError error = loadBitmap(bitmapFilePath(slot, folder_), loaded)) {
+        // The picture keeps what it showed; the slot is current all the same.
+        dialogs_.errorOk(*error);
+        return;
+    }
+    setPicture(loaded);
+}
+
+// ---- Files and device ----
+
+void TForm2::Button20Click() {
+    guard_.run([this] {
+        // The editor can only be shown for a slot; without one there is no file to read.
+        if (const PictureSlot* slot = currentSlot())
+            loadSlotBitmap(*slot);
+    });
+}
+
+void TForm2::Button17Click() {
+    guard_.run([this] {
+        const PictureSlot* slot = currentSlot();
+        if (!slot)
+            return;
+        const QString path = bitmapFilePath(*slot, folder_);
+        if (FileError error = saveBitmap(picture_, path)) {
+            dialogs_.errorOk(*error);
+            return;
+        }
+        // The thumbnail is what the file gives back, not what is on screen.
+        Picture saved;
+        if (FileError error = loadBitmap(path, saved)) {
+            dialogs_.errorOk(*error);
+            return;
+        }
+        if (glyphHook_)
+            glyphHook_(slot->code, saved.image());
+    });
+}
+
+void TForm2::Button4Click() {
+    guard_.run([this] {
+        const PictureSlot* slot = currentSlot();
+        if (!slot)
+            return;
+        if (!portWarningShown()) {
+            setPortWarningShown();
+            if (mainSignal_)
+                mainSignal_();
+            const std::string_view text = sync_text::PortWarning;
+            if (!dialogs_.warningOkCancel(
+                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())))) {
+                return;
+            }
+        }
+        const BusyCursor busy;
+        sendPictureToDevice(link_, *slot, picture_, folder_);
+    });
+}
+
+void connectEditor(TForm1& form1, TForm2& form2) {
+    form2.setMainWindow(&form1);
+    form1.setPictureEditorOpener([&form2](int slotCode) { form2.openForSlot(slotCode); });
+    form2.setGlyphHook(
+        [&form1](int slotCode, const QImage& image) { form1.setButtonGlyph(slotCode, image); });
+    form2.setMainWindowSignal(
+        [&form1] { form1.checkBox(QStringLiteral("CheckBox1"))->setChecked(true); });
+}
+
+}  // namespace blx52

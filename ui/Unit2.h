@@ -1,0 +1,148 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QImage>
+#include <QMainWindow>
+#include <QString>
+
+#include "link/device_link.h"
+#include "picture/picture.h"
+#include "picture/picture_files.h"
+#include "picture/slot_table.h"
+#include "ui/change_events.h"
+#include "ui/dialogs.h"
+#include "ui/handler_guard.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace blx52 {
+
+class TForm1;
+
+// The picture's way to the device, without the window: the firmware query, the picture command
+// of the slot, then the slot's device picture file whatever the device said. A file that cannot
+// be written is left unwritten without a word; the send has happened by then.
+void sendPictureToDevice(DeviceLink& link, const PictureSlot& slot, const Picture& picture,
+                         const QString& folder);
+
+// The picture editor: one slot's 32 × 32 picture, the pen, the slot's files and the send.
+// Controls carry their designer names (objectName).
+class TForm2 : public QMainWindow {
+    Q_OBJECT
+  public:
+    TForm2(DeviceLink& link, Dialogs& dialogs, QString folder = SettingsFolder(),
+           QWidget* parent = nullptr);
+
+    // A picture button of the main window: makes the slot current (its bitmap is loaded only
+    // when the slot changes), then shows the editor or brings it up.
+    void openForSlot(int slotCode);
+
+    // The window the editor opens centred over.
+    void setMainWindow(QWidget* mainWindow) { mainWindow_ = mainWindow; }
+    // Puts a saved picture on the main window's button of the slot.
+    void setGlyphHook(std::function<void(int slotCode, const QImage& image)> hook) {
+        glyphHook_ = std::move(hook);
+    }
+    // The editor's signal to the main window: sets the main window's side of the port-warning
+    // record (its hidden check box).
+    void setMainWindowSignal(std::function<void()> signal) { mainSignal_ = std::move(signal); }
+
+    // The editor's side of the port-warning record. The main window's read, write and input
+    // tests set it whenever they set their own side.
+    bool portWarningShown() const;
+    void setPortWarningShown();
+
+    const Picture& picture() const { return picture_; }
+    const Pen& pen() const { return pen_; }
+    // The current slot, or nothing before the first opening.
+    const PictureSlot* currentSlot() const { return current_; }
+    QString folder() const { return folder_; }
+
+    QPushButton* button(const QString& name) const;  // Button3 …, BitBtn1 … BitBtn11
+    QLineEdit* edit(const QString& name) const;      // Edit1 … Edit3
+    QComboBox* comboBox() const { return comboBox1_; }
+    Memo* slotMemo() const { return memo1_; }
+    QLabel* pictureView() const { return image2_; }
+
+  public slots:
+    // Pen colours.
+    void BitBtn4Click();
+    void BitBtn5Click();
+    void BitBtn6Click();
+    void BitBtn7Click();
+    void BitBtn8Click();
+    void BitBtn9Click();
+    void BitBtn10Click();
+    void BitBtn11Click();
+    // Pen pad.
+    void Button7Click();
+    void Button8Click();
+    void Button9Click();
+    void Button10Click();
+    void Button5Click();
+    void Button5Enter();
+    void Edit1Change();
+    void Edit2Change();
+    // Reset and presets.
+    void Button3Click();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    // Slot and files.
+    void Memo1Change();
+    void ComboBox1Change();
+    void Button17Click();
+    void Button20Click();
+    void Button4Click();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildWindow();
+    void connectHandlers();
+    QPushButton* addButton(QWidget* parent, const QString& name, int x, int y, int w, int h,
+                           const QString& caption);
+
+    void setPenColor(LedColor color);
+    void penTextRule(QLineEdit* edit, int Pen::*coordinate);
+    void drawPoint();
+    void setPicture(const Picture& picture);
+    void showPicture();
+    void loadSlotBitmap(const PictureSlot& slot);
+    void placeOverMainWindow();
+
+    DeviceLink& link_;
+    Dialogs& dialogs_;
+    QString folder_;
+    HandlerGuard guard_;
+
+    Picture picture_;
+    Pen pen_;
+    const PictureSlot* current_ = nullptr;
+    bool opened_ = false;
+
+    QWidget* mainWindow_ = nullptr;
+    std::function<void(int, const QImage&)> glyphHook_;
+    std::function<void()> mainSignal_;
+
+    QLabel* image2_ = nullptr;
+    QLineEdit* edit1_ = nullptr;
+    QLineEdit* edit2_ = nullptr;
+    QLineEdit* edit3_ = nullptr;
+    QComboBox* comboBox1_ = nullptr;
+    Memo* memo1_ = nullptr;
+    QCheckBox* checkBox2_ = nullptr;
+};
+
+// How the two windows talk: the main window's picture buttons open the editor, a saved picture
+// becomes a button's thumbnail, and the editor's signal checks the main window's CheckBox1.
+void connectEditor(TForm1& form1, TForm2& form2);
+
+}  // namespace blx52
