@@ -4,6 +4,7 @@
 
 #include "link/device_link.h"
 #include "ui/Unit1.h"
+#include "ui/Unit2.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/handler_guard.h"
@@ -16,8 +17,12 @@ int main(int argc, char** argv) {
     blx52::QtDialogs dialogs;
     blx52::DeviceLink link;
     std::unique_ptr<blx52::TForm1> Form1;
+    std::unique_ptr<blx52::TForm2> Form2;
     try {
         Form1 = std::make_unique<blx52::TForm1>(link, dialogs);
+        // Created hidden; the main window's picture buttons open it.
+        Form2 = std::make_unique<blx52::TForm2>(link, dialogs);
+        blx52::connectEditor(*Form1, *Form2);
     } catch (...) {
         dialogs.generalError(blx52::HandlerGuard::message(std::current_exception()));
         return 1;
