@@ -1,0 +1,171 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "link/device_link.h"
+#include "picture/picture.h"
+#include "picture/picture_files.h"
+#include "picture/slot_table.h"
+#include "tools/devsim/device_simulator.h"
+#include "ui/Unit1.h"
+#include "ui/Unit2.h"
+
+namespace blx52 {
+
+// Answers every dialog at once and records what was shown, and whether the editor was on screen
+// at that moment.
+class RecordingDialogs : public Dialogs {
+  public:
+    struct Shown {
+        QString kind;
+        QString text;
+        bool editorVisible;
+    };
+
+    bool warningOkCancel(const QString& text) override {
+        note(QStringLiteral("warningOkCancel"), text);
+        return answerOk;
+    }
+    void warningOk(const QString& text) override { note(QStringLiteral("warningOk"), text); }
+    void errorOk(const QString& text) override { note(QStringLiteral("errorOk"), text); }
+    void generalError(const QString& text) override { note(QStringLiteral("generalError"), text); }
+    void beep() override { ++beeps; }
+
+    QStringList kinds() const {
+        QStringList k;
+        for (const auto& s : shown)
+            k << s.kind;
+        return k;
+    }
+
+    bool answerOk = true;
+    std::vector<Shown> shown;
+    int beeps = 0;
+    std::function<bool()> editorVisible;
+
+  private:
+    void note(const QString& kind, const QString& text) {
+        shown.push_back({kind, text, editorVisible && editorVisible()});
+    }
+};
+
+// Keeps an environment variable for the life of the object and puts back the old value.
+class EnvOverride {
+  public:
+    EnvOverride(const char* name, const QByteArray& value)
+        : name_(name),
+          old_(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt) {
+        qputenv(name, value);
+    }
+    ~EnvOverride() {
+        if (old_) {
+            qputenv(name_, *old_);
+        } else {
+            qunsetenv(name_);
+        }
+    }
+    EnvOverride(const EnvOverride&) = delete;
+    EnvOverride& operator=(const EnvOverride&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<QByteArray> old_;
+};
+
+// Both windows wired as the program wires them, a private settings folder and ports folder, and
+// the simulated device on COM1 once startDevice() ran.
+class EditorTest : public ::testing::Test {
+  protected:
+    EditorTest()
+        : home(QDir::tempPath() + QStringLiteral("/blx52-editor-XXXXXX")),
+          homeVar("HOME", home.path().toLocal8Bit()),
+          configVar("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit()),
+          folder(home.path() + QStringLiteral("/BLX52_Settings/")) {
+        QDir().mkpath(folder);
+        form1 = std::make_unique<TForm1>(link, dialogs);
+        form2 = std::make_unique<TForm2>(link, dialogs, folder);
+        connectEditor(*form1, *form2);
+        dialogs.editorVisible = [this] { return form2->isVisible(); };
+        form1->show();
+    }
+    ~EditorTest() override {
+        form2.reset();
+        form1.reset();
+    }
+
+    void startDevice() {
+        ASSERT_TRUE(device.start());
+        ASSERT_TRUE(device.registerPort("COM1"));
+    }
+
+    static const PictureSlot& slot(int code) {
+        const PictureSlot* s = findSlot(code);
+        EXPECT_NE(s, nullptr) << code;
+        return s ? *s : pictureSlots().front();
+    }
+    QString bitmapPath(int code) const { return bitmapFilePath(slot(code), folder); }
+    QString devicePath(int code) const { return devicePictureFilePath(slot(code), folder); }
+    void putBitmap(int code, const Picture& picture) {
+        ASSERT_FALSE(saveBitmap(picture, bitmapPath(code)).has_value());
+    }
+
+    // Clicks as the user does, on the visible windows.
+    void clickMain(const QString& name) {
+        QPushButton* b = form1->button(name);
+        ASSERT_NE(b, nullptr) << name.toStdString();
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    void click(const QString& name) {
+        QPushButton* b = form2->button(name);
+        ASSERT_NE(b, nullptr) << name.toStdString();
+        ASSERT_TRUE(b->isVisible()) << name.toStdString();
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    QLineEdit* edit(const char* name) const { return form2->edit(QString::fromLatin1(name)); }
+    QString slotText() const { return form2->slotMemo()->text(); }
+    int comboIndex() const { return form2->comboBox()->currentIndex(); }
+    bool mainSideChecked() const {
+        return form1->checkBox(QStringLiteral("CheckBox1"))->isChecked();
+    }
+
+    // Opens the editor on slot 100 showing a black picture and sets the pen.
+    void openBlackWithPen(const QString& colorButton, int column, int row) {
+        putBitmap(100, Picture());
+        clickMain(QStringLiteral("BitBtn1"));
+        click(colorButton);
+        edit("Edit1")->setText(QString::number(column));
+        edit("Edit2")->setText(QString::number(row));
+    }
+
+    QTemporaryDir home;
+    EnvOverride homeVar;
+    EnvOverride configVar;
+    QString folder;
+    devsim::DeviceSimulator device;
+    RecordingDialogs dialogs;
+    DeviceLink link;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+};
+
+// Pictures that tell apart which file was loaded.
+inline Picture filled(LedColor color) {
+    Picture p;
+    p.fill(color);
+    return p;
+}
+
+}  // namespace blx52

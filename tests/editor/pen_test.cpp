@@ -1,0 +1,164 @@
+#include <QApplication>
+
+#include "editor_fixture.h"
+#include "picture/presets.h"
+
+namespace blx52 {
+namespace {
+
+using PenRules = EditorTest;
+
+TEST_F(PenRules, NoColourDrawsNothingAndEachColourButtonSetsPenAndSwatch) {
+    putBitmap(100, Picture());
+    clickMain(QStringLiteral("BitBtn1"));
+    click(QStringLiteral("Button5"));
+    EXPECT_EQ(form2->picture(), Picture());
+
+    const struct {
+        const char* button;
+        int code;
+        QColor swatch;
+    } colors[] = {{"BitBtn5", 1, QColor(255, 0, 0)},      {"BitBtn7", 2, QColor(0, 255, 0)},
+                  {"BitBtn6", 3, QColor(255, 255, 0)},    {"BitBtn9", 4, QColor(0, 0, 255)},
+                  {"BitBtn10", 5, QColor(255, 0, 255)},   {"BitBtn8", 6, QColor(0, 128, 128)},
+                  {"BitBtn11", 7, QColor(255, 255, 255)}, {"BitBtn4", 0, QColor(0, 0, 0)}};
+    int column = 0;
+    for (const auto& c : colors) {
+        click(QString::fromLatin1(c.button));
+        EXPECT_EQ(edit("Edit3")->palette().color(QPalette::Base), c.swatch) << c.button;
+        ASSERT_TRUE(form2->pen().color.has_value());
+        EXPECT_EQ(ledCode(*form2->pen().color), c.code) << c.button;
+        edit("Edit1")->setText(QString::number(++column));
+        click(QStringLiteral("Button5"));
+        EXPECT_EQ(form2->picture().code(column, 0), c.code) << c.button;
+    }
+    // Black over white: the last colour really wrote.
+    click(QStringLiteral("BitBtn11"));
+    click(QStringLiteral("Button5"));
+    click(QStringLiteral("BitBtn4"));
+    click(QStringLiteral("Button5"));
+    EXPECT_EQ(form2->picture().pixel(column, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(form2->pictureView()->pixmap().toImage(), form2->picture().image());
+}
+
+TEST_F(PenRules, MovesWrapAroundAndShowTheNewPosition) {
+    QLineEdit* column = edit("Edit1");
+    QLineEdit* row = edit("Edit2");
+    form2->Button7Click();
+    EXPECT_EQ(column->text(), QStringLiteral("31"));
+    EXPECT_EQ(form2->pen().column, 31);
+    form2->Button8Click();
+    EXPECT_EQ(column->text(), QStringLiteral("0"));
+    form2->Button8Click();
+    EXPECT_EQ(form2->pen().column, 1);
+    column->setText(QStringLiteral("40"));
+    form2->Button8Click();
+    EXPECT_EQ(column->text(), QStringLiteral("0"));
+    column->setText(QStringLiteral("40"));
+    form2->Button7Click();
+    EXPECT_EQ(column->text(), QStringLiteral("39"));
+    EXPECT_EQ(form2->pen().column, 39);
+
+    form2->Button9Click();
+    EXPECT_EQ(row->text(), QStringLiteral("31"));
+    EXPECT_EQ(form2->pen().row, 31);
+    form2->Button10Click();
+    EXPECT_EQ(row->text(), QStringLiteral("0"));
+    EXPECT_EQ(form2->pen().row, 0);
+    form2->Button10Click();
+    form2->Button10Click();
+    EXPECT_EQ(row->text(), QStringLiteral("2"));
+    form2->Button9Click();
+    EXPECT_EQ(form2->pen().row, 1);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(PenRules, TypedCoordinatesEmptyForbiddenAndNoNumber) {
+    QLineEdit* column = edit("Edit1");
+    QLineEdit* row = edit("Edit2");
+    column->setText(QStringLiteral("17"));
+    EXPECT_EQ(form2->pen().column, 17);
+    column->setText(QString());
+    EXPECT_EQ(column->text(), QStringLiteral("0"));
+    EXPECT_EQ(form2->pen().column, 0);
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    row->setText(QStringLiteral("a"));
+    EXPECT_EQ(row->text(), QStringLiteral("31"));
+    EXPECT_EQ(form2->pen().row, 31);
+    column->setText(QStringLiteral("1.5 x"));
+    EXPECT_EQ(column->text(), QStringLiteral("31"));
+    EXPECT_EQ(form2->pen().column, 31);
+    ASSERT_EQ(dialogs.shown.size(), 2u);  // one message per rejected text
+    for (const auto& s : dialogs.shown) {
+        EXPECT_EQ(s.kind, QStringLiteral("errorOk"));
+        EXPECT_EQ(s.text, QStringLiteral("Bitte nur Zahlen eingeben!"));
+    }
+    EXPECT_EQ(dialogs.beeps, 2);
+
+    // No upper bound; only a text that is no integer at all is refused, naming it.
+    column->setText(QStringLiteral("45"));
+    EXPECT_EQ(form2->pen().column, 45);
+    dialogs.shown.clear();
+    column->setText(QStringLiteral("99999999999"));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(dialogs.shown[0].text.contains(QStringLiteral("'99999999999'")))
+        << dialogs.shown[0].text.toStdString();
+    EXPECT_EQ(form2->pen().column, 45);
+    EXPECT_EQ(column->text(), QStringLiteral("99999999999"));
+}
+
+TEST_F(PenRules, PointsBeyondTheMatrixAreNotDrawn) {
+    openBlackWithPen(QStringLiteral("BitBtn5"), 32, 5);
+    click(QStringLiteral("Button5"));
+    edit("Edit1")->setText(QStringLiteral("5"));
+    edit("Edit2")->setText(QStringLiteral("40"));
+    click(QStringLiteral("Button5"));
+    EXPECT_EQ(form2->picture(), Picture());
+    edit("Edit2")->setText(QStringLiteral("31"));
+    edit("Edit1")->setText(QStringLiteral("31"));
+    click(QStringLiteral("Button5"));
+    EXPECT_EQ(form2->picture().code(31, 31), 1);
+}
+
+TEST_F(PenRules, TabbingOntoDrawButtonDrawsAPoint) {
+    openBlackWithPen(QStringLiteral("BitBtn9"), 3, 4);
+    form2->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form2.get()));
+    QPushButton* send = form2->button(QStringLiteral("Button4"));
+    send->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(form2->picture(), Picture());
+    QTest::keyClick(send, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), form2->button(QStringLiteral("Button5")));
+    EXPECT_EQ(form2->picture().code(3, 4), 4);
+    Picture expected;
+    expected.setPixel(3, 4, LedColor::Blue);
+    EXPECT_EQ(form2->picture(), expected);
+    EXPECT_EQ(form2->pictureView()->pixmap().toImage(), expected.image());
+}
+
+TEST_F(PenRules, ResetAndPresetsReplaceThePictureButKeepThePen) {
+    openBlackWithPen(QStringLiteral("BitBtn7"), 9, 10);
+    click(QStringLiteral("BitBtn1"));
+    EXPECT_EQ(form2->picture(), warningTrianglePicture());
+    EXPECT_EQ(form2->picture().code(15, 0), 1);
+    EXPECT_EQ(form2->picture().code(15, 8), 0);
+    EXPECT_EQ(form2->picture().code(15, 26), 7);
+    EXPECT_EQ(form2->picture().code(0, 31), 0);
+    click(QStringLiteral("BitBtn2"));
+    EXPECT_EQ(form2->picture(), prohibitionSignPicture());
+    click(QStringLiteral("BitBtn3"));
+    EXPECT_EQ(form2->picture(), blueDiscPicture());
+    EXPECT_EQ(form2->pictureView()->pixmap().toImage(), blueDiscPicture().image());
+    click(QStringLiteral("Button3"));
+    EXPECT_EQ(form2->picture(), Picture());
+    EXPECT_EQ(form2->pictureView()->pixmap().toImage(), Picture().image());
+    ASSERT_TRUE(form2->pen().color.has_value());
+    EXPECT_EQ(*form2->pen().color, LedColor::Green);
+    EXPECT_EQ(form2->pen().column, 9);
+    EXPECT_EQ(form2->pen().row, 10);
+    EXPECT_EQ(edit("Edit1")->text(), QStringLiteral("9"));
+}
+
+}  // namespace
+}  // namespace blx52

@@ -1,0 +1,185 @@
+#include <QApplication>
+#include <QFile>
+#include <algorithm>
+
+#include "editor_fixture.h"
+#include "sync/sync_texts.h"
+
+namespace blx52 {
+namespace {
+
+class Send : public EditorTest {
+  protected:
+    // Draws with the pen through the window: colour button, coordinates, "x".
+    void drawAt(const char* colorButton, int x, int y) {
+        click(QString::fromLatin1(colorButton));
+        edit("Edit1")->setText(QString::number(x));
+        edit("Edit2")->setText(QString::number(y));
+        click(QStringLiteral("Button5"));
+    }
+};
+
+// Passes the link's texts on to the main window and notes the cursor shown meanwhile.
+class CursorWatch : public StatusSink {
+  public:
+    explicit CursorWatch(StatusSink& next) : next_(next) {}
+    void setPanelText(int panel, const std::string& text) override {
+        const QCursor* c = QApplication::overrideCursor();
+        shapes.push_back(c ? c->shape() : Qt::ArrowCursor);
+        texts.push_back(text);
+        next_.setPanelText(panel, text);
+    }
+    std::vector<Qt::CursorShape> shapes;
+    std::vector<std::string> texts;
+
+  private:
+    StatusSink& next_;
+};
+
+const QString PortWarning = QStringLiteral(
+    "Achtung!\n\nBitte den korrekten 'COM' Port im 'Geräte-Manager' prüfen!\n"
+    "Bei falsch eingestelltem Port, kann das Programm abstürzen!");
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST_F(Send, FirmwareQueryThenPictureLineByteForByteThenDeviceFile) {
+    startDevice();
+    openBlackWithPen(QStringLiteral("BitBtn4"), 0, 0);
+    // Row 0: red plane byte 0 = 0x0A (columns 4, 6), green plane byte 0 = 0x0D (columns 4, 5, 7).
+    drawAt("BitBtn6", 4, 0);  // yellow
+    drawAt("BitBtn7", 5, 0);  // green
+    drawAt("BitBtn5", 6, 0);  // red
+    drawAt("BitBtn7", 7, 0);  // green
+    // Row 16 is group 1: blue plane byte 3, last bit, and a cyan pixel (green and blue).
+    drawAt("BitBtn9", 31, 16);
+    drawAt("BitBtn8", 0, 31);  // group 31, green and blue plane byte 0, 0x80
+    dialogs.shown.clear();
+
+    click(QStringLiteral("Button4"));
+    ASSERT_TRUE(device.waitForHandled(2, 5000));
+    const std::vector<std::string> lines = device.receivedLines();
+    ASSERT_EQ(lines.size(), 2u);  // a second CR LF would show up as a third, empty line
+    EXPECT_EQ(lines[0], "getdatafw");
+
+    std::string expected = "setin0pic0d_";
+    std::string data(512, '\0');
+    data[0] = '\x0A';
+    data[4] = '\x0D';
+    data[16 + 8 + 3] = '\x01';
+    data[16 * 31 + 4] = static_cast<char>(0x80);
+    data[16 * 31 + 8] = static_cast<char>(0x80);
+    expected += data;
+    ASSERT_EQ(lines[1].size(), 524u);
+    EXPECT_EQ(lines[1], expected);
+    const auto stored = device.picture("in0pic0");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(std::string(stored->begin(), stored->end()), data);
+    EXPECT_EQ(link.LinkErrorCode, 0);
+    EXPECT_EQ(link.LastReply, "OK");
+
+    const QByteArray file = fileBytes(devicePath(100));
+    ASSERT_EQ(file.size(), 1024);
+    QByteArray codes(1024, '\0');
+    codes[4] = 3;
+    codes[5] = 2;
+    codes[6] = 1;
+    codes[7] = 2;
+    codes[16 * 32 + 31] = 4;
+    codes[31 * 32 + 0] = 6;
+    EXPECT_EQ(file, codes);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // The send leaves picture and pen alone.
+    EXPECT_EQ(form2->picture().code(0, 31), 6);
+    EXPECT_EQ(form2->pen().column, 0);
+}
+
+TEST_F(Send, PortWarningOnlyOnceAndBothSidesSetEvenOnCancel) {
+    startDevice();
+    putBitmap(120, initialPicture());
+    clickMain(QStringLiteral("BitBtn15"));
+    dialogs.answerOk = false;
+    click(QStringLiteral("Button4"));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, QStringLiteral("warningOkCancel"));
+    EXPECT_EQ(dialogs.shown[0].text, PortWarning);
+    EXPECT_EQ(dialogs.shown[0].text.toStdString(), std::string(sync_text::PortWarning));
+    EXPECT_TRUE(form2->portWarningShown());
+    EXPECT_TRUE(mainSideChecked());
+    EXPECT_FALSE(QFile::exists(devicePath(120)));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    QTest::qWait(50);
+    EXPECT_TRUE(device.receivedLines().empty());
+
+    click(QStringLiteral("Button4"));
+    click(QStringLiteral("Button4"));
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    ASSERT_TRUE(device.waitForHandled(4, 5000));
+    const auto lines = device.receivedLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2], "getdatafw");
+    EXPECT_EQ(lines[3].substr(0, 12), "setin2pic0d_");
+    // Initial picture: 32 zero bytes, then 30 × (0, thirty 7s, 0), then 32 zero bytes.
+    const QByteArray file = fileBytes(devicePath(120));
+    ASSERT_EQ(file.size(), 1024);
+    EXPECT_EQ(file.left(32), QByteArray(32, '\0'));
+    EXPECT_EQ(file.mid(32, 32), QByteArray(1, '\0') + QByteArray(30, '\7') + QByteArray(1, '\0'));
+    EXPECT_EQ(file.right(32), QByteArray(32, '\0'));
+}
+
+TEST_F(Send, WarningSkippedWhenTheMainWindowAlreadySetTheEditorSide) {
+    startDevice();
+    putBitmap(152, Picture());
+    clickMain(QStringLiteral("BitBtn25"));
+    form2->setPortWarningShown();
+    click(QStringLiteral("Button4"));
+    EXPECT_TRUE(dialogs.shown.empty());
+    ASSERT_TRUE(device.waitForHandled(2, 5000));
+    EXPECT_EQ(device.receivedLines()[1].substr(0, 12), "setsbypic2d_");
+    EXPECT_EQ(fileBytes(devicePath(152)), QByteArray(1024, '\0'));
+}
+
+TEST_F(Send, MissingPortStillWritesTheDeviceFileAndTheLinkReports) {
+    link.PortName = (home.path() + QStringLiteral("/no-such-port")).toStdString();
+    CursorWatch watch(*form1);
+    link.setStatusSink(&watch);
+    putBitmap(141, filled(LedColor::White));
+    clickMain(QStringLiteral("BitBtn18"));
+    const QString before = form1->panelText(3) + form1->panelText(4);
+    click(QStringLiteral("Button4"));
+    EXPECT_NE(link.LinkErrorCode, link_code::Ok);
+    // Both exchanges were tried, each failing to open the port.
+    EXPECT_EQ(std::count(watch.texts.begin(), watch.texts.end(),
+                         std::string("Com Port konnte nicht geöffnet werden")),
+              2);
+    EXPECT_NE(form1->panelText(3) + form1->panelText(4), before);
+    ASSERT_FALSE(watch.shapes.empty());
+    for (Qt::CursorShape shape : watch.shapes)
+        EXPECT_EQ(shape, Qt::WaitCursor);
+    link.setStatusSink(form1.get());
+    EXPECT_EQ(fileBytes(devicePath(141)), QByteArray(1024, '\7'));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // Only the port warning; the link's failures go to the status bar.
+    EXPECT_EQ(dialogs.kinds(), QStringList{QStringLiteral("warningOkCancel")});
+}
+
+TEST_F(Send, NothingWithoutACurrentSlotAndNoFileWhenTheFolderIsGone) {
+    startDevice();
+    form2->Button4Click();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_FALSE(form2->portWarningShown());
+
+    putBitmap(100, Picture());
+    clickMain(QStringLiteral("BitBtn1"));
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    click(QStringLiteral("Button4"));
+    ASSERT_TRUE(device.waitForHandled(2, 5000));
+    EXPECT_EQ(device.receivedLines().size(), 2u);
+    EXPECT_FALSE(QFile::exists(devicePath(100)));
+    EXPECT_EQ(dialogs.kinds(), QStringList{QStringLiteral("warningOkCancel")});
+}
+
+}  // namespace
+}  // namespace blx52

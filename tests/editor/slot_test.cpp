@@ -1,0 +1,135 @@
+#include <QLineEdit>
+
+#include "editor_fixture.h"
+#include "picture/presets.h"
+
+namespace blx52 {
+namespace {
+
+using Slots = EditorTest;
+
+TEST_F(Slots, BackToTheFirstSlotLoadsItsFileAgain) {
+    putBitmap(100, warningTrianglePicture());
+    putBitmap(131, blueDiscPicture());
+    clickMain(QStringLiteral("BitBtn1"));
+    EXPECT_TRUE(form2->isVisible());
+    EXPECT_EQ(slotText(), QStringLiteral("100"));
+    EXPECT_EQ(form2->picture(), warningTrianglePicture());
+
+    clickMain(QStringLiteral("BitBtn9"));
+    EXPECT_EQ(slotText(), QStringLiteral("131"));
+    EXPECT_EQ(form2->comboBox()->currentText(), QStringLiteral("In12_Pic1"));
+    EXPECT_EQ(form2->picture(), blueDiscPicture());
+
+    clickMain(QStringLiteral("BitBtn1"));
+    EXPECT_EQ(slotText(), QStringLiteral("100"));
+    EXPECT_EQ(comboIndex(), 0);
+    EXPECT_EQ(form2->comboBox()->currentText(), QStringLiteral("In0_Pic0"));
+    EXPECT_EQ(form2->picture(), warningTrianglePicture());
+    EXPECT_EQ(form2->pictureView()->pixmap().toImage(), warningTrianglePicture().image());
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Slots, ReopeningTheCurrentSlotKeepsUnsavedDrawing) {
+    openBlackWithPen(QStringLiteral("BitBtn5"), 7, 8);
+    click(QStringLiteral("Button5"));
+    form2->close();
+    EXPECT_FALSE(form2->isVisible());
+    clickMain(QStringLiteral("BitBtn1"));
+    EXPECT_TRUE(form2->isVisible());
+    EXPECT_EQ(form2->picture().code(7, 8), 1);
+    EXPECT_EQ(form2->pen().column, 7);
+    // Another slot and back: now the file wins.
+    putBitmap(101, Picture());
+    clickMain(QStringLiteral("BitBtn2"));
+    clickMain(QStringLiteral("BitBtn1"));
+    EXPECT_EQ(form2->picture(), Picture());
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Slots, ComboChoiceSwitchesSlotTypedNonsenseDoesNot) {
+    putBitmap(100, Picture());
+    putBitmap(142, filled(LedColor::Magenta));
+    clickMain(QStringLiteral("BitBtn1"));
+    QComboBox* combo = form2->comboBox();
+    const int reset2 = combo->findText(QStringLiteral("Reset_Pic2"));
+    ASSERT_EQ(reset2, 18);
+    combo->setCurrentIndex(reset2);  // as the user's pick in the list
+    EXPECT_EQ(slotText(), QStringLiteral("142"));
+    EXPECT_EQ(form2->currentSlot()->bitmapFile, "Res_Pic2.bmp");
+    EXPECT_EQ(form2->picture(), filled(LedColor::Magenta));
+
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), QStringLiteral("Nonsense"));
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(slotText(), QStringLiteral("142"));
+    EXPECT_EQ(combo->count(), 25);
+    EXPECT_EQ(form2->picture(), filled(LedColor::Magenta));
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Slots, ButtonsOpenTheSlotsOfTheTableNotTheirNumberOrder) {
+    const struct {
+        const char* button;
+        int slot;
+        int comboIndex;
+    } cases[] = {{"BitBtn1", 100, 0},   {"BitBtn8", 113, 7},   {"BitBtn9", 131, 13},
+                 {"BitBtn10", 133, 15}, {"BitBtn11", 121, 9},  {"BitBtn12", 123, 11},
+                 {"BitBtn13", 132, 14}, {"BitBtn14", 130, 12}, {"BitBtn15", 120, 8},
+                 {"BitBtn16", 122, 10}, {"BitBtn17", 140, 16}, {"BitBtn25", 152, 24}};
+    for (const auto& c : cases) {
+        clickMain(QString::fromLatin1(c.button));
+        EXPECT_EQ(slotText(), QString::number(c.slot)) << c.button;
+        EXPECT_EQ(comboIndex(), c.comboIndex) << c.button;
+    }
+}
+
+TEST_F(Slots, MissingBitmapIsReportedBeforeShowingAndTheSlotStillBecomesCurrent) {
+    clickMain(QStringLiteral("BitBtn2"));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, QStringLiteral("errorOk"));
+    EXPECT_TRUE(dialogs.shown[0].text.contains(QStringLiteral("In0_Pic1.bmp")))
+        << dialogs.shown[0].text.toStdString();
+    EXPECT_FALSE(dialogs.shown[0].editorVisible);
+    EXPECT_TRUE(form2->isVisible());
+    EXPECT_EQ(slotText(), QStringLiteral("101"));
+    EXPECT_EQ(comboIndex(), 1);
+    EXPECT_EQ(form2->picture(), initialPicture());
+
+    // A file that is no bitmap counts as missing.
+    putBitmap(100, filled(LedColor::Red));
+    clickMain(QStringLiteral("BitBtn1"));
+    QFile bad(bitmapPath(110));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BM not really");
+    bad.close();
+    clickMain(QStringLiteral("BitBtn5"));
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_TRUE(dialogs.shown[1].text.contains(QStringLiteral("In1_Pic0.bmp")));
+    EXPECT_EQ(slotText(), QStringLiteral("110"));
+    EXPECT_EQ(form2->comboBox()->currentText(), QStringLiteral("In1_Pic0"));
+    EXPECT_EQ(form2->picture(), filled(LedColor::Red));
+}
+
+TEST_F(Slots, FirstOpeningSignalsTheMainWindowWithoutADialog) {
+    putBitmap(100, Picture());
+    EXPECT_FALSE(mainSideChecked());
+    clickMain(QStringLiteral("BitBtn1"));
+    EXPECT_TRUE(mainSideChecked());
+    EXPECT_FALSE(form2->portWarningShown());  // the editor's own side waits for its send
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Slots, UnknownCodeChangesNothing) {
+    putBitmap(120, filled(LedColor::Yellow));
+    clickMain(QStringLiteral("BitBtn15"));
+    form2->openForSlot(199);
+    EXPECT_EQ(comboIndex(), 8);
+    EXPECT_EQ(form2->picture(), filled(LedColor::Yellow));
+    ASSERT_NE(form2->currentSlot(), nullptr);
+    EXPECT_EQ(form2->currentSlot()->code, 120);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+}  // namespace
+}  // namespace blx52
