@@ -1,5 +1,6 @@
 #include "ui/Unit1.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -21,6 +22,8 @@
 #include "picture/slot_table.h"
 #include "settings/number_text.h"
 #include "settings/sound_time.h"
+#include "sync/device_sync.h"
+#include "sync/sync_view.h"
 
 // The pictures are compiled into this static library; nothing else would pull them in.
 static void initResources() {
@@ -96,11 +99,81 @@ bool exactIndex(float value, int max, int* index) {
 
 }  // namespace
 
+// The window as the read, the write and the input tests see it: every call goes to one control,
+// one dialog or the cursor.
+class Form1SyncView final : public SyncView {
+  public:
+    explicit Form1SyncView(TForm1& form) : f_(form) {}
+
+    QString editText(const std::string& edit) const override { return f_.controlText(qs(edit)); }
+    bool isChecked(const std::string& radioButton) const override {
+        auto* r = f_.radioButton(qs(radioButton));
+        return r && r->isChecked();
+    }
+    int pitchIndex(const std::string& comboBox) const override {
+        return f_.selectedIndex(qs(comboBox));
+    }
+    QString memoText(const std::string& memo) const override { return f_.controlText(qs(memo)); }
+    int trackBarPosition() const override { return f_.trackBarPosition(); }
+
+    void storeReply(const Setting& setting, const QString& reply) override {
+        f_.storeReply(qs(setting.readTarget()), reply);
+    }
+    void setTriggerText(const std::string& memo, const QString& text) override {
+        // Memo::setText runs the change handler only on a real change.
+        if (Memo* m = f_.memo(qs(memo)))
+            m->setText(text);
+    }
+
+    void setStatusPanel(int panel, const QString& text) override { f_.setPanelText(panel, text); }
+    void setStrip(const std::string& memo, Strip colour) override {
+        f_.setStrip(qs(memo), color(colour));
+    }
+    void setProgress(int position) override { f_.setProgress(position); }
+    void beginBusy() override { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    void endBusy() override { QApplication::restoreOverrideCursor(); }
+
+    bool settingsChanged() const override { return f_.settingsChanged(); }
+    void setSettingsChanged(bool changed) override { f_.setSettingsChanged(changed); }
+    bool portWarningShown() const override { return f_.portWarningShown(); }
+    void setPortWarningShown() override { f_.setPortWarningShown(); }
+
+    bool warningOkCancel(const QString& text) override {
+        return f_.dialogs().warningOkCancel(text);
+    }
+    void warningOk(const QString& text) override { f_.dialogs().warningOk(text); }
+    void errorOk(const QString& text) override { f_.dialogs().errorOk(text); }
+    void beep() override { f_.dialogs().beep(); }
+
+  private:
+    QColor color(Strip colour) const {
+        switch (colour) {
+            case Strip::Menu:
+                return TForm1::clMenu();
+            case Strip::ButtonFace:
+                return f_.clBtnFace();
+            case Strip::Fuchsia:
+                return TForm1::clFuchsia();
+            case Strip::Lime:
+                return TForm1::clLime();
+            case Strip::Red:
+                return TForm1::clRed();
+            case Strip::Blue:
+                return TForm1::clBlue();
+        }
+        return TForm1::clMenu();
+    }
+
+    TForm1& f_;
+};
+
 TForm1::TForm1(DeviceLink& link, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent),
       link_(link),
       dialogs_(dialogs),
-      guard_([&dialogs](const QString& message) { dialogs.generalError(message); }) {
+      guard_([&dialogs](const QString& message) { dialogs.generalError(message); }),
+      syncView_(std::make_unique<Form1SyncView>(*this)),
+      sync_(std::make_unique<DeviceSync>(link, *syncView_)) {
     initResources();
     buildWindow();
     connectRules();
@@ -633,15 +706,53 @@ void TForm1::Memo35Change() {
     });
 }
 
-// The read, the write and the input tests are connected to these handlers by the device
-// synchronisation; until then the buttons do nothing.
-void TForm1::Button1Click() {}
-void TForm1::Button2Click() {}
-void TForm1::Button6Click() {}
-void TForm1::Button7Click() {}
-void TForm1::Button8Click() {}
-void TForm1::Memo42Change() {}
-void TForm1::Memo43Change() {}
-void TForm1::CheckBox1Click() {}
+// ---- Connection panel ----
+
+void TForm1::setMainPortWarning() {
+    portWarningShown_ = true;
+    checkBox(QStringLiteral("CheckBox2"))->setChecked(true);
+}
+
+void TForm1::setPortWarningShown() {
+    setMainPortWarning();
+    if (setEditorSide_)
+        setEditorSide_();
+}
+
+void TForm1::Button1Click() {
+    guard_.run([this] { sync_->readClick(); });
+}
+
+void TForm1::Memo43Change() {
+    guard_.run([this] { sync_->readTriggerChanged(controlText(QStringLiteral("Memo43"))); });
+}
+
+void TForm1::Button2Click() {
+    guard_.run([this] { sync_->writeClick(); });
+}
+
+void TForm1::Memo42Change() {
+    guard_.run([this] { sync_->writeTriggerChanged(controlText(QStringLiteral("Memo42"))); });
+}
+
+void TForm1::Button6Click() {
+    guard_.run([this] { sync_->inputTestClick(0); });
+}
+
+void TForm1::Button7Click() {
+    guard_.run([this] { sync_->inputTestClick(1); });
+}
+
+void TForm1::Button8Click() {
+    guard_.run([this] { sync_->inputTestClick(2); });
+}
+
+// The picture editor's signal: it checks the box once, when it first warns about the port.
+void TForm1::CheckBox1Click() {
+    guard_.run([this] {
+        if (checkBox(QStringLiteral("CheckBox1"))->isChecked())
+            setMainPortWarning();
+    });
+}
 
 }  // namespace blx52

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <QColor>
@@ -26,6 +27,9 @@ class QRadioButton;
 class QSlider;
 
 namespace blx52 {
+
+class DeviceSync;
+class Form1SyncView;
 
 // The main window: every setting in its own control, the connection panel, brightness, status
 // bar. Controls are found by their designer names (objectName), also with findChild.
@@ -95,6 +99,18 @@ class TForm1 : public QMainWindow, public StatusSink {
     // Recomputes an input section's sound time from its tone durations and repeats.
     void UpdateSoundTime(Section section);
 
+    // PortWarningShown. The main window's side is consulted by the input tests; setting it
+    // through the read, the write or an input test also sets the picture editor's side through
+    // the hook.
+    bool portWarningShown() const { return portWarningShown_; }
+    void setPortWarningShown();
+    void setEditorPortWarningHook(std::function<void()> setEditorSide) {
+        setEditorSide_ = std::move(setEditorSide);
+    }
+
+    // The read, the write and the input tests behind the connection panel's buttons.
+    DeviceSync& deviceSync() { return *sync_; }
+
     // A picture button was clicked: hands its slot to the picture editor.
     virtual void openPictureEditor(int slotCode);
     void setPictureEditorOpener(std::function<void(int slotCode)> open) {
@@ -139,6 +155,7 @@ class TForm1 : public QMainWindow, public StatusSink {
 
     void editRule(const Setting& setting);
     void landingReaction(const Setting& setting);
+    void setMainPortWarning();
 
     DeviceLink& link_;
     Dialogs& dialogs_;
@@ -150,6 +167,10 @@ class TForm1 : public QMainWindow, public StatusSink {
     QColor buttonFace_;
     bool settingsChanged_ = false;
     std::function<void(int)> openEditor_;
+    bool portWarningShown_ = false;
+    std::function<void()> setEditorSide_;
+    std::unique_ptr<Form1SyncView> syncView_;
+    std::unique_ptr<DeviceSync> sync_;  // uses syncView_, so it goes first
 };
 
 }  // namespace blx52
