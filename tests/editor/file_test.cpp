@@ -7,7 +7,7 @@
 namespace blx52 {
 namespace {
 
-using Files = EditorTest;
+using EditorFiles = EditorTest;
 
 std::map<int, QImage> allGlyphs(const TForm1& form) {
     std::map<int, QImage> glyphs;
@@ -16,7 +16,7 @@ std::map<int, QImage> allGlyphs(const TForm1& form) {
     return glyphs;
 }
 
-TEST_F(Files, SaveWritesTheSlotFileAndOnlyItsOwnThumbnail) {
+TEST_F(EditorFiles, SaveWritesTheSlotFileAndOnlyItsOwnThumbnail) {
     putBitmap(120, prohibitionSignPicture());
     clickMain(QStringLiteral("BitBtn15"));
     // A colour outside the eight goes into the file and the thumbnail as it is.
@@ -52,7 +52,7 @@ TEST_F(Files, SaveWritesTheSlotFileAndOnlyItsOwnThumbnail) {
     EXPECT_FALSE(QFile::exists(devicePath(120)));  // saving is no send
 }
 
-TEST_F(Files, FailingSaveReportsTheFileAndKeepsTheThumbnail) {
+TEST_F(EditorFiles, FailingSaveReportsTheFileAndKeepsTheThumbnail) {
     putBitmap(131, blueDiscPicture());
     clickMain(QStringLiteral("BitBtn9"));
     click(QStringLiteral("Button3"));
@@ -68,7 +68,7 @@ TEST_F(Files, FailingSaveReportsTheFileAndKeepsTheThumbnail) {
     EXPECT_EQ(form2->picture(), Picture());
 }
 
-TEST_F(Files, LoadReplacesThePictureOrReportsAndKeepsIt) {
+TEST_F(EditorFiles, LoadReplacesThePictureOrReportsAndKeepsIt) {
     putBitmap(143, warningTrianglePicture());
     clickMain(QStringLiteral("BitBtn20"));
     click(QStringLiteral("BitBtn3"));
@@ -86,7 +86,7 @@ TEST_F(Files, LoadReplacesThePictureOrReportsAndKeepsIt) {
     EXPECT_EQ(slotText(), QStringLiteral("143"));
 }
 
-TEST_F(Files, NoSlotNoFiles) {
+TEST_F(EditorFiles, NoSlotNoFiles) {
     form2->Button17Click();
     form2->Button20Click();
     EXPECT_TRUE(dialogs.shown.empty());

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QGroupBox>
 #include <QIcon>
 #include <QToolBar>
@@ -8,13 +9,13 @@
 namespace blx52 {
 namespace {
 
-using Layout = EditorTest;
+using EditorLayout = EditorTest;
 
 QRect placeOf(const TForm2& form, const QWidget* w) {
     return {w->mapTo(form.centralWidget(), QPoint(0, 0)), w->size()};
 }
 
-TEST_F(Layout, WindowStartsHiddenWithTheInitialPictureAndNoSlot) {
+TEST_F(EditorLayout, WindowStartsHiddenWithTheInitialPictureAndNoSlot) {
     EXPECT_FALSE(form2->isVisible());
     EXPECT_EQ(form2->windowTitle(), QStringLiteral("BLX52 Glowpanel - Picture Editor"));
     EXPECT_EQ(form2->size(), QSize(564, 398));
@@ -40,7 +41,7 @@ TEST_F(Layout, WindowStartsHiddenWithTheInitialPictureAndNoSlot) {
     EXPECT_EQ(image1->size(), QSize(32, 32));
 }
 
-TEST_F(Layout, ControlsSitWhereTheDesignerPutThem) {
+TEST_F(EditorLayout, ControlsSitWhereTheDesignerPutThem) {
     struct Place {
         const char* name;
         QRect rect;
@@ -93,7 +94,7 @@ TEST_F(Layout, ControlsSitWhereTheDesignerPutThem) {
     EXPECT_EQ(combo->width(), 81);
 }
 
-TEST_F(Layout, EditsComboAndCursors) {
+TEST_F(EditorLayout, EditsComboAndCursors) {
     for (const char* name : {"Edit1", "Edit2"}) {
         EXPECT_EQ(edit(name)->text(), QStringLiteral("0")) << name;
         EXPECT_EQ(edit(name)->placeholderText(), QStringLiteral("0 ... 31")) << name;
@@ -128,7 +129,7 @@ TEST_F(Layout, EditsComboAndCursors) {
     EXPECT_NE(form2->button(QStringLiteral("Button4"))->cursor().shape(), Qt::PointingHandCursor);
 }
 
-TEST_F(Layout, GlyphsShowColoursAndPresets) {
+TEST_F(EditorLayout, GlyphsShowColoursAndPresets) {
     const struct {
         const char* name;
         QColor inside;
@@ -163,7 +164,7 @@ TEST_F(Layout, GlyphsShowColoursAndPresets) {
     }
 }
 
-TEST_F(Layout, TabOrderFollowsTheDesigner) {
+TEST_F(EditorLayout, TabOrderFollowsTheDesigner) {
     QStringList expected = {"Button3", "Button4",  "Button5", "Edit1", "Button7",  "Button8",
                             "Button9", "Button10", "Edit2",   "Edit3", "Button17", "Button20"};
     for (int k = 1; k <= 11; ++k)
@@ -180,6 +181,11 @@ TEST_F(Layout, TabOrderFollowsTheDesigner) {
         w = w->nextInFocusChain();
     } while (w != start);
     EXPECT_EQ(seen, expected);
+
+    // The first control of the order has the focus when the editor first comes up.
+    form2->openForSlot(100);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form2.get()));
+    EXPECT_EQ(QApplication::focusWidget(), start);
 }
 
 }  // namespace

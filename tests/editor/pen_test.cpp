@@ -6,9 +6,9 @@
 namespace blx52 {
 namespace {
 
-using PenRules = EditorTest;
+using EditorPen = EditorTest;
 
-TEST_F(PenRules, NoColourDrawsNothingAndEachColourButtonSetsPenAndSwatch) {
+TEST_F(EditorPen, NoColourDrawsNothingAndEachColourButtonSetsPenAndSwatch) {
     putBitmap(100, Picture());
     clickMain(QStringLiteral("BitBtn1"));
     click(QStringLiteral("Button5"));
@@ -41,7 +41,7 @@ TEST_F(PenRules, NoColourDrawsNothingAndEachColourButtonSetsPenAndSwatch) {
     EXPECT_EQ(form2->pictureView()->pixmap().toImage(), form2->picture().image());
 }
 
-TEST_F(PenRules, MovesWrapAroundAndShowTheNewPosition) {
+TEST_F(EditorPen, MovesWrapAroundAndShowTheNewPosition) {
     QLineEdit* column = edit("Edit1");
     QLineEdit* row = edit("Edit2");
     form2->Button7Click();
@@ -73,7 +73,7 @@ TEST_F(PenRules, MovesWrapAroundAndShowTheNewPosition) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(PenRules, TypedCoordinatesEmptyForbiddenAndNoNumber) {
+TEST_F(EditorPen, TypedCoordinatesEmptyForbiddenAndNoNumber) {
     QLineEdit* column = edit("Edit1");
     QLineEdit* row = edit("Edit2");
     column->setText(QStringLiteral("17"));
@@ -108,7 +108,7 @@ TEST_F(PenRules, TypedCoordinatesEmptyForbiddenAndNoNumber) {
     EXPECT_EQ(column->text(), QStringLiteral("99999999999"));
 }
 
-TEST_F(PenRules, PointsBeyondTheMatrixAreNotDrawn) {
+TEST_F(EditorPen, PointsBeyondTheMatrixAreNotDrawn) {
     openBlackWithPen(QStringLiteral("BitBtn5"), 32, 5);
     click(QStringLiteral("Button5"));
     edit("Edit1")->setText(QStringLiteral("5"));
@@ -121,7 +121,7 @@ TEST_F(PenRules, PointsBeyondTheMatrixAreNotDrawn) {
     EXPECT_EQ(form2->picture().code(31, 31), 1);
 }
 
-TEST_F(PenRules, TabbingOntoDrawButtonDrawsAPoint) {
+TEST_F(EditorPen, TabbingOntoDrawButtonDrawsAPoint) {
     openBlackWithPen(QStringLiteral("BitBtn9"), 3, 4);
     form2->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form2.get()));
@@ -137,7 +137,7 @@ TEST_F(PenRules, TabbingOntoDrawButtonDrawsAPoint) {
     EXPECT_EQ(form2->pictureView()->pixmap().toImage(), expected.image());
 }
 
-TEST_F(PenRules, ResetAndPresetsReplaceThePictureButKeepThePen) {
+TEST_F(EditorPen, ResetAndPresetsReplaceThePictureButKeepThePen) {
     openBlackWithPen(QStringLiteral("BitBtn7"), 9, 10);
     click(QStringLiteral("BitBtn1"));
     EXPECT_EQ(form2->picture(), warningTrianglePicture());

@@ -6,12 +6,12 @@
 namespace blx52 {
 namespace {
 
-using Render = EditorTest;
+using EditorRender = EditorTest;
 
 // Draws both windows as the user sees them (form2.png and form1_after.png in the temp folder)
 // and checks that the picture view shows the picture one screen pixel per picture pixel and that
 // a saved picture appears on its button.
-TEST_F(Render, PictureViewAndSavedThumbnailAreOnScreen) {
+TEST_F(EditorRender, PictureViewAndSavedThumbnailAreOnScreen) {
     putBitmap(100, warningTrianglePicture());
     clickMain(QStringLiteral("BitBtn1"));
     click(QStringLiteral("BitBtn9"));

@@ -8,7 +8,7 @@
 namespace blx52 {
 namespace {
 
-class Send : public EditorTest {
+class EditorSend : public EditorTest {
   protected:
     // Draws with the pen through the window: colour button, coordinates, "x".
     void drawAt(const char* colorButton, int x, int y) {
@@ -45,7 +45,7 @@ QByteArray fileBytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-TEST_F(Send, FirmwareQueryThenPictureLineByteForByteThenDeviceFile) {
+TEST_F(EditorSend, FirmwareQueryThenPictureLineByteForByteThenDeviceFile) {
     startDevice();
     openBlackWithPen(QStringLiteral("BitBtn4"), 0, 0);
     // Row 0: red plane byte 0 = 0x0A (columns 4, 6), green plane byte 0 = 0x0D (columns 4, 5, 7).
@@ -96,7 +96,7 @@ TEST_F(Send, FirmwareQueryThenPictureLineByteForByteThenDeviceFile) {
     EXPECT_EQ(form2->pen().column, 0);
 }
 
-TEST_F(Send, PortWarningOnlyOnceAndBothSidesSetEvenOnCancel) {
+TEST_F(EditorSend, PortWarningOnlyOnceAndBothSidesSetEvenOnCancel) {
     startDevice();
     putBitmap(120, initialPicture());
     clickMain(QStringLiteral("BitBtn15"));
@@ -129,7 +129,7 @@ TEST_F(Send, PortWarningOnlyOnceAndBothSidesSetEvenOnCancel) {
     EXPECT_EQ(file.right(32), QByteArray(32, '\0'));
 }
 
-TEST_F(Send, WarningSkippedWhenTheMainWindowAlreadySetTheEditorSide) {
+TEST_F(EditorSend, WarningSkippedWhenTheMainWindowAlreadySetTheEditorSide) {
     startDevice();
     putBitmap(152, Picture());
     clickMain(QStringLiteral("BitBtn25"));
@@ -141,7 +141,7 @@ TEST_F(Send, WarningSkippedWhenTheMainWindowAlreadySetTheEditorSide) {
     EXPECT_EQ(fileBytes(devicePath(152)), QByteArray(1024, '\0'));
 }
 
-TEST_F(Send, MissingPortStillWritesTheDeviceFileAndTheLinkReports) {
+TEST_F(EditorSend, MissingPortStillWritesTheDeviceFileAndTheLinkReports) {
     link.PortName = (home.path() + QStringLiteral("/no-such-port")).toStdString();
     CursorWatch watch(*form1);
     link.setStatusSink(&watch);
@@ -165,7 +165,7 @@ TEST_F(Send, MissingPortStillWritesTheDeviceFileAndTheLinkReports) {
     EXPECT_EQ(dialogs.kinds(), QStringList{QStringLiteral("warningOkCancel")});
 }
 
-TEST_F(Send, NothingWithoutACurrentSlotAndNoFileWhenTheFolderIsGone) {
+TEST_F(EditorSend, NothingWithoutACurrentSlotAndNoFileWhenTheFolderIsGone) {
     startDevice();
     form2->Button4Click();
     EXPECT_TRUE(dialogs.shown.empty());

@@ -6,9 +6,9 @@
 namespace blx52 {
 namespace {
 
-using Slots = EditorTest;
+using EditorSlots = EditorTest;
 
-TEST_F(Slots, BackToTheFirstSlotLoadsItsFileAgain) {
+TEST_F(EditorSlots, BackToTheFirstSlotLoadsItsFileAgain) {
     putBitmap(100, warningTrianglePicture());
     putBitmap(131, blueDiscPicture());
     clickMain(QStringLiteral("BitBtn1"));
@@ -30,7 +30,7 @@ TEST_F(Slots, BackToTheFirstSlotLoadsItsFileAgain) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(Slots, ReopeningTheCurrentSlotKeepsUnsavedDrawing) {
+TEST_F(EditorSlots, ReopeningTheCurrentSlotKeepsUnsavedDrawing) {
     openBlackWithPen(QStringLiteral("BitBtn5"), 7, 8);
     click(QStringLiteral("Button5"));
     form2->close();
@@ -47,7 +47,7 @@ TEST_F(Slots, ReopeningTheCurrentSlotKeepsUnsavedDrawing) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(Slots, ComboChoiceSwitchesSlotTypedNonsenseDoesNot) {
+TEST_F(EditorSlots, ComboChoiceSwitchesSlotTypedNonsenseDoesNot) {
     putBitmap(100, Picture());
     putBitmap(142, filled(LedColor::Magenta));
     clickMain(QStringLiteral("BitBtn1"));
@@ -68,7 +68,7 @@ TEST_F(Slots, ComboChoiceSwitchesSlotTypedNonsenseDoesNot) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(Slots, ButtonsOpenTheSlotsOfTheTableNotTheirNumberOrder) {
+TEST_F(EditorSlots, ButtonsOpenTheSlotsOfTheTableNotTheirNumberOrder) {
     const struct {
         const char* button;
         int slot;
@@ -84,7 +84,7 @@ TEST_F(Slots, ButtonsOpenTheSlotsOfTheTableNotTheirNumberOrder) {
     }
 }
 
-TEST_F(Slots, MissingBitmapIsReportedBeforeShowingAndTheSlotStillBecomesCurrent) {
+TEST_F(EditorSlots, MissingBitmapIsReportedBeforeShowingAndTheSlotStillBecomesCurrent) {
     clickMain(QStringLiteral("BitBtn2"));
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, QStringLiteral("errorOk"));
@@ -111,7 +111,7 @@ TEST_F(Slots, MissingBitmapIsReportedBeforeShowingAndTheSlotStillBecomesCurrent)
     EXPECT_EQ(form2->picture(), filled(LedColor::Red));
 }
 
-TEST_F(Slots, FirstOpeningSignalsTheMainWindowWithoutADialog) {
+TEST_F(EditorSlots, FirstOpeningSignalsTheMainWindowWithoutADialog) {
     putBitmap(100, Picture());
     EXPECT_FALSE(mainSideChecked());
     clickMain(QStringLiteral("BitBtn1"));
@@ -120,7 +120,7 @@ TEST_F(Slots, FirstOpeningSignalsTheMainWindowWithoutADialog) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(Slots, UnknownCodeChangesNothing) {
+TEST_F(EditorSlots, UnknownCodeChangesNothing) {
     putBitmap(120, filled(LedColor::Yellow));
     clickMain(QStringLiteral("BitBtn15"));
     form2->openForSlot(199);
