@@ -1,0 +1,104 @@
+// blx52-bench-window: times a full settings read and a full settings write through the real main
+// window (Read and Write clicked, every control rule running) against the simulator paced at
+// 115200 baud, and compares them with the time their bytes need on the wire.
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "link/device_link.h"
+#include "sync/device_sync.h"
+#include "sync/sequences.h"
+#include "tools/devsim/device_simulator.h"
+#include "ui/Unit1.h"
+#include "ui/application.h"
+#include "ui/dialogs.h"
+
+namespace {
+
+using namespace blx52;
+
+// OK to every warning; anything else is printed, since it spoils the measurement.
+class AnswerOk : public Dialogs {
+  public:
+    bool warningOkCancel(const QString&) override { return true; }
+    void warningOk(const QString& text) override { note(text); }
+    void errorOk(const QString& text) override { note(text); }
+    void generalError(const QString& text) override { note(text); }
+    void beep() override {}
+    int messages = 0;
+
+  private:
+    void note(const QString& text) {
+        ++messages;
+        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
+    }
+};
+
+double wireMs(std::size_t bytes) {
+    return static_cast<double>(bytes) * 10.0 / 115200.0 * 1000.0;
+}
+
+void report(const char* what, double ms, const DeviceSync::Outcome& outcome, std::size_t bytes) {
+    std::printf("%s\n", what);
+    std::printf("  exchanges:           %d (%d succeeded)\n", outcome.steps, outcome.successes);
+    std::printf("  total:               %.1f ms\n", ms);
+    std::printf("  per exchange:        %.2f ms\n", ms / outcome.steps);
+    std::printf("  bytes on the wire:   %zu\n", bytes);
+    std::printf("  wire-time limit:     %.1f ms\n", wireMs(bytes));
+    std::printf("  total / wire limit:  %.2f\n", ms / wireMs(bytes));
+}
+
+template <class F>
+double timed(F&& run) {
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The simulator is registered as COM3 in a ports folder of its own.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    Application app(argc, argv);
+
+    devsim::Options options;
+    options.paced = true;
+    devsim::DeviceSimulator simulator(options);
+    if (!simulator.start() || !simulator.registerPort("COM3")) {
+        std::fprintf(stderr, "blx52-bench-window: cannot start the simulator\n");
+        return 1;
+    }
+    AnswerOk dialogs;
+    DeviceLink link;
+    link.PortName = "COM3";
+    TForm1 form(link, dialogs);
+    form.show();
+
+    // Bytes both ways: each line with CR LF, each reply with CR LF.
+    std::size_t readBytes = 0;
+    for (const auto& step : readSequence())
+        readBytes += step.key.size() + 2 + simulator.value(step.key.substr(3)).size() + 2;
+    const double readMs = timed([&] { form.button(QStringLiteral("Button1"))->click(); });
+    const DeviceSync::Outcome read = form.deviceSync().lastRead();
+
+    simulator.clearReceived();
+    const double writeMs = timed([&] { form.button(QStringLiteral("Button2"))->click(); });
+    std::size_t writeBytes = 0;
+    for (const auto& line : simulator.receivedLines())
+        writeBytes += line.size() + 2 + 4;  // reply "OK" CR LF
+
+    report("full read through the main window", readMs, read, readBytes);
+    report("full write through the main window", writeMs, form.deviceSync().lastWrite(),
+           writeBytes);
+    const bool ok = read.successes == 89 && form.deviceSync().lastWrite().successes == 89 &&
+                    dialogs.messages == 0;
+    return ok ? 0 : 1;
+}
