@@ -23,8 +23,6 @@ int main(int argc, char** argv) {
         // Created hidden; the main window's picture buttons open it.
         Form2 = std::make_unique<blx52::TForm2>(link, dialogs);
         blx52::connectEditor(*Form1, *Form2);
-        // The read, the write and the input tests record the port warning on the editor's side too.
-        Form1->setEditorPortWarningHook([editor = Form2.get()] { editor->setPortWarningShown(); });
     } catch (...) {
         dialogs.generalError(blx52::HandlerGuard::message(std::current_exception()));
         return 1;

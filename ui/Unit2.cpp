@@ -562,6 +562,8 @@ void connectEditor(TForm1& form1, TForm2& form2) {
         [&form1](int slotCode, const QImage& image) { form1.setButtonGlyph(slotCode, image); });
     form2.setMainWindowSignal(
         [&form1] { form1.checkBox(QStringLiteral("CheckBox1"))->setChecked(true); });
+    // The main window's read, write and input tests record the port warning on this side too.
+    form1.setEditorPortWarningHook([&form2] { form2.setPortWarningShown(); });
 }
 
 }  // namespace blx52

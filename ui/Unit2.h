@@ -142,7 +142,8 @@ class TForm2 : public QMainWindow {
 };
 
 // How the two windows talk: the main window's picture buttons open the editor, a saved picture
-// becomes a button's thumbnail, and the editor's signal checks the main window's CheckBox1.
+// becomes a button's thumbnail, the editor's signal checks the main window's CheckBox1, and the
+// main window's port warnings set the editor's side of the record.
 void connectEditor(TForm1& form1, TForm2& form2);
 
 }  // namespace blx52

@@ -141,6 +141,21 @@ TEST_F(EditorSend, WarningSkippedWhenTheMainWindowAlreadySetTheEditorSide) {
     EXPECT_EQ(fileBytes(devicePath(152)), QByteArray(1024, '\0'));
 }
 
+TEST_F(EditorSend, AReadInTheMainWindowCountsAsTheEditorsWarning) {
+    startDevice();
+    clickMain(QStringLiteral("Button1"));
+    ASSERT_EQ(dialogs.kinds(), QStringList{QStringLiteral("warningOkCancel")});
+    EXPECT_TRUE(form2->portWarningShown());
+    putBitmap(110, Picture());
+    clickMain(QStringLiteral("BitBtn5"));
+    dialogs.shown.clear();
+    device.clearReceived();
+    click(QStringLiteral("Button4"));
+    EXPECT_TRUE(dialogs.shown.empty());
+    ASSERT_TRUE(device.waitForHandled(2, 5000));
+    EXPECT_EQ(device.receivedLines()[1].substr(0, 12), "setin1pic0d_");
+}
+
 TEST_F(EditorSend, MissingPortStillWritesTheDeviceFileAndTheLinkReports) {
     link.PortName = (home.path() + QStringLiteral("/no-such-port")).toStdString();
     CursorWatch watch(*form1);
