@@ -1,6 +1,7 @@
 // blx52-bench-window: times a full settings read and a full settings write through the real main
 // window (Read and Write clicked, every control rule running) against the simulator paced at
-// 115200 baud, and compares them with the time their bytes need on the wire.
+// 115200 baud, and compares them with the time their bytes need on the wire. With a file name
+// as argument it also saves a picture of the window as the read left it.
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <chrono>
@@ -88,6 +89,8 @@ int main(int argc, char** argv) {
         readBytes += step.key.size() + 2 + simulator.value(step.key.substr(3)).size() + 2;
     const double readMs = timed([&] { form.button(QStringLiteral("Button1"))->click(); });
     const DeviceSync::Outcome read = form.deviceSync().lastRead();
+    if (argc > 1 && !form.grab().save(QString::fromLocal8Bit(argv[1])))
+        std::fprintf(stderr, "blx52-bench-window: cannot save %s\n", argv[1]);
 
     simulator.clearReceived();
     const double writeMs = timed([&] { form.button(QStringLiteral("Button2"))->click(); });
