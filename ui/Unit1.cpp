@@ -442,6 +442,7 @@ void TForm1::buildStatusBar() {
         auto* panel = new QLabel(QString::fromLatin1(statusPanels[i].text), bar);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i));
         panel->setFixedWidth(statusPanels[i].width);
+        panel->setToolTip(panel->text());
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         bar->addWidget(panel);
         panels_[i] = panel;
@@ -493,8 +494,12 @@ void TForm1::setPanelText(int panel, const std::string& text) {
 }
 
 void TForm1::setPanelText(int panel, const QString& text) {
-    if (panel >= 0 && panel < PanelCount)
+    if (panel >= 0 && panel < PanelCount) {
         panels_[panel]->setText(text);
+        // The panels are narrow; a text such as "Received settings: 89" is cut off, so the
+        // whole of it is offered when the mouse rests on the panel.
+        panels_[panel]->setToolTip(text);
+    }
 }
 
 QString TForm1::panelText(int panel) const {
@@ -632,7 +637,10 @@ void TForm1::UpdateSoundTime(Section section) {
         durations[i] = edit(qs(d->toneEdits[i]))->text();
     // The user's number format at the moment of the change.
     const SoundTimeText t = soundTime(durations, edit(qs(d->repeatsEdit))->text(), QLocale());
-    edit(qs(d->display))->setText(t.value);
+    QLineEdit* display = edit(qs(d->display));
+    display->setText(t.value);
+    // A long value such as 0,100000001490116 is read from its start, not its last digits.
+    display->setCursorPosition(0);
     memo(qs(d->unitMemo))->setText(t.unit);
 }
 

@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
@@ -127,6 +128,8 @@ TEST_F(ControlRules, TheLinkWritesIntoTheStatusBar) {
     EXPECT_NE(form->panelText(3), QStringLiteral("FW-Ver.: "));
     EXPECT_TRUE(form->panelText(4).startsWith(QStringLiteral("Fehler ")))
         << form->panelText(4).toStdString();
+    // A message cut off by its narrow panel can still be read in full.
+    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("Panel3"))->toolTip(), form->panelText(3));
 }
 
 TEST_F(ControlRules, PictureButtonsOpenTheEditorForTheirSlot) {

@@ -92,6 +92,8 @@ TEST_F(EditRules, SoundTimeFollowsTheRepeatsWithADecimalComma) {
     setText("Edit43", QStringLiteral("5000"));
     setText("Edit43", QStringLiteral("1"));
     EXPECT_EQ(text("Edit44"), QStringLiteral("0,100000001490116"));
+    // The display shows the start of a long value, not its last digits.
+    EXPECT_EQ(form->edit(QStringLiteral("Edit44"))->cursorPosition(), 0);
 }
 
 TEST_F(EditRules, SoundTimeUsesTheLocaleOfTheMomentOfTheChange) {
