@@ -1,19 +1,68 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <map>
+#include <set>
 #include <string>
 
-#include "expected_tables.h"
-#include "fake_view.h"
 #include "sync/sequences.h"
-#include "sync/sync_texts.h"
+#include "sync/sync_view.h"
+#include "tests/sync/expected_tables.h"
+
+// Readable QStrings in assertion messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace blx52 {
 namespace {
 
 using test::expectedRead;
 using test::expectedWrite;
-using test::FakeView;
+
+// The values a write reads from the window, starting as the window starts; nothing is shown.
+class ValuesView : public SyncView {
+  public:
+    ValuesView() {
+        for (const auto& s : allSettings()) {
+            if (s.isEdit())
+                edits[s.control] = QString::fromStdString(s.startText);
+            if (s.kind == FieldKind::Pitch)
+                pitch[s.control] = s.startIndex;
+            for (std::size_t b = 0; b < s.buttons.size(); ++b)
+                checked[s.buttons[b]] = static_cast<int>(b) == s.startIndex;
+        }
+    }
+    std::map<std::string, QString> edits;
+    std::map<std::string, bool> checked;
+    std::map<std::string, int> pitch;
+    std::map<std::string, QString> memos;
+    int trackBar = BrightnessStart;
+
+    QString editText(const std::string& edit) const override { return edits.at(edit); }
+    bool isChecked(const std::string& radio) const override { return checked.at(radio); }
+    int pitchIndex(const std::string& box) const override { return pitch.at(box); }
+    QString memoText(const std::string& memo) const override {
+        auto it = memos.find(memo);
+        return it == memos.end() ? QString() : it->second;
+    }
+    int trackBarPosition() const override { return trackBar; }
+    void storeReply(const Setting&, const QString&) override {}
+    void setTriggerText(const std::string&, const QString&) override {}
+    void setStatusPanel(int, const QString&) override {}
+    void setStrip(const std::string&, Strip) override {}
+    void setProgress(int) override {}
+    void beginBusy() override {}
+    void endBusy() override {}
+    bool settingsChanged() const override { return false; }
+    void setSettingsChanged(bool) override {}
+    bool portWarningShown() const override { return false; }
+    void setPortWarningShown() override {}
+    bool warningOkCancel(const QString&) override { return true; }
+    void warningOk(const QString&) override {}
+    void errorOk(const QString&) override {}
+    void beep() override {}
+};
 
 const WriteEntry& entryFor(const std::string& key) {
     for (const auto& e : writeSequence()) {
@@ -23,11 +72,11 @@ const WriteEntry& entryFor(const std::string& key) {
     throw std::runtime_error("no write entry " + key);
 }
 
-std::string lineFor(const std::string& key, const FakeView& view) {
+std::string lineFor(const std::string& key, const ValuesView& view) {
     return composeLine(entryFor(key), view).line;
 }
 
-QString refusalFor(const std::string& key, const FakeView& view) {
+QString refusalFor(const std::string& key, const ValuesView& view) {
     return composeLine(entryFor(key), view).refusal;
 }
 
@@ -66,7 +115,7 @@ TEST(Sequences, WriteEntriesInSendingOrderWithSourcesAndForms) {
 }
 
 TEST(Sequences, ValueFormsComposeKeyAndValueWithoutSeparator) {
-    FakeView view;
+    ValuesView view;
     view.edits["Edit19"] = "2000";
     EXPECT_EQ(lineFor("setin0pic0t", view), "setin0pic0t2000");
     view.edits["Edit43"] = "50000";
@@ -98,7 +147,7 @@ TEST(Sequences, ValueFormsComposeKeyAndValueWithoutSeparator) {
 }
 
 TEST(Sequences, BrightnessFollowsTheTrackBarUntilItsMirrorIsFilled) {
-    FakeView view;
+    ValuesView view;
     ASSERT_TRUE(view.memoText("Memo34").isEmpty());
     EXPECT_EQ(lineFor("set_brightness", view), "set_brightness6");
     view.trackBar = 0;
@@ -108,7 +157,7 @@ TEST(Sequences, BrightnessFollowsTheTrackBarUntilItsMirrorIsFilled) {
 }
 
 TEST(Sequences, EditValuesMustBeDigitsThatFitTheLine) {
-    FakeView view;
+    ValuesView view;
     view.edits["Edit21"] = "1234";
     EXPECT_EQ(lineFor("setin0pic2t", view), "setin0pic2t1234");
     view.edits["Edit21"] = "12345678";
@@ -138,7 +187,7 @@ TEST(Sequences, EditValuesMustBeDigitsThatFitTheLine) {
 }
 
 TEST(Sequences, GroupsAndPitchBoxesWithoutAChoiceAreRefused) {
-    FakeView view;
+    ValuesView view;
     for (auto b : {"RadioButton4", "RadioButton5", "RadioButton6", "RadioButton7"}) {
         view.checked[b] = false;
     }
@@ -150,7 +199,7 @@ TEST(Sequences, GroupsAndPitchBoxesWithoutAChoiceAreRefused) {
 }
 
 TEST(Sequences, ComposeWriteGivesAllLinesOrTheFirstRefusal) {
-    FakeView view;
+    ValuesView view;
     std::vector<std::string> lines;
     EXPECT_TRUE(composeWrite(view, lines).isEmpty());
     ASSERT_EQ(lines.size(), 89u);

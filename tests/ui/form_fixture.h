@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QRadioButton>
 #include <QSlider>
+#include <functional>
 #include <memory>
 
 #include "fake_dialogs.h"
@@ -18,7 +19,11 @@ namespace blx52 {
 // A port that cannot be opened: the link reports through the window's status bar.
 class MissingPort : public SerialPort {
   public:
-    bool open(const std::string&) override { return false; }
+    bool open(const std::string&) override {
+        if (onOpen)
+            onOpen();
+        return false;
+    }
     bool readSettings() override { return false; }
     bool applyLineSettings() override { return false; }
     bool applyTimeouts() override { return false; }
@@ -26,6 +31,7 @@ class MissingPort : public SerialPort {
     std::optional<std::size_t> write(const std::uint8_t*, std::size_t) override { return {}; }
     std::optional<std::size_t> read(std::uint8_t*, std::size_t) override { return {}; }
     void close() override {}
+    std::function<void()> onOpen;  // to look at the window when the exchange begins
 };
 
 // A fresh main window with a German number format, as on the users' desktops.

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -19,10 +20,11 @@
 #include <string>
 #include <vector>
 
-#include "fake_dialogs.h"
+#include "form_fixture.h"
 #include "link/device_link.h"
 #include "settings/settings_table.h"
 #include "sync/device_sync.h"
+#include "tests/sync/expected_tables.h"
 #include "tools/devsim/device_simulator.h"
 #include "ui/Unit1.h"
 
@@ -100,6 +102,11 @@ class SyncWindowTest : public ::testing::Test {
         form = std::make_unique<TForm1>(link, dialogs);
         form->setEditorPortWarningHook([this] { ++editorSideSets; });
         form->show();
+        QObject::connect(form->progressBar(), &QProgressBar::valueChanged, form.get(),
+                         [this](int v) {
+                             progressSeen.push_back(v);
+                             busySeen += waitCursor() ? 1 : 0;
+                         });
     }
 
     void TearDown() override {
@@ -120,6 +127,21 @@ class SyncWindowTest : public ::testing::Test {
     QString text(const std::string& control) const { return form->controlText(qs(control)); }
     QColor strip(const char* memo) const { return form->stripColor(QString::fromLatin1(memo)); }
     void setOptions(devsim::Options o) { sim.setOptions(std::move(o)); }
+    static bool waitCursor() {
+        return QApplication::overrideCursor() &&
+               QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    }
+    // The bar counts every one of the 89 exchanges under the hourglass, then goes back to 0.
+    void expectCountedUnderHourglass() {
+        std::vector<int> counted;
+        for (int i = 1; i <= 89; ++i)
+            counted.push_back(i);
+        counted.push_back(0);
+        EXPECT_EQ(progressSeen, counted);
+        EXPECT_EQ(busySeen, 90);
+        progressSeen.clear();
+        busySeen = 0;
+    }
 
     // Every setting as the window shows it, as the device would hold it.
     std::map<std::string, std::string> windowValues() const {
@@ -196,6 +218,8 @@ class SyncWindowTest : public ::testing::Test {
     FakeDialogs dialogs;
     std::unique_ptr<TForm1> form;
     int editorSideSets = 0;
+    std::vector<int> progressSeen;
+    int busySeen = 0;
 };
 
 // ---- write ----
@@ -206,19 +230,26 @@ TEST_F(SyncWindowTest, WriteSendsTheStartValuesByteForByte) {
     setOptions(ignoring({"set_wt_flag"}));
     int progressAtWarning = -1;
     Qt::CursorShape cursorAtWarning = Qt::ArrowCursor;
+    QColor stripAtWarning;
+    QString countAtWarning;
     dialogs.whileShown = [&](const QString& entry) {
         if (!entry.startsWith(QStringLiteral("warningOk:")))
             return;
         progressAtWarning = form->progress();
         if (QApplication::overrideCursor())
             cursorAtWarning = QApplication::overrideCursor()->shape();
+        stripAtWarning = strip("Memo37");
+        countAtWarning = form->panelText(3);
     };
     click("Button2");
     EXPECT_EQ(sim.receivedLines(), StartWriteLines);
     EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NoAnswerEntry}));
     EXPECT_EQ(dialogs.beeps, 1);
-    EXPECT_EQ(progressAtWarning, 0);  // the warning comes after the closing steps
+    EXPECT_EQ(progressAtWarning, 0);  // the warning comes after the closing steps and the count
     EXPECT_EQ(cursorAtWarning, Qt::ArrowCursor);
+    EXPECT_EQ(countAtWarning, "Transmitted settings: 88");
+    EXPECT_EQ(stripAtWarning, TForm1::clFuchsia());  // red only after the warning
+    expectCountedUnderHourglass();
     EXPECT_EQ(form->panelText(3), "Transmitted settings: 88");
     EXPECT_EQ(strip("Memo37"), TForm1::clRed());
     expectIdle();
@@ -252,6 +283,7 @@ TEST_F(SyncWindowTest, WriteOutcomesOfMiddleFailureSilentDeviceAndMissingPort) {
     EXPECT_EQ(strip("Memo37"), TForm1::clRed());
     EXPECT_TRUE(form->settingsChanged());
     EXPECT_EQ(dialogs.beeps, 0);
+    EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
     expectIdle();
 
     setOptions(silent());
@@ -297,6 +329,12 @@ TEST_F(SyncWindowTest, CancelledWarningsSendNothingAndColourTheStrips) {
     EXPECT_EQ(strip("Memo40"), form->clBtnFace());
     EXPECT_EQ(windowValues(), before);
     EXPECT_EQ(form->panelText(1), "SW-Ver.: V2.4");
+
+    // Only "5" starts a read and only "2" a write.
+    form->setControlText(QStringLiteral("Memo43"), QStringLiteral("55"));
+    form->setControlText(QStringLiteral("Memo42"), QStringLiteral("5"));
+    form->setControlText(QStringLiteral("Memo43"), QStringLiteral("0"));
+    form->setControlText(QStringLiteral("Memo42"), QStringLiteral("0"));
 
     EXPECT_TRUE(sim.receivedLines().empty());
     EXPECT_EQ(dialogs.log, QStringList(3, PortWarningEntry));
@@ -353,6 +391,11 @@ TEST_F(SyncWindowTest, ReadShowsEveryDeviceValueAndAWriteSendsThemBack) {
         ASSERT_NE(start.at(name), value) << name;  // every control must visibly change
 
     click("Button1");
+    std::vector<std::string> readKeys;
+    for (const auto& step : test::expectedRead)
+        readKeys.emplace_back(step.key);
+    EXPECT_EQ(sim.receivedLines(), readKeys);
+    expectCountedUnderHourglass();
     EXPECT_EQ(windowValues(), device);
     EXPECT_EQ(form->panelText(1), "FW: V2.7");
     EXPECT_EQ(form->panelText(3), "Received settings: 89");
@@ -381,14 +424,17 @@ TEST_F(SyncWindowTest, ReadShowsEveryDeviceValueAndAWriteSendsThemBack) {
 
 TEST_F(SyncWindowTest, ReadOutcomesOfMiddleAndLastFailures) {
     loadOtherDeviceValues();
-    setOptions(ignoring({"getin1ton2t"}));
+    setOptions(ignoring({"getin1ton2t", "getin0tonv"}));
     click("Button1");
     EXPECT_EQ(sim.receivedLines().size(), 89u);
-    EXPECT_EQ(text("Edit33"), "100");  // the unanswered step keeps its value
+    // The unanswered steps keep their values, in an edit and behind a landing memo.
+    EXPECT_EQ(text("Edit33"), "100");
+    EXPECT_TRUE(form->radioButton(QStringLiteral("RadioButton16"))->isChecked());
     EXPECT_EQ(text("Edit32"), qs(sim.value("in1ton1t")));
-    EXPECT_EQ(form->panelText(3), "Received settings: 88");
+    EXPECT_EQ(form->panelText(3), "Received settings: 87");
     EXPECT_EQ(strip("Memo40"), TForm1::clFuchsia());
     EXPECT_EQ(dialogs.beeps, 0);
+    EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
     expectIdle();
 
     setOptions(ignoring({"get_brightness"}));
@@ -450,8 +496,7 @@ TEST_F(SyncWindowTest, NonNumericReplyInAnEditIsReplacedAndTheReadGoesOn) {
         if (entry != NotANumberEntry)
             return;
         progressAtMessage = form->progress();
-        busyAtMessage = QApplication::overrideCursor() &&
-                        QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        busyAtMessage = waitCursor();
     };
     click("Button1");
     EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NotANumberEntry}));
@@ -552,6 +597,40 @@ TEST_F(SyncWindowTest, InputTestsWarnOnceAndToggleTheirOwnOutput) {
     EXPECT_EQ(strip("Memo39"), TForm1::clRed());
     EXPECT_EQ(strip("Memo38"), TForm1::clLime());
     EXPECT_EQ(strip("Memo36"), TForm1::clLime());
+}
+
+TEST_F(SyncWindowTest, InputTestWarnsWhenTheDeviceIsSilentButNotWhenThePortIsMissing) {
+    setOptions(silent());
+    click("Button8");
+    EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NoAnswerEntry}));
+    EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_EQ(strip("Memo36"), TForm1::clLime());  // the new state stands
+    setOptions({});
+    click("Button8");
+    EXPECT_EQ(dialogs.log.size(), 2);
+    EXPECT_EQ(sim.receivedLines(), (std::vector<std::string>{"outin2_1", "outin2_0"}));
+
+    // A port that cannot be opened: its message only. The open shows the flag and the strip
+    // already changed before the exchange.
+    std::unique_ptr<TForm1> other;
+    std::vector<std::pair<bool, QColor>> atOpen;
+    DeviceLink noPort(nullptr, [&] {
+        auto port = std::make_unique<MissingPort>();
+        port->onOpen = [&] {
+            atOpen.emplace_back(other->deviceSync().inputTestOn(0),
+                                other->stripColor(QStringLiteral("Memo39")));
+        };
+        return port;
+    });
+    other = std::make_unique<TForm1>(noPort, dialogs);
+    dialogs.log.clear();
+    other->checkBox(QStringLiteral("CheckBox1"))->setChecked(true);
+    QTest::mouseClick(other->button(QStringLiteral("Button6")), Qt::LeftButton);
+    QTest::mouseClick(other->button(QStringLiteral("Button6")), Qt::LeftButton);
+    EXPECT_EQ(atOpen, (std::vector<std::pair<bool, QColor>>{{true, TForm1::clLime()},
+                                                            {false, TForm1::clRed()}}));
+    EXPECT_TRUE(dialogs.log.isEmpty());
+    EXPECT_EQ(dialogs.beeps, 1);
 }
 
 TEST_F(SyncWindowTest, InputTestWarningCancelledIsNotShownAgain) {
