@@ -7,7 +7,7 @@
 
 #include "sync/sequences.h"
 #include "sync/sync_view.h"
-#include "tests/sync/expected_tables.h"
+#include "tests/common/expected_tables.h"
 
 // Readable QStrings in assertion messages.
 inline void PrintTo(const QString& text, std::ostream* os) {

@@ -24,7 +24,7 @@
 #include "link/device_link.h"
 #include "settings/settings_table.h"
 #include "sync/device_sync.h"
-#include "tests/sync/expected_tables.h"
+#include "tests/common/expected_tables.h"
 #include "tools/devsim/device_simulator.h"
 #include "ui/Unit1.h"
 
@@ -40,26 +40,12 @@ const QString NoAnswerEntry = QString::fromUtf8(
 const QString NotANumberEntry = QStringLiteral("errorOk: Bitte nur Zahlen eingeben!");
 
 // What a write of the untouched window sends, line by line.
-const std::vector<std::string> StartWriteLines = {
-    "setin0pic0t2000", "setin0pic1t1000", "setin0pic2t2000", "setin0pic3t1000", "setin1pic0t2000",
-    "setin1pic1t1000", "setin1pic2t2000", "setin1pic3t1000", "setin2pic0t2000", "setin2pic1t1000",
-    "setin2pic2t2000", "setin2pic3t1000", "setin3pic0t2000", "setin3pic1t1000", "setin3pic2t2000",
-    "setin3pic3t1000", "setrespic0t200",  "setrespic1t200",  "setrespic2t200",  "setrespic3t200",
-    "setrespic4t700",  "setrespic5t2000", "setin0ton0t100",  "setin0ton1t0",    "setin0ton2t0",
-    "setin0ton3t0",    "setin1ton0t100",  "setin1ton1t100",  "setin1ton2t100",  "setin1ton3t0",
-    "setin2ton0t100",  "setin2ton1t100",  "setin2ton2t0",    "setin2ton3t0",    "setin3ton0t100",
-    "setin3ton1t100",  "setin3ton2t100",  "setin3ton3t100",  "setreston0t70",   "setreston1t70",
-    "setreston2t70",   "setreston3t70",   "setreston4t70",   "setreston5t70",   "setreston6t70",
-    "setreston7t70",   "setreston8t70",   "setreston9t70",   "setrestonat500",  "setrestonbt100",
-    "setin0tonr1",     "setin1tonr1000",  "setin2tonr1500",  "setin3tonr750",   "setsbypic_1",
-    "setin0tonv0",     "setin1tonv3",     "setin2tonv3",     "setin3tonv3",     "setin0ton0p13",
-    "setin0ton1p0",    "setin0ton2p0",    "setin0ton3p0",    "setin1ton0p9",    "setin1ton1p11",
-    "setin1ton2p13",   "setin1ton3p0",    "setin2ton0p11",   "setin2ton1p13",   "setin2ton2p0",
-    "setin2ton3p0",    "setin3ton0p9",    "setin3ton1p11",   "setin3ton2p9",    "setin3ton3p13",
-    "setreston0p5",    "setreston1p8",    "setreston2p10",   "setreston3p12",   "setreston4p15",
-    "setreston5p12",   "setreston6p10",   "setreston7p8",    "setreston8p5",    "setreston9p3",
-    "setrestonap16",   "setrestonbp13",   "set_brightness6", "set_wt_flag123",
-};
+const std::vector<std::string> StartWriteLines = [] {
+    std::vector<std::string> lines;
+    for (const auto& e : test::expectedWrite)
+        lines.push_back(std::string(e.key) + e.startValue);
+    return lines;
+}();
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
