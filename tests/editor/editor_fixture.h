@@ -19,71 +19,12 @@
 #include "picture/picture.h"
 #include "picture/picture_files.h"
 #include "picture/slot_table.h"
+#include "tests/common/gui_test_support.h"
 #include "tools/devsim/device_simulator.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 
 namespace blx52 {
-
-// Answers every dialog at once and records what was shown, and whether the editor was on screen
-// at that moment.
-class RecordingDialogs : public Dialogs {
-  public:
-    struct Shown {
-        QString kind;
-        QString text;
-        bool editorVisible;
-    };
-
-    bool warningOkCancel(const QString& text) override {
-        note(QStringLiteral("warningOkCancel"), text);
-        return answerOk;
-    }
-    void warningOk(const QString& text) override { note(QStringLiteral("warningOk"), text); }
-    void errorOk(const QString& text) override { note(QStringLiteral("errorOk"), text); }
-    void generalError(const QString& text) override { note(QStringLiteral("generalError"), text); }
-    void beep() override { ++beeps; }
-
-    QStringList kinds() const {
-        QStringList k;
-        for (const auto& s : shown)
-            k << s.kind;
-        return k;
-    }
-
-    bool answerOk = true;
-    std::vector<Shown> shown;
-    int beeps = 0;
-    std::function<bool()> editorVisible;
-
-  private:
-    void note(const QString& kind, const QString& text) {
-        shown.push_back({kind, text, editorVisible && editorVisible()});
-    }
-};
-
-// Keeps an environment variable for the life of the object and puts back the old value.
-class EnvOverride {
-  public:
-    EnvOverride(const char* name, const QByteArray& value)
-        : name_(name),
-          old_(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt) {
-        qputenv(name, value);
-    }
-    ~EnvOverride() {
-        if (old_) {
-            qputenv(name_, *old_);
-        } else {
-            qunsetenv(name_);
-        }
-    }
-    EnvOverride(const EnvOverride&) = delete;
-    EnvOverride& operator=(const EnvOverride&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<QByteArray> old_;
-};
 
 // Both windows wired as the program wires them, a private settings folder and ports folder, and
 // the simulated device on COM1 once startDevice() ran.
@@ -98,7 +39,6 @@ class EditorTest : public ::testing::Test {
         form1 = std::make_unique<TForm1>(link, dialogs);
         form2 = std::make_unique<TForm2>(link, dialogs, folder);
         connectEditor(*form1, *form2);
-        dialogs.editorVisible = [this] { return form2->isVisible(); };
         form1->show();
     }
     ~EditorTest() override {
@@ -155,7 +95,7 @@ class EditorTest : public ::testing::Test {
     EnvOverride configVar;
     QString folder;
     devsim::DeviceSimulator device;
-    RecordingDialogs dialogs;
+    FakeDialogs dialogs;
     DeviceLink link;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;

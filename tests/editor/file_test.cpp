@@ -34,7 +34,7 @@ TEST_F(EditorFiles, SaveWritesTheSlotFileAndOnlyItsOwnThumbnail) {
 
     const auto before = allGlyphs(*form1);
     click(QStringLiteral("Button17"));
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.log.isEmpty());
     const auto after = allGlyphs(*form1);
     for (const auto& s : pictureSlots()) {
         if (s.code == 120) {
@@ -59,10 +59,10 @@ TEST_F(EditorFiles, FailingSaveReportsTheFileAndKeepsTheThumbnail) {
     const auto before = allGlyphs(*form1);
     ASSERT_TRUE(QDir(folder).removeRecursively());
     click(QStringLiteral("Button17"));
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].kind, QStringLiteral("errorOk"));
-    EXPECT_TRUE(dialogs.shown[0].text.contains(QStringLiteral("In12_Pic1.bmp")))
-        << dialogs.shown[0].text.toStdString();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].startsWith(QStringLiteral("errorOk: ")));
+    EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("In12_Pic1.bmp")))
+        << dialogs.log[0].toStdString();
     EXPECT_EQ(allGlyphs(*form1), before);
     EXPECT_FALSE(QDir(folder).exists());  // the program never makes the folder
     EXPECT_EQ(form2->picture(), Picture());
@@ -80,8 +80,8 @@ TEST_F(EditorFiles, LoadReplacesThePictureOrReportsAndKeepsIt) {
     click(QStringLiteral("Button3"));
     ASSERT_TRUE(QFile::remove(bitmapPath(143)));
     click(QStringLiteral("Button20"));
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_TRUE(dialogs.shown[0].text.contains(QStringLiteral("Res_Pic3.bmp")));
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("Res_Pic3.bmp")));
     EXPECT_EQ(form2->picture(), Picture());
     EXPECT_EQ(slotText(), QStringLiteral("143"));
 }
@@ -89,7 +89,7 @@ TEST_F(EditorFiles, LoadReplacesThePictureOrReportsAndKeepsIt) {
 TEST_F(EditorFiles, NoSlotNoFiles) {
     form2->Button17Click();
     form2->Button20Click();
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.log.isEmpty());
     EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(form2->picture(), initialPicture());
 }

@@ -70,7 +70,7 @@ TEST_F(EditorPen, MovesWrapAroundAndShowTheNewPosition) {
     EXPECT_EQ(row->text(), QStringLiteral("2"));
     form2->Button9Click();
     EXPECT_EQ(form2->pen().row, 1);
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.log.isEmpty());
 }
 
 TEST_F(EditorPen, TypedCoordinatesEmptyForbiddenAndNoNumber) {
@@ -81,7 +81,7 @@ TEST_F(EditorPen, TypedCoordinatesEmptyForbiddenAndNoNumber) {
     column->setText(QString());
     EXPECT_EQ(column->text(), QStringLiteral("0"));
     EXPECT_EQ(form2->pen().column, 0);
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.log.isEmpty());
 
     row->setText(QStringLiteral("a"));
     EXPECT_EQ(row->text(), QStringLiteral("31"));
@@ -89,21 +89,18 @@ TEST_F(EditorPen, TypedCoordinatesEmptyForbiddenAndNoNumber) {
     column->setText(QStringLiteral("1.5 x"));
     EXPECT_EQ(column->text(), QStringLiteral("31"));
     EXPECT_EQ(form2->pen().column, 31);
-    ASSERT_EQ(dialogs.shown.size(), 2u);  // one message per rejected text
-    for (const auto& s : dialogs.shown) {
-        EXPECT_EQ(s.kind, QStringLiteral("errorOk"));
-        EXPECT_EQ(s.text, QStringLiteral("Bitte nur Zahlen eingeben!"));
-    }
+    // One message per rejected text.
+    EXPECT_EQ(dialogs.log, QStringList(2, QStringLiteral("errorOk: Bitte nur Zahlen eingeben!")));
     EXPECT_EQ(dialogs.beeps, 2);
 
     // No upper bound; only a text that is no integer at all is refused, naming it.
     column->setText(QStringLiteral("45"));
     EXPECT_EQ(form2->pen().column, 45);
-    dialogs.shown.clear();
+    dialogs.log.clear();
     column->setText(QStringLiteral("99999999999"));
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_TRUE(dialogs.shown[0].text.contains(QStringLiteral("'99999999999'")))
-        << dialogs.shown[0].text.toStdString();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("'99999999999'")))
+        << dialogs.log[0].toStdString();
     EXPECT_EQ(form2->pen().column, 45);
     EXPECT_EQ(column->text(), QStringLiteral("99999999999"));
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "editor_fixture.h"
-#include "sync/sync_texts.h"
 
 namespace blx52 {
 namespace {
@@ -36,8 +35,8 @@ class CursorWatch : public StatusSink {
     StatusSink& next_;
 };
 
-const QString PortWarning = QStringLiteral(
-    "Achtung!\n\nBitte den korrekten 'COM' Port im 'Geräte-Manager' prüfen!\n"
+const QString PortWarningEntry = QStringLiteral(
+    "warningOkCancel: Achtung!\n\nBitte den korrekten 'COM' Port im 'Geräte-Manager' prüfen!\n"
     "Bei falsch eingestelltem Port, kann das Programm abstürzen!");
 
 QByteArray fileBytes(const QString& path) {
@@ -56,7 +55,7 @@ TEST_F(EditorSend, FirmwareQueryThenPictureLineByteForByteThenDeviceFile) {
     // Row 16 is group 1: blue plane byte 3, last bit, and a cyan pixel (green and blue).
     drawAt("BitBtn9", 31, 16);
     drawAt("BitBtn8", 0, 31);  // group 31, green and blue plane byte 0, 0x80
-    dialogs.shown.clear();
+    dialogs.log.clear();
 
     click(QStringLiteral("Button4"));
     ASSERT_TRUE(device.waitForHandled(2, 5000));
@@ -102,10 +101,8 @@ TEST_F(EditorSend, PortWarningOnlyOnceAndBothSidesSetEvenOnCancel) {
     clickMain(QStringLiteral("BitBtn15"));
     dialogs.answerOk = false;
     click(QStringLiteral("Button4"));
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].kind, QStringLiteral("warningOkCancel"));
-    EXPECT_EQ(dialogs.shown[0].text, PortWarning);
-    EXPECT_EQ(dialogs.shown[0].text.toStdString(), std::string(sync_text::PortWarning));
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_EQ(dialogs.log[0], PortWarningEntry);
     EXPECT_TRUE(form2->portWarningShown());
     EXPECT_TRUE(mainSideChecked());
     EXPECT_FALSE(QFile::exists(devicePath(120)));
@@ -115,7 +112,7 @@ TEST_F(EditorSend, PortWarningOnlyOnceAndBothSidesSetEvenOnCancel) {
 
     click(QStringLiteral("Button4"));
     click(QStringLiteral("Button4"));
-    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.log.size(), 1);
     ASSERT_TRUE(device.waitForHandled(4, 5000));
     const auto lines = device.receivedLines();
     ASSERT_EQ(lines.size(), 4u);
@@ -135,7 +132,7 @@ TEST_F(EditorSend, WarningSkippedWhenTheMainWindowAlreadySetTheEditorSide) {
     clickMain(QStringLiteral("BitBtn25"));
     form2->setPortWarningShown();
     click(QStringLiteral("Button4"));
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.log.isEmpty());
     ASSERT_TRUE(device.waitForHandled(2, 5000));
     EXPECT_EQ(device.receivedLines()[1].substr(0, 12), "setsbypic2d_");
     EXPECT_EQ(fileBytes(devicePath(152)), QByteArray(1024, '\0'));
@@ -144,14 +141,14 @@ TEST_F(EditorSend, WarningSkippedWhenTheMainWindowAlreadySetTheEditorSide) {
 TEST_F(EditorSend, AReadInTheMainWindowCountsAsTheEditorsWarning) {
     startDevice();
     clickMain(QStringLiteral("Button1"));
-    ASSERT_EQ(dialogs.kinds(), QStringList{QStringLiteral("warningOkCancel")});
+    ASSERT_EQ(dialogs.log, QStringList{PortWarningEntry});
     EXPECT_TRUE(form2->portWarningShown());
     putBitmap(110, Picture());
     clickMain(QStringLiteral("BitBtn5"));
-    dialogs.shown.clear();
+    dialogs.log.clear();
     device.clearReceived();
     click(QStringLiteral("Button4"));
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.log.isEmpty());
     ASSERT_TRUE(device.waitForHandled(2, 5000));
     EXPECT_EQ(device.receivedLines()[1].substr(0, 12), "setin1pic0d_");
 }
@@ -177,13 +174,13 @@ TEST_F(EditorSend, MissingPortStillWritesTheDeviceFileAndTheLinkReports) {
     EXPECT_EQ(fileBytes(devicePath(141)), QByteArray(1024, '\7'));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // Only the port warning; the link's failures go to the status bar.
-    EXPECT_EQ(dialogs.kinds(), QStringList{QStringLiteral("warningOkCancel")});
+    EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
 }
 
 TEST_F(EditorSend, NothingWithoutACurrentSlotAndNoFileWhenTheFolderIsGone) {
     startDevice();
     form2->Button4Click();
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.log.isEmpty());
     EXPECT_FALSE(form2->portWarningShown());
 
     putBitmap(100, Picture());
@@ -193,7 +190,7 @@ TEST_F(EditorSend, NothingWithoutACurrentSlotAndNoFileWhenTheFolderIsGone) {
     ASSERT_TRUE(device.waitForHandled(2, 5000));
     EXPECT_EQ(device.receivedLines().size(), 2u);
     EXPECT_FALSE(QFile::exists(devicePath(100)));
-    EXPECT_EQ(dialogs.kinds(), QStringList{QStringLiteral("warningOkCancel")});
+    EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
 }
 
 }  // namespace

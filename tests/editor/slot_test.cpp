@@ -27,7 +27,7 @@ TEST_F(EditorSlots, BackToTheFirstSlotLoadsItsFileAgain) {
     EXPECT_EQ(form2->comboBox()->currentText(), QStringLiteral("In0_Pic0"));
     EXPECT_EQ(form2->picture(), warningTrianglePicture());
     EXPECT_EQ(form2->pictureView()->pixmap().toImage(), warningTrianglePicture().image());
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.log.isEmpty());
 }
 
 TEST_F(EditorSlots, ReopeningTheCurrentSlotKeepsUnsavedDrawing) {
@@ -44,7 +44,7 @@ TEST_F(EditorSlots, ReopeningTheCurrentSlotKeepsUnsavedDrawing) {
     clickMain(QStringLiteral("BitBtn2"));
     clickMain(QStringLiteral("BitBtn1"));
     EXPECT_EQ(form2->picture(), Picture());
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.log.isEmpty());
 }
 
 TEST_F(EditorSlots, ComboChoiceSwitchesSlotTypedNonsenseDoesNot) {
@@ -65,7 +65,7 @@ TEST_F(EditorSlots, ComboChoiceSwitchesSlotTypedNonsenseDoesNot) {
     EXPECT_EQ(slotText(), QStringLiteral("142"));
     EXPECT_EQ(combo->count(), 25);
     EXPECT_EQ(form2->picture(), filled(LedColor::Magenta));
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.log.isEmpty());
 }
 
 TEST_F(EditorSlots, ButtonsOpenTheSlotsOfTheTableNotTheirNumberOrder) {
@@ -85,12 +85,14 @@ TEST_F(EditorSlots, ButtonsOpenTheSlotsOfTheTableNotTheirNumberOrder) {
 }
 
 TEST_F(EditorSlots, MissingBitmapIsReportedBeforeShowingAndTheSlotStillBecomesCurrent) {
+    bool editorVisible = true;
+    dialogs.whileShown = [&](const QString&) { editorVisible = form2->isVisible(); };
     clickMain(QStringLiteral("BitBtn2"));
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].kind, QStringLiteral("errorOk"));
-    EXPECT_TRUE(dialogs.shown[0].text.contains(QStringLiteral("In0_Pic1.bmp")))
-        << dialogs.shown[0].text.toStdString();
-    EXPECT_FALSE(dialogs.shown[0].editorVisible);
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].startsWith(QStringLiteral("errorOk: ")));
+    EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("In0_Pic1.bmp")))
+        << dialogs.log[0].toStdString();
+    EXPECT_FALSE(editorVisible);
     EXPECT_TRUE(form2->isVisible());
     EXPECT_EQ(slotText(), QStringLiteral("101"));
     EXPECT_EQ(comboIndex(), 1);
@@ -104,8 +106,8 @@ TEST_F(EditorSlots, MissingBitmapIsReportedBeforeShowingAndTheSlotStillBecomesCu
     bad.write("BM not really");
     bad.close();
     clickMain(QStringLiteral("BitBtn5"));
-    ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_TRUE(dialogs.shown[1].text.contains(QStringLiteral("In1_Pic0.bmp")));
+    ASSERT_EQ(dialogs.log.size(), 2);
+    EXPECT_TRUE(dialogs.log[1].contains(QStringLiteral("In1_Pic0.bmp")));
     EXPECT_EQ(slotText(), QStringLiteral("110"));
     EXPECT_EQ(form2->comboBox()->currentText(), QStringLiteral("In1_Pic0"));
     EXPECT_EQ(form2->picture(), filled(LedColor::Red));
@@ -117,7 +119,7 @@ TEST_F(EditorSlots, FirstOpeningSignalsTheMainWindowWithoutADialog) {
     clickMain(QStringLiteral("BitBtn1"));
     EXPECT_TRUE(mainSideChecked());
     EXPECT_FALSE(form2->portWarningShown());  // the editor's own side waits for its send
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.log.isEmpty());
 }
 
 TEST_F(EditorSlots, UnknownCodeChangesNothing) {
@@ -128,7 +130,7 @@ TEST_F(EditorSlots, UnknownCodeChangesNothing) {
     EXPECT_EQ(form2->picture(), filled(LedColor::Yellow));
     ASSERT_NE(form2->currentSlot(), nullptr);
     EXPECT_EQ(form2->currentSlot()->code, 120);
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.log.isEmpty());
 }
 
 }  // namespace

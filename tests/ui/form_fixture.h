@@ -10,8 +10,8 @@
 #include <functional>
 #include <memory>
 
-#include "fake_dialogs.h"
 #include "link/device_link.h"
+#include "tests/common/gui_test_support.h"
 #include "ui/Unit1.h"
 
 namespace blx52 {

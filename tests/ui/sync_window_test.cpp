@@ -76,9 +76,6 @@ class SyncWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(config.isValid());
-        savedConfig = qgetenv("XDG_CONFIG_HOME");
-        hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         savedLocale = QLocale();
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 
@@ -99,10 +96,6 @@ class SyncWindowTest : public ::testing::Test {
         form.reset();
         sim.stop();
         QLocale::setDefault(savedLocale);
-        if (hadConfig)
-            qputenv("XDG_CONFIG_HOME", savedConfig);
-        else
-            qunsetenv("XDG_CONFIG_HOME");
     }
 
     void click(const char* button) {
@@ -196,8 +189,7 @@ class SyncWindowTest : public ::testing::Test {
     }
 
     QTemporaryDir config;
-    QByteArray savedConfig;
-    bool hadConfig = false;
+    EnvOverride configVar{"XDG_CONFIG_HOME", config.path().toUtf8()};
     QLocale savedLocale;
     devsim::DeviceSimulator sim;
     DeviceLink link;

@@ -1,14 +1,16 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 #include "ui/dialogs.h"
 
 namespace blx52 {
 
-// Answers every dialog at once and keeps a log of what would have been shown.
+// Answers every dialog at once and keeps a log ("kind: text") of what would have been shown.
 class FakeDialogs : public Dialogs {
   public:
     bool warningOkCancel(const QString& text) override {
@@ -25,7 +27,7 @@ class FakeDialogs : public Dialogs {
     bool answerOk = true;
     QStringList log;
     int beeps = 0;
-    // Runs while a dialog is open, to look at the window behind it.
+    // Runs while a dialog is open, to look at the windows behind it.
     std::function<void(const QString& entry)> whileShown;
 
   private:
@@ -34,6 +36,29 @@ class FakeDialogs : public Dialogs {
         if (whileShown)
             whileShown(entry);
     }
+};
+
+// Keeps an environment variable for the life of the object and puts back the old value.
+class EnvOverride {
+  public:
+    EnvOverride(const char* name, const QByteArray& value)
+        : name_(name),
+          old_(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt) {
+        qputenv(name, value);
+    }
+    ~EnvOverride() {
+        if (old_) {
+            qputenv(name_, *old_);
+        } else {
+            qunsetenv(name_);
+        }
+    }
+    EnvOverride(const EnvOverride&) = delete;
+    EnvOverride& operator=(const EnvOverride&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<QByteArray> old_;
 };
 
 }  // namespace blx52
