@@ -49,36 +49,18 @@ TEST_F(StartState, WindowStatusBarAndStrips) {
     EXPECT_EQ(form->progress(), 0);
 }
 
-TEST_F(StartState, EverySettingHasItsStartValue) {
+// The start value of every setting is what a write of the untouched window sends (checked
+// against the independent table in the window's write test); here what that cannot see.
+TEST_F(StartState, StartTextsAndChoices) {
     for (const auto& s : allSettings()) {
-        const QString name = qs(s.control);
-        switch (s.kind) {
-            case FieldKind::PictureDuration:
-            case FieldKind::ToneDuration:
-            case FieldKind::Repeats:
-                EXPECT_EQ(form->edit(name)->text(), qs(s.startText)) << s.control;
-                break;
-            case FieldKind::Pitch:
-                ASSERT_EQ(form->comboBox(name)->count(), 17) << s.control;
-                EXPECT_EQ(form->selectedIndex(name), s.startIndex) << s.control;
-                break;
-            case FieldKind::Volume:
-            case FieldKind::Standby:
-                EXPECT_EQ(form->checkedButton(s), s.startIndex) << s.landingMemo;
-                break;
-            case FieldKind::Brightness:
-                EXPECT_EQ(form->trackBarPosition(), 6);
-                break;
-        }
+        if (s.kind == FieldKind::Pitch)
+            EXPECT_EQ(form->comboBox(qs(s.control))->count(), 17) << s.control;
     }
     EXPECT_EQ(form->comboBox(QStringLiteral("ComboBox1"))->currentText(), QStringLiteral("A7"));
     EXPECT_EQ(form->comboBox(QStringLiteral("ComboBox32"))->currentText(), QStringLiteral("Pause"));
     EXPECT_EQ(form->comboBox(QStringLiteral("ComboBox13"))->count(), 9);
     EXPECT_EQ(form->comboBox(QStringLiteral("ComboBox13"))->currentText(), QStringLiteral("COM1"));
     EXPECT_EQ(link.PortName, "COM1");
-    EXPECT_TRUE(checked("RadioButton2"));
-    EXPECT_TRUE(checked("RadioButton16"));  // in0 volume 0
-    EXPECT_TRUE(checked("RadioButton7"));   // in1 volume 3
     // No rule ran at creation: the sound times keep their start texts, Memo34 stays empty.
     EXPECT_EQ(text("Edit44"), QStringLiteral("0,1"));
     EXPECT_EQ(text("Memo45"), QStringLiteral("sec"));
