@@ -53,8 +53,9 @@ TEST_F(StartState, WindowStatusBarAndStrips) {
 // against the independent table in the window's write test); here what that cannot see.
 TEST_F(StartState, StartTextsAndChoices) {
     for (const auto& s : allSettings()) {
-        if (s.kind == FieldKind::Pitch)
+        if (s.kind == FieldKind::Pitch) {
             EXPECT_EQ(form->comboBox(qs(s.control))->count(), 17) << s.control;
+        }
     }
     EXPECT_EQ(form->comboBox(QStringLiteral("ComboBox1"))->currentText(), QStringLiteral("A7"));
     EXPECT_EQ(form->comboBox(QStringLiteral("ComboBox32"))->currentText(), QStringLiteral("Pause"));
