@@ -52,40 +52,21 @@ TEST(SettingsTable, ToneDurationsClearThePitchBoxOfTheirOwnStep) {
     EXPECT_EQ(findSettingByControl("Edit17")->pitchBox, "ComboBox33");
 }
 
-TEST(SettingsTable, FamiliesAndReplacementTexts) {
-    auto rule = [](const char* edit) { return editFamilyRule(findSettingByControl(edit)->family); };
-    auto replacement = [](const char* edit) {
-        return std::string(replacementText(*findSettingByControl(edit)));
-    };
-    EXPECT_EQ(replacement("Edit19"), "2000");
-    for (const char* e :
-         {"Edit20", "Edit18", "Edit2", "Edit62", "Edit25", "Edit46", "Edit1", "Edit17"}) {
-        EXPECT_EQ(replacement(e), "2500") << e;
+// Every edit's family follows from its kind and section: picture durations only check, tone
+// durations clear their pitch on "0", input tones and repeats recompute their section's sound time.
+TEST(SettingsTable, EditFamiliesFollowKindAndSection) {
+    for (const auto& s : allSettings()) {
+        if (!s.isEdit())
+            continue;
+        SCOPED_TRACE(s.control);
+        const EditFamilyRule& rule = editFamilyRule(s.family);
+        const bool tone = s.kind == FieldKind::ToneDuration;
+        const bool repeats = s.kind == FieldKind::Repeats;
+        EXPECT_EQ(replacementText(s), repeats ? "255" : s.control == "Edit19" ? "2000" : "2500");
+        EXPECT_EQ(rule.recomputesSoundTime, repeats || (tone && s.section != Section::Res));
+        EXPECT_EQ(rule.clearsPitchOnZero, tone);
     }
-    for (const char* e : {"Edit43", "Edit35", "Edit47", "Edit67"}) {
-        EXPECT_EQ(replacement(e), "255") << e;
-        EXPECT_TRUE(rule(e).recomputesSoundTime);
-        EXPECT_FALSE(rule(e).clearsPitchOnZero);
-    }
-    EXPECT_FALSE(rule("Edit19").recomputesSoundTime);
-    EXPECT_FALSE(rule("Edit19").clearsPitchOnZero);
-    EXPECT_TRUE(rule("Edit41").recomputesSoundTime);
-    EXPECT_TRUE(rule("Edit41").clearsPitchOnZero);
-    EXPECT_FALSE(rule("Edit9").recomputesSoundTime);
-    EXPECT_TRUE(rule("Edit9").clearsPitchOnZero);
-}
-
-TEST(SettingsTable, StartValuesAndKeysOfSpotChecks) {
-    const Setting* pitch = findSettingByControl("ComboBox1");
-    EXPECT_EQ(PitchNames[pitch->startIndex], "A7");
-    EXPECT_EQ(pitch->landingMemo, "Memo6");
-    EXPECT_EQ(PitchNames[findSettingByControl("ComboBox32")->startIndex], "Pause");
-    EXPECT_EQ(findSettingByControl("Edit16")->getKey, "getrestonat");
-    EXPECT_EQ(findSettingByControl("Edit17")->setKey, "setrestonbt");
-    EXPECT_EQ(findSettingByControl("Edit67")->startText, "750");
-    EXPECT_EQ(findSettingByControl("RadioButton2")->startIndex, 1);
-    EXPECT_EQ(findSettingByControl("RadioButton16")->landingMemo, "Memo2");
-    EXPECT_EQ(findSettingByControl("TrackBar1")->landingMemo, "Memo35");
+    // The window tests recompute only in0 and in1; the other displays' wiring, checked on in2.
     const SoundTimeDisplay* in2 = findSoundTimeDisplay(Section::In2);
     EXPECT_EQ(in2->display, "Edit48");
     EXPECT_EQ(in2->unitMemo, "Memo47");

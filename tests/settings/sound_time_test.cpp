@@ -20,26 +20,14 @@ void expectShows(const SoundTimeText& t, const char* value, const char* unit) {
     EXPECT_EQ(t.unit.toStdString(), unit);
 }
 
-TEST(SoundTime, StartValuesOfTheInputSections) {
-    expectShows(of("100", "0", "0", "0", "1"), "0,100000001490116", "sec");
+// The window tests follow the repeat count and the decimal separator; here what they cannot
+// reach cheaply: the start texts are what the rule computes, and the unit's edges.
+TEST(SoundTime, StartValuesAndUnitEdges) {
     expectShows(of("100", "100", "100", "0", "1000"), "5", "min");
     expectShows(of("100", "100", "0", "0", "1500"), "5", "min");
     expectShows(of("100", "100", "100", "100", "750"), "5", "min");
-}
-
-TEST(SoundTime, FollowsTheRepeatCount) {
-    expectShows(of("100", "100", "100", "0", "2"), "0,600000023841858", "sec");
-    expectShows(of("100", "100", "100", "0", "20"), "6", "sec");
-    expectShows(of("100", "100", "100", "0", "200"), "60", "sec");  // exactly 60 s stays seconds
-    expectShows(of("100", "100", "100", "0", "2000"), "10", "min");
     expectShows(of("100", "100", "100", "400", "100"), "1,16666662693024", "min");  // 70 s
     expectShows(of("0", "0", "0", "0", "50000"), "0", "sec");
-}
-
-TEST(SoundTime, UsesTheLocaleDecimalSeparator) {
-    const QLocale english(QLocale::English, QLocale::UnitedStates);
-    expectShows(of("100", "0", "0", "0", "1", english), "0.100000001490116", "sec");
-    expectShows(of("100", "100", "100", "0", "2", english), "0.600000023841858", "sec");
 }
 
 TEST(SoundTime, TextThatIsNoNumberEndsTheComputation) {
