@@ -70,6 +70,13 @@ TEST_F(EditorPen, MovesWrapAroundAndShowTheNewPosition) {
     EXPECT_EQ(row->text(), QStringLiteral("2"));
     form2->Button9Click();
     EXPECT_EQ(form2->pen().row, 1);
+    // A typed row beyond the matrix: "v" wraps, "^" steps back, as for columns.
+    row->setText(QStringLiteral("40"));
+    form2->Button10Click();
+    EXPECT_EQ(row->text(), QStringLiteral("0"));
+    row->setText(QStringLiteral("40"));
+    form2->Button9Click();
+    EXPECT_EQ(form2->pen().row, 39);
     EXPECT_TRUE(dialogs.log.isEmpty());
 }
 
@@ -138,10 +145,6 @@ TEST_F(EditorPen, ResetAndPresetsReplaceThePictureButKeepThePen) {
     openBlackWithPen(QStringLiteral("BitBtn7"), 9, 10);
     click(QStringLiteral("BitBtn1"));
     EXPECT_EQ(form2->picture(), warningTrianglePicture());
-    EXPECT_EQ(form2->picture().code(15, 0), 1);
-    EXPECT_EQ(form2->picture().code(15, 8), 0);
-    EXPECT_EQ(form2->picture().code(15, 26), 7);
-    EXPECT_EQ(form2->picture().code(0, 31), 0);
     click(QStringLiteral("BitBtn2"));
     EXPECT_EQ(form2->picture(), prohibitionSignPicture());
     click(QStringLiteral("BitBtn3"));

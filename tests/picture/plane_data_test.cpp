@@ -41,11 +41,8 @@ TEST(PlaneData, SinglePixels) {
     expectOnly(PlaneData(single(30, 15, qRgb(0, 255, 0))), {{480 + 7, 0x02}});
 }
 
-TEST(PlaneData, AllBlackIsAllZero) {
+TEST(PlaneData, BlackAndColoursOutsideTheEightSetNoBit) {
     expectOnly(PlaneData(Picture()), {});
-}
-
-TEST(PlaneData, ColoursOutsideTheEightSetNoBit) {
     Picture p;
     p.fill(qRgb(0, 255, 255));
     p.setPixel(1, 1, qRgb(254, 0, 0));
@@ -62,19 +59,6 @@ TEST(PlaneData, AllWhiteFillsThreePlanesOfEveryGroup) {
             EXPECT_EQ(data[16 * g + b], b < 12 ? 0xFF : 0x00) << "group " << g << " byte " << b;
         }
     }
-}
-
-TEST(CodeGrid, HoldsTheCodeOfEveryPixelRowByRow) {
-    Picture p = initialPicture();
-    p.setPixel(31, 0, LedColor::Red);
-    p.setPixel(0, 1, LedColor::Blue);
-    p.setPixel(5, 5, qRgb(0, 255, 255));
-    const CodeGrid grid = makeCodeGrid(p);
-    EXPECT_EQ(grid.codes[31], 1);
-    EXPECT_EQ(grid.codes[32], 4);
-    EXPECT_EQ(grid.at(5, 5), 0);
-    EXPECT_EQ(grid.at(6, 5), 7);
-    EXPECT_EQ(grid.codes[5 * 32 + 6], 7);
 }
 
 TEST(PictureCommand, IsTheSlotKeyThenThePlaneBytes) {

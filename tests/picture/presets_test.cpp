@@ -78,14 +78,6 @@ TEST(WarningTriangle, IsWhatItsDrawingOperationsRasteriseTo) {
     }
 }
 
-TEST(WarningTriangle, SpotChecks) {
-    const Picture p = warningTrianglePicture();
-    EXPECT_EQ(p.code(15, 0), Red);
-    EXPECT_EQ(p.code(15, 8), Black);
-    EXPECT_EQ(p.code(15, 26), White);
-    EXPECT_EQ(p.code(0, 31), Black);
-}
-
 TEST(DiscPresets, CountsEdgesAndCorners) {
     const auto disc = countCodes(blueDiscPicture());
     EXPECT_EQ(disc, (std::map<int, int>{{Black, 254}, {Blue, 686}, {White, 84}}));
