@@ -2,6 +2,8 @@
 // texts and what survives an exchange.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -166,78 +168,65 @@ TEST_F(ExchangeSteps, LengthDecidesWhatIsSent) {
               (std::vector<std::pair<int, std::string>>{{3, CountText}, {4, "Fehler 6"}}));
 }
 
-TEST_F(ExchangeSteps, OpenFailureBlanksThePortPanelAndEndsAsReadFailure) {
-    script_.open = false;
-    exchange("getin0pic0t");
+// Each failing step: its status texts with the code at the moment of writing, whether the line
+// still went out, and what is left at the end of the exchange.
+TEST_F(ExchangeSteps, FailingStepsReportInOrderAndLeaveOnlyTheReadOutcome) {
     const std::string blanks(38, ' ');
-    EXPECT_EQ(sink_.entries, (std::vector<Entry>{{3, OpenFailedText, 0},
-                                                 {2, blanks, 0},
-                                                 {4, "Fehler 1", 1},
-                                                 {3, CountText, 1},
-                                                 {4, "Fehler 6", 6},
-                                                 {3, ReadFailedText, 6},
-                                                 {4, "Fehler 7", 7}}));
-    EXPECT_EQ(script_.calls, std::vector<std::string>{"open"});  // nothing to close
-    EXPECT_EQ(link_.LinkErrorCode, link_code::ReadFailed);
-    EXPECT_EQ(link_.LastReply, "");
-}
-
-TEST_F(ExchangeSteps, ConfigurationFailuresStayInTheStatusBarOnly) {
-    // Reading or applying the line settings fails, the time-outs do not: the line still goes out.
-    script_.readSettings = false;
-    script_.applyLineSettings = false;
-    script_.reply = "1000\r\n";
-    exchange("getin1tonr");
-    EXPECT_EQ(sink_.entries,
-              (std::vector<Entry>{{3, "Com Port-Einstelungen konnten nicht gelesen werden", 0},
-                                  {4, "Fehler 2", 2},
-                                  {3, "Com Port konnte nicht eingestellt werden", 2},
-                                  {4, "Fehler 3", 3}}));
-    EXPECT_EQ(script_.written, "getin1tonr\r\n");
-    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
-    EXPECT_EQ(link_.LastReply, "1000");
-}
-
-TEST_F(ExchangeSteps, TimeoutFailureSkipsTheWriteButStillReadsAndCloses) {
-    script_.applyTimeouts = false;
-    exchange("getin1tonr");
-    EXPECT_EQ(sink_.entries,
-              (std::vector<Entry>{{3, "Com Port Timeout konnte nicht eingestellt werden", 0},
-                                  {4, "Fehler 4", 4},
-                                  {3, CountText, 4},
-                                  {4, "Fehler 6", 6}}));
-    EXPECT_EQ(std::count(script_.calls.begin(), script_.calls.end(), "write"), 0);
-    EXPECT_EQ(script_.calls.back(), "close");
-    EXPECT_EQ(link_.LinkErrorCode, link_code::NoAnswer);
-}
-
-TEST_F(ExchangeSteps, WriteFailureAndShortWrite) {
-    script_.writeFails = true;
-    script_.reply = "OK\r\n";
-    exchange("setin0tonv3");
-    EXPECT_EQ(sink_.entries, (std::vector<Entry>{{3, "Fehler beim beschreiben vom Com Port", 0},
-                                                 {4, "Fehler 5", 5},
-                                                 {3, CountText, 5},
-                                                 {4, "Fehler 6", 6}}));
-    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);  // the read that followed went well
-
-    sink_.entries.clear();
-    script_.writeFails = false;
-    script_.writeCount = 5;
-    exchange("setin0tonv3");
-    EXPECT_EQ(sink_.entries, (std::vector<Entry>{{3, CountText, 0}, {4, "Fehler 6", 6}}));
-    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
-    EXPECT_EQ(link_.LastReply, "OK");
-}
-
-TEST_F(ExchangeSteps, ReadFailureEmptiesTheReply) {
-    script_.readFails = true;
-    script_.reply = "12\r\n";
-    exchange("getin0tonr");
-    EXPECT_EQ(sink_.entries, (std::vector<Entry>{{3, ReadFailedText, 0}, {4, "Fehler 7", 7}}));
-    EXPECT_EQ(link_.LinkErrorCode, link_code::ReadFailed);
-    EXPECT_EQ(link_.LastReply, "");
-    EXPECT_EQ(script_.calls.back(), "close");
+    const std::string notRead = "Com Port-Einstelungen konnten nicht gelesen werden";
+    const std::string notSet = "Com Port konnte nicht eingestellt werden";
+    const std::string noTimeout = "Com Port Timeout konnte nicht eingestellt werden";
+    const std::string notWritten = "Fehler beim beschreiben vom Com Port";
+    struct Case {
+        const char* name;
+        std::function<void(Script&)> fail;
+        std::string reply;
+        std::vector<Entry> entries;
+        bool lineSent;
+        std::int32_t code;
+        std::string lastReply;
+    };
+    // clang-format off
+    const std::vector<Case> cases = {
+        // The port panel is blanked and the exchange ends as a read failure; nothing to close.
+        {"open", [](Script& s) { s.open = false; }, "",
+         {{3, OpenFailedText, 0}, {2, blanks, 0}, {4, "Fehler 1", 1}, {3, CountText, 1},
+          {4, "Fehler 6", 6}, {3, ReadFailedText, 6}, {4, "Fehler 7", 7}},
+         false, link_code::ReadFailed, ""},
+        // Line settings that cannot be read or applied stay in the status bar only.
+        {"line settings", [](Script& s) { s.readSettings = s.applyLineSettings = false; }, "1000\r\n",
+         {{3, notRead, 0}, {4, "Fehler 2", 2}, {3, notSet, 2}, {4, "Fehler 3", 3}},
+         true, link_code::Ok, "1000"},
+        // Without time-outs nothing is written, but the port is still read and closed.
+        {"time-outs", [](Script& s) { s.applyTimeouts = false; }, "",
+         {{3, noTimeout, 0}, {4, "Fehler 4", 4}, {3, CountText, 4}, {4, "Fehler 6", 6}},
+         false, link_code::NoAnswer, ""},
+        {"write", [](Script& s) { s.writeFails = true; }, "OK\r\n",
+         {{3, notWritten, 0}, {4, "Fehler 5", 5}, {3, CountText, 5}, {4, "Fehler 6", 6}},
+         true, link_code::Ok, "OK"},
+        {"short write", [](Script& s) { s.writeCount = 5; }, "OK\r\n",
+         {{3, CountText, 0}, {4, "Fehler 6", 6}}, true, link_code::Ok, "OK"},
+        {"read", [](Script& s) { s.readFails = true; }, "12\r\n",
+         {{3, ReadFailedText, 0}, {4, "Fehler 7", 7}}, true, link_code::ReadFailed, ""},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        script_ = Script{};
+        c.fail(script_);
+        script_.reply = c.reply;
+        sink_.entries.clear();
+        link_.LastReply = "previous";
+        exchange("getin1tonr");
+        EXPECT_EQ(sink_.entries, c.entries);
+        EXPECT_EQ(std::count(script_.calls.begin(), script_.calls.end(), "write"), c.lineSent);
+        if (script_.open) {
+            EXPECT_EQ(script_.calls.back(), "close");
+        } else {
+            EXPECT_EQ(script_.calls, std::vector<std::string>{"open"});
+        }
+        EXPECT_EQ(link_.LinkErrorCode, c.code);
+        EXPECT_EQ(link_.LastReply, c.lastReply);
+    }
 }
 
 TEST_F(ExchangeSteps, CodesOneToSixNeverSurviveAnExchange) {
