@@ -1,6 +1,10 @@
 #include "sound_time.h"
 
 #include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "settings/conversion_error.h"
 
 #include "settings/number_text.h"
 
@@ -15,7 +19,12 @@ SoundTimeText soundTime(const std::array<QString, 4>& durations, const QString& 
     // The products are formed wider and only the results are held as floats: that is what makes
     // 6000 ms show as "6" rather than with the error of a float 0.001.
     const double sum = static_cast<double>(d[0]) + d[1] + d[2] + d[3];
-    const float seconds = static_cast<float>(sum * r * 0.001);
+    const double product = sum * r * 0.001;
+    // Long digit strings multiply beyond what a float holds; converting that is undefined and
+    // would show a garbled "inf".
+    if (!(std::fabs(product) <= std::numeric_limits<float>::max()))
+        throw FloatOverflowError();
+    const float seconds = static_cast<float>(product);
     if (seconds > 60.0f) {
         const float minutes = static_cast<float>(static_cast<double>(seconds) * (1.0 / 60.0));
         return {formatGeneral(minutes, locale), QStringLiteral("min")};

@@ -14,7 +14,8 @@ struct SoundTimeText {
 };
 
 // The playing time of a tone sequence: four durations in ms and the repeat count, as their texts.
-// Throws ConversionError for the first text that is no number.
+// Throws ConversionError for the first text that is no number, FloatOverflowError when the time
+// is too large for a float.
 SoundTimeText soundTime(const std::array<QString, 4>& durations, const QString& repeats,
                         const QLocale& locale);
 

@@ -33,6 +33,9 @@ TEST(SoundTime, StartValuesAndUnitEdges) {
 TEST(SoundTime, TextThatIsNoNumberEndsTheComputation) {
     EXPECT_THROW(of("100", "1\xC2\x81", "0", "0", "1"), ConversionError);
     EXPECT_THROW(of("100", "0", "0", "0", ""), ConversionError);
+    // Each text fits a float, their product does not.
+    const std::string huge(38, '9');
+    EXPECT_THROW(of(huge.c_str(), "0", "0", "0", "99999"), FloatOverflowError);
 }
 
 TEST(FormatGeneral, ShortestFormWithFifteenDigits) {
