@@ -120,15 +120,11 @@ TEST_F(ControlRules, PortChoiceSetsThePortNameAndPanelTwoOnly) {
     EXPECT_EQ(link.PortName, "COM4");
 }
 
-TEST_F(ControlRules, TheLinkWritesIntoTheStatusBar) {
-    link.PortName = "COM3";
+// What the link writes is followed through the window's read and write; here that a message cut
+// off by its narrow panel can still be read in full.
+TEST_F(ControlRules, LinkMessagesCanBeReadInFull) {
     link.Exchange("getdatafw", 9);
-    EXPECT_NE(link.LinkErrorCode, link_code::Ok);
-    EXPECT_EQ(form->panelText(2), QString(38, u' '));  // the port name is blanked out
-    EXPECT_NE(form->panelText(3), QStringLiteral("FW-Ver.: "));
-    EXPECT_TRUE(form->panelText(4).startsWith(QStringLiteral("Fehler ")))
-        << form->panelText(4).toStdString();
-    // A message cut off by its narrow panel can still be read in full.
+    ASSERT_NE(form->panelText(3), QStringLiteral("FW-Ver.: "));
     EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("Panel3"))->toolTip(), form->panelText(3));
 }
 
