@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "link/command_keys.h"
+#include "link/port_names.h"
+#include "tests/link/link_test_support.h"
 #include "tools/devsim/device_simulator.h"
 
 namespace blx52::devsim {
@@ -103,6 +105,24 @@ TEST(DeviceAnswers, FaultOptions) {
     options.silent = true;
     sim.setOptions(options);
     EXPECT_FALSE(sim.answer("getin1tonv").has_value());
+}
+
+// A user's mapping of a port name to an adapter survives a simulator started on that name; the
+// link a stopped simulator left behind is taken over.
+TEST(DeviceRegistration, KeepsTheUsersMappingAndReplacesAStaleSimulatorLink) {
+    namespace fs = std::filesystem;
+    const test::TempConfigHome config;
+    const fs::path folder = portsFolder();
+    fs::create_directories(folder);
+    fs::create_symlink("/dev/ttyUSB0", folder / "COM4");
+    fs::create_symlink("/dev/pts/999999", folder / "COM5");
+
+    DeviceSimulator sim;
+    ASSERT_TRUE(sim.start());
+    EXPECT_FALSE(sim.registerPort("COM4"));
+    EXPECT_EQ(fs::read_symlink(folder / "COM4"), fs::path("/dev/ttyUSB0"));
+    EXPECT_TRUE(sim.registerPort("COM5"));
+    EXPECT_EQ(fs::read_symlink(folder / "COM5").string(), sim.devicePath());
 }
 
 }  // namespace

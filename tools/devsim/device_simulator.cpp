@@ -216,8 +216,16 @@ bool DeviceSimulator::registerPort(const std::string& portName) {
     if (error)
         return false;
     const fs::path entry = folder / portName;
-    if (fs::exists(fs::symlink_status(entry, error)))
+    if (fs::exists(fs::symlink_status(entry, error))) {
+        // Only a simulator's link (to a pseudo-terminal) is taken over; a user's mapping of the
+        // name to a real adapter is kept, as it could not be restored on exit.
+        const bool simulatorLink =
+            fs::is_symlink(entry, error) &&
+            fs::read_symlink(entry, error).string().rfind("/dev/pts/", 0) == 0;
+        if (!simulatorLink)
+            return false;
         fs::remove(entry, error);
+    }
     fs::create_symlink(devicePath_, entry, error);
     if (error)
         return false;

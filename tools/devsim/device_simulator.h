@@ -47,9 +47,11 @@ class DeviceSimulator {
 
     bool start();  // opens the pty (raw mode), starts the answering thread
     void stop();
-    std::string devicePath() const;                  // /dev/pts/N
-    bool registerPort(const std::string& portName);  // portsFolder()/portName -> devicePath()
-    void setOptions(Options options);                // takes effect for the next line
+    std::string devicePath() const;  // /dev/pts/N
+    // portsFolder()/portName -> devicePath(). An existing entry is replaced only when it is
+    // another simulator's link; false for a user's own mapping of the name.
+    bool registerPort(const std::string& portName);
+    void setOptions(Options options);  // takes effect for the next line
 
     std::vector<std::string> receivedLines() const;  // without CR LF, binary kept, in order
     void clearReceived();

@@ -76,8 +76,10 @@ int main(int argc, char** argv) {
     std::printf("device: %s\n", simulator.devicePath().c_str());
     if (!port.empty()) {
         if (!simulator.registerPort(port)) {
-            std::fprintf(stderr, "blx52-devsim: cannot register %s in %s\n", port.c_str(),
-                         blx52::portsFolder().c_str());
+            std::fprintf(stderr,
+                         "blx52-devsim: cannot register %s in %s (an entry of that name that "
+                         "is not a simulator's is left as it is)\n",
+                         port.c_str(), blx52::portsFolder().c_str());
             return 1;
         }
         std::printf("port: %s -> %s/%s\n", port.c_str(), blx52::portsFolder().c_str(),
