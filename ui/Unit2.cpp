@@ -349,36 +349,25 @@ void TForm2::BitBtn11Click() {
 }
 
 // The moves only set the edit's text; its change rule then takes the new value.
+void TForm2::movePen(void (Pen::*move)(), QLineEdit* edit, int Pen::*coordinate) {
+    guard_.run([this, move, edit, coordinate] {
+        Pen moved = pen_;
+        (moved.*move)();
+        edit->setText(QString::number(moved.*coordinate));
+    });
+}
+
 void TForm2::Button7Click() {
-    guard_.run([this] {
-        Pen moved = pen_;
-        moved.moveLeft();
-        edit1_->setText(QString::number(moved.column));
-    });
+    movePen(&Pen::moveLeft, edit1_, &Pen::column);
 }
-
 void TForm2::Button8Click() {
-    guard_.run([this] {
-        Pen moved = pen_;
-        moved.moveRight();
-        edit1_->setText(QString::number(moved.column));
-    });
+    movePen(&Pen::moveRight, edit1_, &Pen::column);
 }
-
 void TForm2::Button9Click() {
-    guard_.run([this] {
-        Pen moved = pen_;
-        moved.moveUp();
-        edit2_->setText(QString::number(moved.row));
-    });
+    movePen(&Pen::moveUp, edit2_, &Pen::row);
 }
-
 void TForm2::Button10Click() {
-    guard_.run([this] {
-        Pen moved = pen_;
-        moved.moveDown();
-        edit2_->setText(QString::number(moved.row));
-    });
+    movePen(&Pen::moveDown, edit2_, &Pen::row);
 }
 
 void TForm2::Edit1Change() {

@@ -112,6 +112,7 @@ class TForm2 : public QMainWindow {
 
     void setPenColor(LedColor color);
     void penTextRule(QLineEdit* edit, int Pen::*coordinate);
+    void movePen(void (Pen::*move)(), QLineEdit* edit, int Pen::*coordinate);
     void drawPoint();
     void setPicture(const Picture& picture);
     void showPicture();
