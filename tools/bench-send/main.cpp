@@ -12,27 +12,14 @@
 #include "picture/picture_files.h"
 #include "picture/presets.h"
 #include "picture/slot_table.h"
+#include "tools/bench-common/answer_ok_dialogs.h"
+#include "tools/bench-common/wire_time.h"
 #include "tools/devsim/device_simulator.h"
 #include "ui/Unit2.h"
 
 namespace {
 
 using namespace blx52;
-
-// Says OK to the port warning; anything else is worth seeing.
-class BenchDialogs : public Dialogs {
-  public:
-    bool warningOkCancel(const QString&) override { return true; }
-    void warningOk(const QString& text) override { print(text); }
-    void errorOk(const QString& text) override { print(text); }
-    void generalError(const QString& text) override { print(text); }
-    void beep() override {}
-
-  private:
-    static void print(const QString& text) {
-        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
-    }
-};
 
 constexpr int Runs = 20;
 
@@ -62,7 +49,7 @@ int main(int argc, char** argv) {
 
     DeviceLink link;
     link.PortName = simulator.devicePath();
-    BenchDialogs dialogs;
+    bench::AnswerOkDialogs dialogs;
     TForm2 form(link, dialogs, settings);
     form.openForSlot(slot.code);
 
@@ -89,7 +76,7 @@ int main(int argc, char** argv) {
     // version and "OK", each with CR LF.
     const std::size_t bytes =
         (9 + 2) + (524 + 2) + (std::string(devsim::FirmwareVersion).size() + 2) + (2 + 2);
-    const double wireMs = static_cast<double>(bytes) * 10.0 / 115200.0 * 1000.0;
+    const double wireMs = bench::wireTimeMs(bytes);
     std::sort(times.begin(), times.end());
     std::printf("picture send (2 exchanges, device picture file), %d runs\n", Runs);
     std::printf("  fastest:             %.1f ms\n", times.front());

@@ -12,6 +12,8 @@
 #include "link/device_link.h"
 #include "sync/device_sync.h"
 #include "sync/sequences.h"
+#include "tools/bench-common/answer_ok_dialogs.h"
+#include "tools/bench-common/wire_time.h"
 #include "tools/devsim/device_simulator.h"
 #include "ui/Unit1.h"
 #include "ui/application.h"
@@ -21,35 +23,14 @@ namespace {
 
 using namespace blx52;
 
-// OK to every warning; anything else is printed, since it spoils the measurement.
-class AnswerOk : public Dialogs {
-  public:
-    bool warningOkCancel(const QString&) override { return true; }
-    void warningOk(const QString& text) override { note(text); }
-    void errorOk(const QString& text) override { note(text); }
-    void generalError(const QString& text) override { note(text); }
-    void beep() override {}
-    int messages = 0;
-
-  private:
-    void note(const QString& text) {
-        ++messages;
-        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-    }
-};
-
-double wireMs(std::size_t bytes) {
-    return static_cast<double>(bytes) * 10.0 / 115200.0 * 1000.0;
-}
-
 void report(const char* what, double ms, const DeviceSync::Outcome& outcome, std::size_t bytes) {
     std::printf("%s\n", what);
     std::printf("  exchanges:           %d (%d succeeded)\n", outcome.steps, outcome.successes);
     std::printf("  total:               %.1f ms\n", ms);
     std::printf("  per exchange:        %.2f ms\n", ms / outcome.steps);
     std::printf("  bytes on the wire:   %zu\n", bytes);
-    std::printf("  wire-time limit:     %.1f ms\n", wireMs(bytes));
-    std::printf("  total / wire limit:  %.2f\n", ms / wireMs(bytes));
+    std::printf("  wire-time limit:     %.1f ms\n", bench::wireTimeMs(bytes));
+    std::printf("  total / wire limit:  %.2f\n", ms / bench::wireTimeMs(bytes));
 }
 
 template <class F>
@@ -77,7 +58,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "blx52-bench-window: cannot start the simulator\n");
         return 1;
     }
-    AnswerOk dialogs;
+    bench::AnswerOkDialogs dialogs;
     DeviceLink link;
     link.PortName = "COM3";
     TForm1 form(link, dialogs);

@@ -8,6 +8,7 @@
 #include "link/command_keys.h"
 #include "link/device_link.h"
 #include "settings/settings_table.h"
+#include "tools/bench-common/wire_time.h"
 #include "tools/devsim/device_simulator.h"
 
 int main() {
@@ -40,7 +41,7 @@ int main() {
     const std::chrono::duration<double, std::milli> total =
         std::chrono::steady_clock::now() - start;
 
-    const double wireMs = static_cast<double>(wireBytes) * 10.0 / 115200.0 * 1000.0;
+    const double wireMs = blx52::bench::wireTimeMs(wireBytes);
     std::printf("exchanges:           %zu (%d failed)\n", keys.size(), failures);
     std::printf("total:               %.1f ms\n", total.count());
     std::printf("per exchange:        %.2f ms\n", total.count() / static_cast<double>(keys.size()));
