@@ -106,6 +106,14 @@ class SyncWindowTest : public ::testing::Test {
     QString text(const std::string& control) const { return form->controlText(qs(control)); }
     QColor strip(const char* memo) const { return form->stripColor(QString::fromLatin1(memo)); }
     void setOptions(devsim::Options o) { sim.setOptions(std::move(o)); }
+
+    // COM7 names a device that is gone: the port cannot be opened.
+    void usePortWhoseDeviceIsGone() {
+        std::filesystem::create_symlink(
+            "/nonexistent/blx52-port",
+            config.filePath(QStringLiteral("blx52/ports/COM7")).toStdString());
+        link.PortName = "COM7";
+    }
     static bool waitCursor() {
         return QApplication::overrideCursor() &&
                QApplication::overrideCursor()->shape() == Qt::WaitCursor;
@@ -276,11 +284,7 @@ TEST_F(SyncWindowTest, WriteOutcomesOfMiddleFailureSilentDeviceAndMissingPort) {
     EXPECT_TRUE(form->settingsChanged());
     expectIdle();
 
-    // A port name whose device is gone.
-    std::filesystem::create_symlink(
-        "/nonexistent/blx52-port",
-        config.filePath(QStringLiteral("blx52/ports/COM7")).toStdString());
-    link.PortName = "COM7";
+    usePortWhoseDeviceIsGone();
     dialogs.log.clear();
     click("Button2");
     EXPECT_EQ(form->panelText(3), "Transmitted settings: 0");
@@ -443,10 +447,7 @@ TEST_F(SyncWindowTest, ReadFromASilentDeviceOrAMissingPortChangesNoSetting) {
     EXPECT_EQ(dialogs.beeps, 1);
     expectIdle();
 
-    std::filesystem::create_symlink(
-        "/nonexistent/blx52-port",
-        config.filePath(QStringLiteral("blx52/ports/COM7")).toStdString());
-    link.PortName = "COM7";
+    usePortWhoseDeviceIsGone();
     dialogs.log.clear();
     click("Button1");
     EXPECT_EQ(windowValues(), start);
