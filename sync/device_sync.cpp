@@ -31,15 +31,20 @@ void DeviceSync::warnIfNoAnswer() {
     view_.warningOk(utf8(sync_text::NoAnswer));
 }
 
-void DeviceSync::readClick() {
-    view_.setStrip(name(ReadStrip), Strip::Fuchsia);
+// Read and Write: pending colour and the warning on every click; OK starts the operation through
+// its trigger memo, Cancel leaves the memo idle. True when the user chose OK.
+bool DeviceSync::confirmAndTrigger(std::string_view strip, std::string_view trigger,
+                                   const QString& startText) {
+    view_.setStrip(name(strip), Strip::Fuchsia);
     view_.setPortWarningShown();
-    if (view_.warningOkCancel(utf8(sync_text::PortWarning))) {
-        view_.setTriggerText(name(ReadTriggerMemo), QStringLiteral("5"));
-    } else {
-        view_.setTriggerText(name(ReadTriggerMemo), QStringLiteral("0"));
+    const bool ok = view_.warningOkCancel(utf8(sync_text::PortWarning));
+    view_.setTriggerText(name(trigger), ok ? startText : QStringLiteral("0"));
+    return ok;
+}
+
+void DeviceSync::readClick() {
+    if (!confirmAndTrigger(ReadStrip, ReadTriggerMemo, QStringLiteral("5")))
         view_.setStrip(name(ReadStrip), Strip::ButtonFace);
-    }
 }
 
 void DeviceSync::readTriggerChanged(const QString& text) {
@@ -93,14 +98,8 @@ void DeviceSync::readTriggerChanged(const QString& text) {
 }
 
 void DeviceSync::writeClick() {
-    view_.setStrip(name(WriteStrip), Strip::Fuchsia);
-    view_.setPortWarningShown();
-    if (view_.warningOkCancel(utf8(sync_text::PortWarning))) {
-        view_.setTriggerText(name(WriteTriggerMemo), QStringLiteral("2"));
-    } else {
-        view_.setTriggerText(name(WriteTriggerMemo), QStringLiteral("0"));
+    if (!confirmAndTrigger(WriteStrip, WriteTriggerMemo, QStringLiteral("2")))
         view_.setStrip(name(WriteStrip), view_.settingsChanged() ? Strip::Blue : Strip::ButtonFace);
-    }
 }
 
 void DeviceSync::writeTriggerChanged(const QString& text) {

@@ -43,6 +43,8 @@ class DeviceSync {
 
   private:
     void warnIfNoAnswer();
+    bool confirmAndTrigger(std::string_view strip, std::string_view trigger,
+                           const QString& startText);
 
     DeviceLink& link_;
     SyncView& view_;
