@@ -96,7 +96,16 @@ void DeviceLink::Exchange(std::string_view command, int length) {
     const auto count = opened ? port->read(buffer.data(), buffer.size()) : std::nullopt;
     if (count) {
         received = std::min(*count, buffer.size());
-        LinkErrorCode = received == 0 ? link_code::NoAnswer : link_code::Ok;
+        const bool whole =
+            received >= 2 && buffer[received - 2] == 13 && buffer[received - 1] == 10;
+        if (received == 0) {
+            LinkErrorCode = link_code::NoAnswer;
+        } else if (whole) {
+            LinkErrorCode = link_code::Ok;
+        } else {
+            // A cut or over-long line: its extracted text would be a wrong value.
+            fail(link_code::BrokenReply, "Antwort vom Modul unvollständig");
+        }
     } else {
         fail(link_code::ReadFailed, "Fehler beim lesen vom Com Port");
     }

@@ -27,6 +27,9 @@ inline constexpr std::int32_t CountMismatch = 6;
 inline constexpr std::int32_t ReadFailed = 7;
 // The port read went well but nothing at all came back.
 inline constexpr std::int32_t NoAnswer = 8;
+// Bytes came back, but not as one whole reply line: no CR LF within the 22 bytes (a cut or an
+// over-long line). LastReply holds what was extracted, but it is no answer to rely on.
+inline constexpr std::int32_t BrokenReply = 9;
 }  // namespace link_code
 
 // The serial exchange with the device and the link's program-wide state.

@@ -22,17 +22,24 @@ class SerialPort {
     virtual bool readSettings() = 0;
     // Sets 115200 baud, 8 data bits, no parity, one stop bit, no flow control and applies them.
     virtual bool applyLineSettings() = 0;
-    // Applies the read time-outs: interval 100 ms, total 10 ms per byte + 1 ms; no write time-out.
+    // Applies the read time-outs (interval 100 ms, total 10 ms per byte + 1 ms) and the write
+    // time-out (WriteTimeoutPerByteMs per byte + WriteTimeoutConstantMs).
     virtual bool applyTimeouts() = 0;
     // Drops input that is still waiting in the port from before this exchange.
     virtual void discardInput() = 0;
-    // Blocking write; the number of bytes written, or nothing when the write fails.
+    // Blocking write within the write time-out; the number of bytes written, or nothing when the
+    // write fails or the time-out ends it before every byte went out.
     virtual std::optional<std::size_t> write(const std::uint8_t* data, std::size_t length) = 0;
     // Reads at most `capacity` bytes within the time-outs; the count (0 after a time-out with
     // nothing received), or nothing when the read fails.
     virtual std::optional<std::size_t> read(std::uint8_t* buffer, std::size_t capacity) = 0;
     virtual void close() = 0;
 };
+
+// A device that stops taking data must not hang the program: a write may take this long. The
+// line moves a byte in 87 us, so this is over ten times the wire time plus half a second.
+inline constexpr int WriteTimeoutPerByteMs = 1;
+inline constexpr int WriteTimeoutConstantMs = 500;
 
 using SerialPortFactory = std::function<std::unique_ptr<SerialPort>()>;
 

@@ -118,7 +118,7 @@ TEST_F(ExchangeSteps, StartStateAndSuccessfulExchange) {
     EXPECT_EQ(script_.openedName, "COM4");
 }
 
-TEST_F(ExchangeSteps, ReplyExtractionDropsTheLastTwoBytesWhateverTheyAre) {
+TEST_F(ExchangeSteps, OnlyAWholeLineIsAnAnswer) {
     struct Case {
         std::string reply;
         std::string lastReply;
@@ -126,9 +126,7 @@ TEST_F(ExchangeSteps, ReplyExtractionDropsTheLastTwoBytesWhateverTheyAre) {
     };
     const std::vector<Case> cases = {
         {"1500\r\n", "1500", link_code::Ok},
-        {"7", "", link_code::Ok},
-        {"OK", "", link_code::Ok},
-        {"1500", "15", link_code::Ok},
+        {"\r\n", "", link_code::Ok},
         {std::string("1\0"
                      "2\r\n",
                      5),
@@ -136,19 +134,32 @@ TEST_F(ExchangeSteps, ReplyExtractionDropsTheLastTwoBytesWhateverTheyAre) {
                      "2",
                      3),
          link_code::Ok},
-        {"123456789012345678901234567890\r\n", "12345678901234567890", link_code::Ok},
+        // Cut or over-long lines: the last two bytes are still dropped, but the code says the
+        // text is no answer.
+        {"7", "", link_code::BrokenReply},
+        {"OK", "", link_code::BrokenReply},
+        {"1500", "15", link_code::BrokenReply},
+        {"1500\n\r", "1500", link_code::BrokenReply},
+        {"123456789012345678901234567890\r\n", "12345678901234567890", link_code::BrokenReply},
         {"", "", link_code::NoAnswer},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reply);
         script_.reply = c.reply;
+        sink_.entries.clear();
         link_.LastReply = "previous";
         exchange("getin0pic0t");
         EXPECT_EQ(link_.LastReply, c.lastReply);
         EXPECT_EQ(link_.LinkErrorCode, c.code);
+        if (c.code == link_code::BrokenReply) {
+            const std::vector<Entry> broken = {{3, "Antwort vom Modul unvollständig", 0},
+                                               {4, "Fehler 9", 9}};
+            EXPECT_EQ(sink_.entries, broken);
+        } else {
+            // Neither a whole reply nor silence is a transport failure.
+            EXPECT_TRUE(sink_.entries.empty());
+        }
     }
-    // Neither a short reply nor silence is a transport failure.
-    EXPECT_TRUE(sink_.entries.empty());
 }
 
 TEST_F(ExchangeSteps, LengthDecidesWhatIsSent) {

@@ -76,7 +76,7 @@ TEST_F(PtyExchange, TwoDigitsAndLineEnd) {
     EXPECT_EQ(link_.LastReply, "2500");
 }
 
-TEST_F(PtyExchange, RepliesOfOneOrTwoBytesAreEmptyAnswers) {
+TEST_F(PtyExchange, CutRepliesAreBrokenNotValues) {
     for (const std::string reply : {"7", "42"}) {
         SCOPED_TRACE(reply);
         setOptions([&](Options& o) {
@@ -86,30 +86,26 @@ TEST_F(PtyExchange, RepliesOfOneOrTwoBytesAreEmptyAnswers) {
         link_.LastReply = "previous";
         EXPECT_LT(timedExchange("getin0tonv"), HangBound);
         EXPECT_EQ(link_.LastReply, "");
-        EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
+        EXPECT_EQ(link_.LinkErrorCode, link_code::BrokenReply);
     }
-    EXPECT_TRUE(sink_.entries.empty());
-}
-
-TEST_F(PtyExchange, ReplyWithoutLineEndLosesItsLastTwoBytes) {
     setOptions([](Options& o) { o.noLineEnd = true; });
     exchange("getin0pic0t");
     EXPECT_EQ(link_.LastReply, "15");  // of "1500"
-    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
-    exchange("setin0pic0t100");
-    EXPECT_EQ(link_.LastReply, "");  // "OK" alone
+    EXPECT_EQ(link_.LinkErrorCode, link_code::BrokenReply);
+    EXPECT_EQ(sink_.entries.back().text, "Fehler 9");
 }
 
-TEST_F(PtyExchange, LongReplyKeepsTwentyCharactersAndItsTailIsNotTheNextReply) {
+TEST_F(PtyExchange, LongReplyIsBrokenAndItsTailIsNotTheNextReply) {
     setOptions([](Options& o) { o.longReplies = true; });
     exchange("getin0pic0t");
     EXPECT_EQ(link_.LastReply, "1500" + std::string(16, devsim::LongReplyPad));
-    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
+    EXPECT_EQ(link_.LinkErrorCode, link_code::BrokenReply);
 
     // The ten bytes the link did not take wait in the port; the next exchange drops them.
     setOptions([](Options&) {});
     exchange("getin1tonr");
     EXPECT_EQ(link_.LastReply, "12");
+    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
 }
 
 TEST_F(PtyExchange, SilentDeviceGivesNoAnswerCodeQuickly) {
