@@ -1,17 +1,94 @@
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
 #include <QIcon>
+#include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
+#include <string_view>
 
+#include "blx52_version.h"
 #include "link/device_link.h"
+#include "picture/start_pictures.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/handler_guard.h"
 
+namespace {
+
+bool isCommandLineRequest(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "-h" || arg == "-?" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
+            arg == "--version" || arg == "--init-pictures") {
+            return true;
+        }
+    }
+    return false;
+}
+
+int initPictures() {
+    const QString source = blx52::startPicturesFolder(QCoreApplication::applicationDirPath());
+    const QString folder = blx52::SettingsFolder();
+    const blx52::StartPicturesResult result = blx52::installStartPictures(source, folder);
+    if (!result.ok()) {
+        std::fprintf(stderr, "blx52: %s\n", qPrintable(result.error));
+        return 1;
+    }
+    std::printf("%s: %lld start pictures copied, %lld files already there were kept.\n",
+                qPrintable(QDir::toNativeSeparators(folder)),
+                static_cast<long long>(result.copied.size()),
+                static_cast<long long>(result.kept.size()));
+    return 0;
+}
+
+// The few requests on the command line are answered without opening a window, so they work
+// without a display too.
+int answerCommandLine(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("blx52"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BLX52_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "BLX52 Glowpanel Configurator: edits, reads and writes the settings of a BLX52 Glowpanel\n"
+        "on a serial port and edits its 25 pictures. Without options the window opens."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption init(
+        QStringLiteral("init-pictures"),
+        QStringLiteral("Create the picture folder (%1) with the 25 start pictures; files that "
+                       "are there already are kept.")
+            .arg(QDir::toNativeSeparators(blx52::SettingsFolder())));
+    parser.addOption(init);
+    parser.process(app);  // answers --help and --version and ends on a wrong option
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "blx52: unexpected argument: %s\n",
+                     qPrintable(parser.positionalArguments().constFirst()));
+        return 2;
+    }
+    return parser.isSet(init) ? initPictures() : 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (isCommandLineRequest(argc, argv))
+        return answerCommandLine(argc, argv);
+
     blx52::Application app(argc, argv);
+    // The toolkit has taken its own options out; anything left is no option of this program.
+    if (argc > 1) {
+        std::fprintf(stderr, "blx52: unknown option: %s (see blx52 --help)\n", argv[1]);
+        return 2;
+    }
     blx52::Application::setApplicationName(QString::fromUtf8(blx52::ProgramTitle));
+    blx52::Application::setApplicationVersion(QStringLiteral(BLX52_VERSION));
+    blx52::Application::setDesktopFileName(QStringLiteral(BLX52_APP_ID));
     blx52::Application::setWindowIcon(QIcon(QStringLiteral(":/blx52/icon.png")));
 
     blx52::QtDialogs dialogs;

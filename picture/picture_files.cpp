@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
@@ -18,12 +19,25 @@ QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+// A missing picture folder is the usual first-start failure: say so, and how to make it.
+QString withFolderHint(const QString& message, const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (QFileInfo(folder).isDir())
+        return message;
+    return message + QStringLiteral(
+                         "\n\nDer Bilderordner %1 fehlt. Anlegen mit den "
+                         "Startbildern: blx52 --init-pictures")
+                         .arg(shown(folder));
+}
+
 QString cannotWrite(const QString& path) {
-    return QStringLiteral("Datei kann nicht geschrieben werden: %1").arg(shown(path));
+    return withFolderHint(
+        QStringLiteral("Datei kann nicht geschrieben werden: %1").arg(shown(path)), path);
 }
 
 QString cannotRead(const QString& path) {
-    return QStringLiteral("Datei kann nicht gelesen werden: %1").arg(shown(path));
+    return withFolderHint(QStringLiteral("Datei kann nicht gelesen werden: %1").arg(shown(path)),
+                          path);
 }
 
 QString wrongSize(const QString& path) {

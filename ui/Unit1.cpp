@@ -24,6 +24,7 @@
 #include "settings/sound_time.h"
 #include "sync/device_sync.h"
 #include "sync/sync_view.h"
+#include "ui/window_size.h"
 
 // The pictures are compiled into this static library; nothing else would pull them in.
 static void initResources() {
@@ -259,9 +260,14 @@ void TForm1::buildWindow() {
     buildHiddenControls(central);
     buildStatusBar();
 
-    resize(1325, 820);
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    // 1325 × 820 outside, frame included, in the middle of the screen.
+    const QSize outer(1325, 820);
+    const auto centre = [outer](QWidget& window) {
+        if (QScreen* s = window.screen())
+            window.move(centredFramePosition(s->availableGeometry(), outer));
+    };
+    new OuterSizeKeeper(this, outer, centre);
+    centre(*this);
 }
 
 void TForm1::buildSections(QWidget* central) {

@@ -19,6 +19,7 @@
 #include "picture/presets.h"
 #include "sync/sync_texts.h"
 #include "ui/Unit1.h"
+#include "ui/window_size.h"
 
 namespace blx52 {
 
@@ -37,6 +38,7 @@ constexpr Group PresetGroup = {"GroupBox2", "Picture Presets:", 296, 48, 89, 297
 constexpr Group FileGroup = {"GroupBox1", "Picture File: ", 400, 48, 129, 297};
 
 constexpr int ToolStripHeight = 29;
+const QSize OuterSize(564, 398);
 
 // The colour buttons from top to bottom.
 constexpr LedColor ColorButtonOrder[] = {LedColor::Black,   LedColor::Red,  LedColor::Yellow,
@@ -127,7 +129,8 @@ void TForm2::buildWindow() {
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("ClientArea"));
     setCentralWidget(central);
-    resize(564, 398);
+    // 564 × 398 outside, frame included, centred over the main window.
+    new OuterSizeKeeper(this, OuterSize, [this](QWidget&) { placeOverMainWindow(); });
 
     auto* strip = new QToolBar(central);
     strip->setObjectName(QStringLiteral("ToolBar1"));
@@ -299,7 +302,7 @@ void TForm2::placeOverMainWindow() {
         over = s->availableGeometry();
     }
     if (over.isValid())
-        move(over.center() - rect().center());
+        move(centredFramePosition(over, OuterSize));
 }
 
 // ---- Port warning record ----

@@ -22,7 +22,7 @@ using StartState = FormTest;
 
 TEST_F(StartState, WindowStatusBarAndStrips) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("BLX52 Glowpanel - Configurator"));
-    EXPECT_EQ(form->size(), QSize(1325, 820));
+    EXPECT_EQ(form->frameGeometry().size(), QSize(1325, 820));
     const QStringList texts = {"SW-PN: BLX52", "SW-Ver.: V2.4", "HW-PN: BLH52",
                                "FW-Ver.: ",    "COM1",          "Welcome"};
     const int widths[] = {85, 85, 85, 85, 85, 650, 120};

@@ -8,15 +8,28 @@
 #include <string>
 #include <string_view>
 
+#include "blx52_version.h"
 #include "link/port_names.h"
 #include "tools/devsim/device_simulator.h"
 
 namespace {
 
+constexpr char UsageText[] =
+    "usage: blx52-devsim [--port COMn] [--silent] [--delay MS] [--paced] [--long]\n"
+    "                    [--no-crlf] [--garbage] [--hang-up-after N]\n"
+    "       blx52-devsim --help | --version\n"
+    "A simulated BLX52 Glowpanel on a pseudo-terminal; runs until interrupted.\n"
+    "  --port COMn          register as COMn in the port folder (removed at the end)\n"
+    "  --paced              answer at the real 115200 baud\n"
+    "  --delay MS           wait MS milliseconds before each reply\n"
+    "  --silent             never answer\n"
+    "  --long               replies longer than 22 bytes\n"
+    "  --no-crlf            replies without CR LF\n"
+    "  --garbage            random bytes instead of replies\n"
+    "  --hang-up-after N    answer N lines, then hang up\n";
+
 int usage() {
-    std::fprintf(stderr,
-                 "usage: blx52-devsim [--port COMn] [--silent] [--delay MS] [--paced] [--long]\n"
-                 "                    [--no-crlf] [--garbage] [--hang-up-after N]\n");
+    std::fputs(UsageText, stderr);
     return 2;
 }
 
@@ -38,6 +51,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(UsageText, stdout);
+            return 0;
+        }
+        if (arg == "--version" || arg == "-v") {
+            std::printf("blx52-devsim %s\n", BLX52_VERSION);
+            return 0;
+        }
         if (arg == "--port" && hasValue) {
             port = argv[++i];
         } else if (arg == "--silent") {

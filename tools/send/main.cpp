@@ -1,22 +1,27 @@
 // blx52-send COMn KEY[VALUE]: one exchange with the device through the configurator's own link,
 // for trying a device by hand. \xHH in the command gives any byte, \\ a backslash.
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "blx52_version.h"
 #include "link/device_link.h"
 
 namespace {
 
+constexpr char UsageText[] =
+    "usage: blx52-send PORT COMMAND\n"
+    "       blx52-send --help | --version\n"
+    "  PORT     COM1 … COM9, or a device path\n"
+    "  COMMAND  key and value as one word, e.g. getin0pic0t or setin0pic0t2000;\n"
+    "           \\xHH gives any byte, \\\\ a backslash. CR LF is appended.\n"
+    "Prints the reply, the link code and every status text the link wrote.\n";
+
 int usage() {
-    std::fprintf(stderr,
-                 "usage: blx52-send PORT COMMAND\n"
-                 "  PORT     COM1 … COM9, or a device path\n"
-                 "  COMMAND  key and value as one word, e.g. getin0pic0t or setin0pic0t2000;\n"
-                 "           \\xHH gives any byte, \\\\ a backslash. CR LF is appended.\n"
-                 "Prints the reply, the link code and every status text the link wrote.\n");
+    std::fputs(UsageText, stderr);
     return 2;
 }
 
@@ -86,6 +91,14 @@ class RecordingSink final : public blx52::StatusSink {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
+        std::fputs(UsageText, stdout);
+        return 0;
+    }
+    if (argc == 2 && (!std::strcmp(argv[1], "--version") || !std::strcmp(argv[1], "-v"))) {
+        std::printf("blx52-send %s\n", BLX52_VERSION);
+        return 0;
+    }
     if (argc != 3)
         return usage();
     const std::string port = argv[1];

@@ -1,0 +1,101 @@
+// Makes the files the installed program ships besides itself, from the program's own resources
+// and code, so they never drift from what the program shows and writes:
+//   start-pictures GLYPHS OUT   the 25 start pictures as the editor saves them (In0_Pic0.bmp …)
+//   icons ICON OUT NAME SIZE…   the window icon as OUT/<S>x<S>/apps/NAME.png for every size
+//   screenshot OUT.png          the main window as it opens
+// Runs on the offscreen platform at build time.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+
+#include "link/device_link.h"
+#include "picture/picture.h"
+#include "picture/picture_files.h"
+#include "picture/slot_table.h"
+#include "ui/Unit1.h"
+#include "ui/dialogs.h"
+
+namespace {
+
+int fail(const QString& message) {
+    std::fprintf(stderr, "blx52-make-desktop-files: %s\n", qPrintable(message));
+    return 1;
+}
+
+int startPictures(const QString& glyphs, const QString& out) {
+    if (!QDir().mkpath(out))
+        return fail(QStringLiteral("cannot create %1").arg(out));
+    for (const blx52::PictureSlot& slot : blx52::pictureSlots()) {
+        const QString source = QStringLiteral("%1/glyph_%2.png").arg(glyphs).arg(slot.code);
+        const QImage image(source);
+        const auto picture = blx52::Picture::fromImage(image);
+        if (!picture)
+            return fail(QStringLiteral("no 32 x 32 picture: %1").arg(source));
+        // The editor's own writer: the shipped files are byte for byte what Save would write.
+        if (const auto error = blx52::saveBitmap(*picture, blx52::bitmapFilePath(slot, out + '/')))
+            return fail(*error);
+    }
+    return 0;
+}
+
+int icons(const QString& iconPath, const QString& out, const QString& name,
+          const QStringList& sizes) {
+    const QImage icon(iconPath);
+    if (icon.isNull())
+        return fail(QStringLiteral("cannot read %1").arg(iconPath));
+    for (const QString& text : sizes) {
+        bool number = false;
+        const int size = text.toInt(&number);
+        if (!number || size < 1 || size > 1024)
+            return fail(QStringLiteral("not a size: %1").arg(text));
+        // Whole multiples keep the pixel drawing sharp; other sizes are smoothed.
+        const bool whole = size % icon.width() == 0 && size % icon.height() == 0;
+        const QImage scaled =
+            icon.scaled(size, size, Qt::IgnoreAspectRatio,
+                        whole ? Qt::FastTransformation : Qt::SmoothTransformation);
+        const QString folder = QStringLiteral("%1/%2x%2/apps").arg(out).arg(size);
+        const QString file = folder + QStringLiteral("/%1.png").arg(name);
+        if (!QDir().mkpath(folder) || !scaled.save(file, "PNG"))
+            return fail(QStringLiteral("cannot write %1").arg(file));
+    }
+    return 0;
+}
+
+int screenshot(const QString& out) {
+    blx52::QtDialogs dialogs;
+    blx52::DeviceLink link;
+    blx52::TForm1 form(link, dialogs);
+    form.show();
+    QApplication::processEvents();
+    const QDir folder = QFileInfo(out).dir();
+    if (!QDir().mkpath(folder.path()) || !form.grab().save(out, "PNG"))
+        return fail(QStringLiteral("cannot write %1").arg(out));
+    return 0;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: blx52-make-desktop-files start-pictures GLYPHS OUT\n"
+                 "       blx52-make-desktop-files icons ICON OUT NAME SIZE...\n"
+                 "       blx52-make-desktop-files screenshot OUT.png\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments().mid(1);
+    if (args.size() == 3 && args[0] == QLatin1String("start-pictures"))
+        return startPictures(args[1], args[2]);
+    if (args.size() >= 5 && args[0] == QLatin1String("icons"))
+        return icons(args[1], args[2], args[3], args.mid(4));
+    if (args.size() == 2 && args[0] == QLatin1String("screenshot"))
+        return screenshot(args[1]);
+    return usage();
+}
