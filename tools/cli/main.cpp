@@ -40,7 +40,7 @@ const char* const UsageText =
     "  diff COMn FILE             list the settings where the device differs from the profile\n"
     "  picture COMn SLOT IMAGE [--nearest] [--save]\n"
     "                             send a 32 x 32 picture of the eight colours to a slot\n"
-    "                             (SLOT: In0_Pic0 ... Sby_Pic2, or its code 100 ... 152)\n"
+    "                             (SLOT: In0_Pic0 ... StandBy_Pic2, or its code 100 ... 152)\n"
     "  ports                      list serial ports and the COMn names\n"
     "options:\n"
     "  --log FILE    append every exchange (time, line sent, reply, link code) to FILE\n"
@@ -132,16 +132,30 @@ class Session {
         return false;
     }
 
+    // What went wrong: the line, every failed step of the link with its status text and what
+    // it means, and the messages the read or write would have shown in a dialog.
     void reportFailure(const char* what, const QStringList& messages) {
         err(QStringLiteral("%1 failed.").arg(QLatin1String(what)));
         if (const auto& f = recorder_.firstFailure()) {
-            err(QStringLiteral("  line sent: %1")
+            err(QStringLiteral("  line sent: \"%1\"")
                     .arg(QString::fromStdString(printableLine(f->sent))));
-            err(QStringLiteral("  link code %1: %2").arg(f->code).arg(explainCode(f->code)));
-            for (const auto& [panel, text] : f->statusTexts)
-                err(QStringLiteral("  status panel %1: %2")
-                        .arg(panel)
-                        .arg(QString::fromStdString(text)));
+            err(QStringLiteral("  link code %1").arg(f->code));
+            bool named = false;
+            QString message;
+            for (const auto& [panel, text] : f->statusTexts) {
+                const QString t = QString::fromStdString(text).trimmed();
+                if (panel == 3) {
+                    message = t;
+                } else if (panel == 4 && t.startsWith(QStringLiteral("Fehler "))) {
+                    const int code = t.mid(7).toInt();
+                    err(QStringLiteral("  code %1: %2: %3")
+                            .arg(code)
+                            .arg(message, explainCode(code)));
+                    named = named || code == f->code;
+                }
+            }
+            if (!named)
+                err(QStringLiteral("  code %1: %2").arg(f->code).arg(explainCode(f->code)));
         }
         for (const QString& m : messages)
             err(QStringLiteral("  ") + QString(m).replace(u'\n', u' ').simplified());
@@ -179,8 +193,10 @@ std::optional<ParsedProfile> loadProfile(const QString& path) {
     ParsedProfile parsed = parseProfile(file.read(MaxProfileSize + 1));
     if (!parsed.ok()) {
         err(QStringLiteral("%1: not a usable profile; nothing was sent:").arg(path));
-        for (const QString& e : parsed.errorTexts())
-            err(QStringLiteral("  %1:%2").arg(path, e.mid(4)));
+        for (const ProfileError& e : parsed.errors)
+            err(QStringLiteral("  %1:%2: %3").arg(path).arg(e.line).arg(e.reason));
+        if (parsed.moreErrors > 0)
+            err(QStringLiteral("  ... and %1 more errors").arg(parsed.moreErrors));
         return std::nullopt;
     }
     return parsed;
@@ -302,7 +318,8 @@ int runPicture(Session& session, const QString& slotName, const QString& imagePa
                bool save) {
     const PictureSlot* slot = slotByName(slotName);
     if (slot == nullptr) {
-        err(QStringLiteral("unknown picture slot \"%1\" (In0_Pic0 ... Sby_Pic2, or 100 ... 152)")
+        err(QStringLiteral(
+                "unknown picture slot \"%1\" (In0_Pic0 ... StandBy_Pic2, or 100 ... 152)")
                 .arg(slotName));
         return BadUsage;
     }
