@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing need, when it is missing. Sourced by ./run and ./test.
-blx52_packages="cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core ccache"
+blx52_packages="cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core ccache qt6-serialport-dev"
 # Installing and packaging: the install check and ./package.
 blx52_packages="$blx52_packages desktop-file-utils appstream dpkg-dev file man-db gzip"
 blx52_missing=""

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -13,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QSlider>
 #include <QStatusBar>
@@ -23,6 +26,7 @@
 #include "settings/number_text.h"
 #include "settings/sound_time.h"
 #include "sync/device_sync.h"
+#include "sync/profile.h"
 #include "sync/sync_view.h"
 #include "ui/window_size.h"
 
@@ -243,6 +247,15 @@ void TForm1::buildWindow() {
     menuBar->setObjectName(QStringLiteral("MainMenu1"));
     QMenu* file = menuBar->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("File1"));
+    QAction* open = file->addAction(QStringLiteral("Open settings\u2026"));
+    open->setObjectName(QStringLiteral("OpenSettings1"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(open, &QAction::triggered, this, &TForm1::OpenSettings1Click);
+    QAction* save = file->addAction(QStringLiteral("Save settings as\u2026"));
+    save->setObjectName(QStringLiteral("SaveSettingsAs1"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(save, &QAction::triggered, this, &TForm1::SaveSettingsAs1Click);
+    file->addSeparator();
     // Neither item has an action.
     file->addAction(QStringLiteral("Help..."))->setObjectName(QStringLiteral("Help1"));
     file->addAction(QStringLiteral("Info..."))->setObjectName(QStringLiteral("Info1"));
@@ -599,6 +612,69 @@ int TForm1::progress() const {
 void TForm1::markUnwrittenChanges() {
     settingsChanged_ = true;
     setStrip(QStringLiteral("Memo37"), clBlue());
+}
+
+// ---- Settings files ----
+
+void TForm1::OpenSettings1Click() {
+    guard_.run([this] {
+        const QString path =
+            chooseFile_ ? chooseFile_(false)
+                        : QFileDialog::getOpenFileName(
+                              this, QStringLiteral("Open settings"), QString(),
+                              QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
+        if (!path.isEmpty())
+            openSettingsFile(path);
+    });
+}
+
+void TForm1::SaveSettingsAs1Click() {
+    guard_.run([this] {
+        const QString path =
+            chooseFile_ ? chooseFile_(true)
+                        : QFileDialog::getSaveFileName(
+                              this, QStringLiteral("Save settings as"), QString(),
+                              QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
+        if (!path.isEmpty())
+            saveSettingsFile(path);
+    });
+}
+
+bool TForm1::openSettingsFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        dialogs_.errorOk(QStringLiteral("Cannot read %1:\n%2").arg(path, file.errorString()));
+        return false;
+    }
+    const ParsedProfile parsed = parseProfile(file.read(MaxProfileSize + 1));
+    if (!parsed.ok()) {
+        dialogs_.errorOk(
+            QStringLiteral("%1 is no usable settings file; nothing was changed.\n\n").arg(path) +
+            parsed.errorTexts().join(u'\n'));
+        return false;
+    }
+    // Each value takes the road of a read's reply, so the field rules run as after a read.
+    for (const Setting& s : allSettings())
+        syncView_->storeReply(s, parsed.store.value(s));
+    markUnwrittenChanges();
+    setPanelText(3, QStringLiteral("Loaded settings: %1").arg(SettingsStore::count()));
+    return true;
+}
+
+bool TForm1::saveSettingsFile(const QString& path) {
+    QByteArray text;
+    const QString refusal = composeProfile(*syncView_, text);
+    if (!refusal.isEmpty()) {
+        dialogs_.errorOk(refusal);
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        dialogs_.errorOk(QStringLiteral("Cannot write %1:\n%2").arg(path, file.errorString()));
+        return false;
+    }
+    setPanelText(3, QStringLiteral("Saved settings: %1").arg(SettingsStore::count()));
+    return true;
 }
 
 // ---- Pictures ----

@@ -120,7 +120,21 @@ class TForm1 : public QMainWindow, public StatusSink {
     void setButtonGlyph(int slotCode, const QImage& image);
     QImage buttonGlyph(int slotCode) const;
 
+    // Settings files of the File menu. The chooser asks for a file name (save: true for "Save
+    // settings as…"); an empty name cancels. The default shows the toolkit's file dialog.
+    using FileNameChooser = std::function<QString(bool save)>;
+    void setFileNameChooser(FileNameChooser chooser) { chooseFile_ = std::move(chooser); }
+    // Loads every value of a profile into its control as a read would; nothing changes and one
+    // error box lists the problems when the file is unusable. True when loaded.
+    bool openSettingsFile(const QString& path);
+    // Writes what a write would send as a profile, atomically. A value the write would refuse
+    // is refused the same way and no file is written. True when written.
+    bool saveSettingsFile(const QString& path);
+
   public slots:
+    // File menu.
+    void OpenSettings1Click();
+    void SaveSettingsAs1Click();
     // Connection panel.
     void Button1Click();
     void Button2Click();
@@ -169,6 +183,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     std::function<void(int)> openEditor_;
     bool portWarningShown_ = false;
     std::function<void()> setEditorSide_;
+    FileNameChooser chooseFile_;
     std::unique_ptr<Form1SyncView> syncView_;
     std::unique_ptr<DeviceSync> sync_;  // uses syncView_, so it goes first
 };

@@ -15,6 +15,7 @@
 #include <QToolBar>
 
 #include "picture/pen_text.h"
+#include "picture/picture_send.h"
 #include "picture/plane_data.h"
 #include "picture/presets.h"
 #include "sync/sync_texts.h"
@@ -81,17 +82,6 @@ class BusyCursor {
 };
 
 }  // namespace
-
-void sendPictureToDevice(DeviceLink& link, const PictureSlot& slot, const Picture& picture,
-                         const QString& folder) {
-    // Neither reply nor link status stops the send; the link reports its own failures.
-    link.Exchange("getdatafw", 9);
-    const std::vector<std::uint8_t> command = pictureCommand(slot, picture);
-    link.Exchange(std::string_view(reinterpret_cast<const char*>(command.data()), command.size()),
-                  static_cast<int>(command.size()));
-    // What was meant to be sent is recorded, whatever the device made of it.
-    (void)writeDevicePictureFile(makeCodeGrid(picture), devicePictureFilePath(slot, folder));
-}
 
 TForm2::TForm2(DeviceLink& link, Dialogs& dialogs, QString folder, QWidget* parent)
     : QMainWindow(parent),

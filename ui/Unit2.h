@@ -10,6 +10,7 @@
 #include "link/device_link.h"
 #include "picture/picture.h"
 #include "picture/picture_files.h"
+#include "picture/picture_send.h"
 #include "picture/slot_table.h"
 #include "ui/change_events.h"
 #include "ui/dialogs.h"
@@ -24,12 +25,6 @@ class QPushButton;
 namespace blx52 {
 
 class TForm1;
-
-// The picture's way to the device, without the window: the firmware query, the picture command
-// of the slot, then the slot's device picture file whatever the device said. A file that cannot
-// be written is left unwritten without a word; the send has happened by then.
-void sendPictureToDevice(DeviceLink& link, const PictureSlot& slot, const Picture& picture,
-                         const QString& folder);
 
 // The picture editor: one slot's 32 × 32 picture, the pen, the slot's files and the send.
 // Controls carry their designer names (objectName).

@@ -1,0 +1,293 @@
+// blx52-cli as a technician runs it: a subprocess against the device simulator on a
+// pseudo-terminal, through the real serial code.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <filesystem>
+
+#include "picture/picture.h"
+#include "picture/plane_data.h"
+#include "picture/slot_table.h"
+#include "sync/profile.h"
+#include "tools/devsim/device_simulator.h"
+
+namespace blx52 {
+namespace {
+
+struct CliRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("config")));
+        qputenv("XDG_CONFIG_HOME", path("config").toUtf8());  // for the simulator's port link
+        ASSERT_TRUE(sim.start());
+        ASSERT_TRUE(sim.registerPort("COM5"));
+    }
+    void TearDown() override {
+        sim.stop();
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    CliRun cli(const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path("config"));
+        env.insert(QStringLiteral("HOME"), dir.path());
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(BLX52_CLI_PATH), args);
+        EXPECT_TRUE(p.waitForFinished(90000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    QByteArray readFile(const char* name) const {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void writeFile(const char* name, const QByteArray& bytes) const {
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    // Every setting's value on the simulated device, by profile key.
+    std::map<QString, std::string> deviceValues() const {
+        std::map<QString, std::string> values;
+        for (const Setting& s : allSettings())
+            values[profileKey(s)] = sim.value(s.getKey.substr(3));
+        return values;
+    }
+
+    QTemporaryDir dir;
+    devsim::DeviceSimulator sim;
+};
+
+TEST_F(CliTest, ReadWriteToAnotherDeviceAndDiffAgree) {
+    // The first device holds values unlike any start value.
+    sim.setValue("in0pic0t", "0777");
+    sim.setValue("in1ton2p", "9");
+    sim.setValue("sbypic", "0");
+    sim.setValue("_brightness", "3");
+    const CliRun read = cli(
+        {QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), path("a.blx52")});
+    ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    const QByteArray profile = readFile("a.blx52");
+    EXPECT_TRUE(profile.contains("\nin0pic0t = 0777  # Input 0, picture 0 duration (ms)\n"));
+    EXPECT_TRUE(profile.contains("\nsbypic = 0  #"));
+    EXPECT_EQ(read.out, QString());  // the profile went to the file only
+    const auto first = deviceValues();
+
+    // "Another device": everything else.
+    for (const Setting& s : allSettings())
+        sim.setValue(s.getKey.substr(3), s.kind == FieldKind::Brightness ? "8" : "1");
+    sim.clearReceived();
+    const CliRun write = cli({QStringLiteral("--log"), path("x.log"), QStringLiteral("write"),
+                              QStringLiteral("COM5"), path("a.blx52")});
+    ASSERT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_EQ(deviceValues(), first);
+    // 89 set lines, then the verify's 89 reads; every one of them in the log.
+    EXPECT_EQ(sim.receivedLines().size(), 178u);
+    EXPECT_EQ(sim.receivedLines()[88], "set_wt_flag123");
+    EXPECT_EQ(readFile("x.log").count('\n'), 178);
+    EXPECT_TRUE(readFile("x.log").contains("sent \"setin0pic0t0777\" reply \"OK\" code 0"));
+
+    const CliRun diff = cli({QStringLiteral("diff"), QStringLiteral("COM5"), path("a.blx52")});
+    EXPECT_EQ(diff.status, 0) << diff.err.toStdString();
+    EXPECT_EQ(diff.out, QString());
+
+    // The read to standard output is the same profile.
+    const CliRun toStdout = cli({QStringLiteral("read"), QStringLiteral("COM5")});
+    EXPECT_EQ(toStdout.status, 0);
+    EXPECT_EQ(toStdout.out.toUtf8(), profile);
+}
+
+TEST_F(CliTest, OneChangedValueIsWrittenAndAChangeBehindTheToolsBackIsFound) {
+    ASSERT_EQ(
+        cli({QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), path("a.blx52")})
+            .status,
+        0);
+    QByteArray profile = readFile("a.blx52");
+    const qsizetype at = profile.indexOf("\nin2ton1p = ");
+    ASSERT_GE(at, 0);
+    const qsizetype end = profile.indexOf("  #", at);
+    profile.replace(at, end - at, "\nin2ton1p = 16");
+    writeFile("a.blx52", profile);
+    const CliRun write = cli({QStringLiteral("write"), QStringLiteral("COM5"), path("a.blx52"),
+                              QStringLiteral("--no-verify")});
+    ASSERT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_EQ(sim.value("in2ton1p"), "16");
+    EXPECT_EQ(sim.receivedLines().size(), 89u + 89u);  // the read, then the write alone
+
+    sim.setValue("in2pic3t", "4321");
+    sim.setValue("_brightness", "0");
+    const CliRun diff = cli({QStringLiteral("diff"), QStringLiteral("COM5"), path("a.blx52")});
+    EXPECT_EQ(diff.status, 3);
+    const QStringList lines = diff.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << diff.out.toStdString();
+    EXPECT_TRUE(
+        lines[0].startsWith(QStringLiteral("in2pic3t (Input 2, picture 3 duration): file ")));
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral(", device 4321")));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("_brightness (Brightness): file ")));
+
+    // A device that does not keep what it is sent fails the verify, naming both values.
+    devsim::Options keepsOld;
+    keepsOld.replyOverrides["getin0pic2t"] = "999";
+    sim.setOptions(keepsOld);
+    const CliRun verify = cli({QStringLiteral("write"), QStringLiteral("COM5"), path("a.blx52")});
+    EXPECT_EQ(verify.status, 3);
+    EXPECT_TRUE(
+        verify.err.contains(QStringLiteral("in0pic2t (Input 0, picture 2 duration): file ")))
+        << verify.err.toStdString();
+    EXPECT_TRUE(verify.err.contains(QStringLiteral(", device 999")));
+}
+
+TEST_F(CliTest, BadFilesAndBadUsageSendNothing) {
+    ASSERT_EQ(
+        cli({QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), path("good")})
+            .status,
+        0);
+    const QByteArray good = readFile("good");
+    QByteArray unknownAndRefused = good;
+    unknownAndRefused.replace("\nin0pic1t = ", "\nin0pic1x = ");
+    unknownAndRefused.replace("\nin3ton2p = ", "\nin3ton2p = 99");
+    const std::pair<QByteArray, QString> files[] = {
+        {unknownAndRefused, QStringLiteral(":3: unknown key \"in0pic1x\"")},
+        {good + "in0pic0t = 1\n", QStringLiteral(":90: in0pic0t given twice")},
+        {QByteArray(), QStringLiteral(":1: empty file")},
+        {QByteArray("\x7f"
+                    "ELF\x02\x01\x01\0\0\0",
+                    10),
+         QStringLiteral(":1: not UTF-8")},
+        {"in0pic0t = 1\n", QStringLiteral(":1: not a settings profile")},
+    };
+    sim.clearReceived();
+    for (const auto& [bytes, expected] : files) {
+        writeFile("bad", bytes);
+        for (const char* command : {"write", "diff"}) {
+            const CliRun run =
+                cli({QString::fromLatin1(command), QStringLiteral("COM5"), path("bad")});
+            EXPECT_EQ(run.status, 2);
+            EXPECT_TRUE(run.err.contains(expected)) << run.err.toStdString();
+        }
+    }
+    writeFile("bad", unknownAndRefused);
+    const CliRun two = cli({QStringLiteral("write"), QStringLiteral("COM5"), path("bad")});
+    EXPECT_TRUE(two.err.contains(QStringLiteral(":75: in3ton2p = 99"))) << two.err.toStdString();
+
+    for (const QStringList& args :
+         {QStringList{}, QStringList{QStringLiteral("read")},
+          QStringList{QStringLiteral("erase"), QStringLiteral("COM5")},
+          QStringList{QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("--nearest")},
+          QStringList{QStringLiteral("write"), QStringLiteral("COM5"), path("missing")}}) {
+        EXPECT_EQ(cli(args).status, 2) << args.join(u' ').toStdString();
+    }
+    EXPECT_TRUE(sim.receivedLines().empty());
+
+    const CliRun version = cli({QStringLiteral("--version")});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.startsWith(QStringLiteral("blx52-cli ")));
+    EXPECT_TRUE(cli({QStringLiteral("--help")}).out.contains(QStringLiteral("exit status")));
+}
+
+TEST_F(CliTest, SilentDeviceAndMissingPortEndWithStatusOneAndNoProfile) {
+    devsim::Options silent;
+    silent.silent = true;
+    sim.setOptions(silent);
+    const CliRun quiet =
+        cli({QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), path("out")});
+    EXPECT_EQ(quiet.status, 1);
+    EXPECT_TRUE(quiet.err.contains(QStringLiteral("code 8: the device did not answer")))
+        << quiet.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("out")));
+
+    std::filesystem::create_symlink(
+        "/nonexistent/blx52-port",
+        (path("config") + QStringLiteral("/blx52/ports/COM7")).toStdString());
+    const CliRun gone =
+        cli({QStringLiteral("read"), QStringLiteral("COM7"), QStringLiteral("-o"), path("out")});
+    EXPECT_EQ(gone.status, 1);
+    EXPECT_TRUE(gone.err.contains(QString::fromUtf8(
+        "code 1: Com Port konnte nicht geöffnet werden: the port could not be opened")))
+        << gone.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("out")));
+    // A previous profile of the same name is left as it was.
+    writeFile("out", "earlier profile");
+    EXPECT_EQ(
+        cli({QStringLiteral("read"), QStringLiteral("COM7"), QStringLiteral("-o"), path("out")})
+            .status,
+        1);
+    EXPECT_EQ(readFile("out"), "earlier profile");
+
+    const CliRun ports = cli({QStringLiteral("ports")});
+    EXPECT_EQ(ports.status, 0);
+    EXPECT_TRUE(
+        ports.out.contains(QStringLiteral("COM7 -> /nonexistent/blx52-port: cannot be opened")))
+        << ports.out.toStdString();
+    EXPECT_TRUE(ports.out.contains(QStringLiteral("COM5 -> ") +
+                                   QString::fromStdString(sim.devicePath()) +
+                                   QStringLiteral(": can be opened")));
+}
+
+TEST_F(CliTest, PictureOffThePaletteNeedsNearestAndSaveKeepsTheSlotFiles) {
+    Picture expected;
+    QImage image(32, 32, QImage::Format_RGB32);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const LedColor c = static_cast<LedColor>((x + y) % 8);
+            image.setPixel(x, y, ledRgb(c));
+            expected.setPixel(x, y, c);
+        }
+    }
+    image.setPixel(5, 7, qRgb(250, 10, 20));  // nearly red
+    expected.setPixel(5, 7, LedColor::Red);
+    ASSERT_TRUE(image.save(path("pic.png")));
+
+    const CliRun refused = cli({QStringLiteral("picture"), QStringLiteral("COM5"),
+                                QStringLiteral("In1_Pic2"), path("pic.png")});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(
+        refused.err.contains(QStringLiteral("1 pixels are not one of the eight colours "
+                                            "(first at x 5, y 7: #fa0a14)")))
+        << refused.err.toStdString();
+    EXPECT_TRUE(sim.receivedLines().empty());
+
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("BLX52_Settings")));
+    const CliRun sent =
+        cli({QStringLiteral("picture"), QStringLiteral("COM5"), QStringLiteral("112"),
+             path("pic.png"), QStringLiteral("--nearest"), QStringLiteral("--save")});
+    ASSERT_EQ(sent.status, 0) << sent.err.toStdString();
+    EXPECT_TRUE(sent.err.contains(QStringLiteral("1 pixels changed")));
+    const auto planes = PlaneData(expected);
+    EXPECT_EQ(sim.picture("in1pic2"), std::vector<std::uint8_t>(planes.begin(), planes.end()));
+    const auto grid = makeCodeGrid(expected);
+    EXPECT_EQ(readFile("BLX52_Settings/Pic2_In1.ledframe"),
+              QByteArray(reinterpret_cast<const char*>(grid.codes.data()), 1024));
+    EXPECT_EQ(QImage(path("BLX52_Settings/In1_Pic2.bmp")).pixel(5, 7), ledRgb(LedColor::Red));
+
+    image = image.scaled(33, 32);
+    ASSERT_TRUE(image.save(path("big.png")));
+    EXPECT_EQ(cli({QStringLiteral("picture"), QStringLiteral("COM5"), QStringLiteral("In1_Pic2"),
+                   path("big.png")})
+                  .status,
+              2);
+    EXPECT_EQ(cli({QStringLiteral("picture"), QStringLiteral("COM5"), QStringLiteral("In9_Pic0"),
+                   path("pic.png")})
+                  .status,
+              2);
+}
+
+}  // namespace
+}  // namespace blx52

@@ -1,0 +1,169 @@
+// Open and save of settings files through the real main window's File menu.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "link/device_link.h"
+#include "sync/profile.h"
+#include "tests/common/expected_tables.h"
+#include "tests/common/gui_test_support.h"
+#include "ui/Unit1.h"
+
+namespace blx52 {
+namespace {
+
+// The profile with one key's value replaced, its comment kept.
+QByteArray withValue(QByteArray profile, const QByteArray& key, const QByteArray& value) {
+    const qsizetype at = profile.indexOf("\n" + key + " = ");
+    EXPECT_GE(at, 0) << key.data();
+    const qsizetype start = at + key.size() + 4;
+    profile.replace(start, profile.indexOf("  #", start) - start, value);
+    return profile;
+}
+
+class ProfileWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        form = std::make_unique<TForm1>(link, dialogs);
+        form->setFileNameChooser([this](bool save) {
+            asked << save;
+            return chosen;
+        });
+        form->show();
+    }
+
+    QAction* action(const char* name) const {
+        return form->findChild<QAction*>(QString::fromLatin1(name));
+    }
+    QByteArray fileBytes(const QString& path) const {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void writeFile(const QString& path, const QByteArray& bytes) const {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    // The values a write of the window would send now.
+    QByteArray windowProfile() const {
+        const QString file = dir.filePath(QStringLiteral("now.blx52"));
+        QFile::remove(file);
+        EXPECT_TRUE(form->saveSettingsFile(file));
+        return fileBytes(file);
+    }
+
+    QTemporaryDir dir;
+    DeviceLink link;
+    FakeDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+    QList<bool> asked;
+    QString chosen;
+};
+
+TEST_F(ProfileWindowTest, MenuHoldsOpenAndSaveBeforeHelpAndInfoWithShortcuts) {
+    auto* file = form->findChild<QMenu*>(QStringLiteral("File1"));
+    ASSERT_NE(file, nullptr);
+    QStringList names;
+    for (QAction* a : file->actions()) {
+        if (!a->isSeparator())
+            names << a->objectName();
+    }
+    EXPECT_EQ(names,
+              (QStringList{QStringLiteral("OpenSettings1"), QStringLiteral("SaveSettingsAs1"),
+                           QStringLiteral("Help1"), QStringLiteral("Info1")}));
+    EXPECT_EQ(action("OpenSettings1")->text(), QString::fromUtf8("Open settings\u2026"));
+    EXPECT_EQ(action("SaveSettingsAs1")->text(), QString::fromUtf8("Save settings as\u2026"));
+
+    // The shortcuts reach the chooser; a cancelled choice changes nothing and writes nothing.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(asked, (QList<bool>{false, true}));
+    EXPECT_TRUE(dialogs.log.isEmpty());
+    EXPECT_FALSE(form->settingsChanged());
+}
+
+TEST_F(ProfileWindowTest, SaveWritesWhatAWriteSendsAndOpenBringsItBackThroughTheFieldRules) {
+    chosen = dir.filePath(QStringLiteral("start.blx52"));
+    action("SaveSettingsAs1")->trigger();
+    const QByteArray saved = fileBytes(chosen);
+    // Every start value, as the write sends it.
+    for (std::size_t i = 0; i + 1 < test::expectedWrite.size(); ++i) {
+        const auto& e = test::expectedWrite[i];
+        QByteArray key = QByteArray(e.key).mid(3);
+        if (key.endsWith('_'))
+            key.chop(1);
+        EXPECT_TRUE(saved.contains("\n" + key + " = " + e.startValue + "  # ")) << key.data();
+    }
+    EXPECT_FALSE(form->settingsChanged());
+
+    QByteArray changed = withValue(saved, "in0ton0p", "3");
+    changed = withValue(changed, "in0ton1t", "0150");  // "0…" is no zero duration
+    changed = withValue(changed, "in2pic1t", "2500");
+    changed = withValue(changed, "sbypic", "2");
+    changed = withValue(changed, "_brightness", "2");
+    writeFile(dir.filePath(QStringLiteral("changed.blx52")), changed);
+    chosen = dir.filePath(QStringLiteral("changed.blx52"));
+    action("OpenSettings1")->trigger();
+    EXPECT_TRUE(dialogs.log.isEmpty()) << dialogs.log.join(u'\n').toStdString();
+    EXPECT_EQ(form->selectedIndex(QStringLiteral("ComboBox1")), 3);
+    EXPECT_TRUE(form->radioButton(QStringLiteral("RadioButton3"))->isChecked());
+    EXPECT_EQ(form->trackBar()->value(), 2);
+    EXPECT_TRUE(form->settingsChanged());
+    EXPECT_EQ(form->stripColor(QStringLiteral("Memo37")), TForm1::clBlue());
+    EXPECT_EQ(form->panelText(3), QStringLiteral("Loaded settings: 88"));
+    // Saving again gives the opened file back, comments and all.
+    EXPECT_EQ(windowProfile(), changed);
+
+    // A zero tone duration clears its step's pitch, as after a read; the pitch line comes later
+    // in the file and sets it again.
+    QByteArray zero = changed;
+    zero = withValue(zero, "in0ton0t", "0");
+    zero = withValue(zero, "in0ton0p", "0");
+    writeFile(chosen, zero);
+    ASSERT_TRUE(form->openSettingsFile(chosen));
+    EXPECT_EQ(form->controlText(QStringLiteral("Edit25")), QStringLiteral("0"));
+    EXPECT_EQ(form->selectedIndex(QStringLiteral("ComboBox1")), 0);
+}
+
+TEST_F(ProfileWindowTest, BadFileChangesNothingAndRefusedValueWritesNoFile) {
+    const QByteArray before = windowProfile();
+    QByteArray bad = before;
+    bad = withValue(bad, "in0pic1t", "x");
+    bad.replace("\nin1tonv = ", "\n# in1tonv = ");
+    chosen = dir.filePath(QStringLiteral("bad.blx52"));
+    writeFile(chosen, bad);
+    action("OpenSettings1")->trigger();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].startsWith(QStringLiteral("errorOk: ") + chosen));
+    EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("line 3: in0pic1t = x")));
+    EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("missing key in1tonv")));
+    EXPECT_EQ(windowProfile(), before);
+    EXPECT_FALSE(form->settingsChanged());
+
+    // A duration too long for its line: refused as the write refuses it, naming the setting.
+    dialogs.log.clear();
+    form->edit(QStringLiteral("Edit20"))->setText(QStringLiteral("123456"));
+    chosen = dir.filePath(QStringLiteral("refused.blx52"));
+    action("SaveSettingsAs1")->trigger();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].startsWith(QStringLiteral("errorOk: Input 0, picture 1 duration")))
+        << dialogs.log[0].toStdString();
+    EXPECT_FALSE(QFile::exists(chosen));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+              (QStringList{QStringLiteral("bad.blx52"), QStringLiteral("now.blx52")}));
+}
+
+}  // namespace
+}  // namespace blx52
