@@ -35,14 +35,12 @@ int initPictures() {
     const QString source = blx52::startPicturesFolder(QCoreApplication::applicationDirPath());
     const QString folder = blx52::SettingsFolder();
     const blx52::StartPicturesResult result = blx52::installStartPictures(source, folder);
+    const QString summary = blx52::startPicturesSummary(result, folder);
     if (!result.ok()) {
-        std::fprintf(stderr, "blx52: %s\n", qPrintable(result.error));
+        std::fprintf(stderr, "blx52: %s\n", qPrintable(summary));
         return 1;
     }
-    std::printf("%s: %lld start pictures copied, %lld files already there were kept.\n",
-                qPrintable(QDir::toNativeSeparators(folder)),
-                static_cast<long long>(result.copied.size()),
-                static_cast<long long>(result.kept.size()));
+    std::printf("%s\n", qPrintable(summary));
     return 0;
 }
 

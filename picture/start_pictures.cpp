@@ -59,4 +59,13 @@ StartPicturesResult installStartPictures(const QString& sourceFolder,
     return result;
 }
 
+QString startPicturesSummary(const StartPicturesResult& result, const QString& pictureFolder) {
+    if (!result.ok())
+        return result.error;
+    return QStringLiteral("%1: %2 start pictures copied, %3 files already there were kept.")
+        .arg(QDir::toNativeSeparators(pictureFolder))
+        .arg(result.copied.size())
+        .arg(result.kept.size());
+}
+
 }  // namespace blx52

@@ -25,4 +25,7 @@ struct StartPicturesResult {
 StartPicturesResult installStartPictures(const QString& sourceFolder,
                                          const QString& pictureFolder = SettingsFolder());
 
+// The one-line outcome of setting up the picture folder, for the command lines.
+QString startPicturesSummary(const StartPicturesResult& result, const QString& pictureFolder);
+
 }  // namespace blx52

@@ -289,5 +289,18 @@ TEST_F(CliTest, PictureOffThePaletteNeedsNearestAndSaveKeepsTheSlotFiles) {
               2);
 }
 
+TEST_F(CliTest, InitPicturesSetsUpThePictureFolderOnceAndKeepsTheUsersFiles) {
+    const CliRun first = cli({QStringLiteral("init-pictures")});
+    ASSERT_EQ(first.status, 0) << first.err.toStdString();
+    EXPECT_EQ(QDir(path("BLX52_Settings")).entryList(QDir::Files).size(), 25);
+    EXPECT_FALSE(QImage(path("BLX52_Settings/In0_Pic0.bmp")).isNull());
+
+    writeFile("BLX52_Settings/In0_Pic0.bmp", "mine");
+    const CliRun again = cli({QStringLiteral("init-pictures")});
+    ASSERT_EQ(again.status, 0) << again.err.toStdString();
+    EXPECT_TRUE(again.out.contains(QStringLiteral("25 files already there were kept")));
+    EXPECT_EQ(readFile("BLX52_Settings/In0_Pic0.bmp"), QByteArray("mine"));
+}
+
 }  // namespace
 }  // namespace blx52

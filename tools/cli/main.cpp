@@ -21,6 +21,7 @@
 #include "picture/picture_send.h"
 #include "picture/plane_data.h"
 #include "picture/slot_table.h"
+#include "picture/start_pictures.h"
 #include "port_list.h"
 #include "sync/device_sync.h"
 #include "sync/profile.h"
@@ -42,6 +43,8 @@ const char* const UsageText =
     "                             send a 32 x 32 picture of the eight colours to a slot\n"
     "                             (SLOT: In0_Pic0 ... StandBy_Pic2, or its code 100 ... 152)\n"
     "  ports                      list serial ports and the COMn names\n"
+    "  init-pictures              create the picture folder with the 25 start pictures;\n"
+    "                             files that are there already are kept\n"
     "options:\n"
     "  --log FILE    append every exchange (time, line sent, reply, link code) to FILE\n"
     "  --nearest     map other colours to the nearest of the eight and say how many changed\n"
@@ -392,6 +395,19 @@ int runPicture(Session& session, const QString& slotName, const QString& imagePa
     return Success;
 }
 
+int initPictures() {
+    const QString folder = SettingsFolder();
+    const StartPicturesResult result =
+        installStartPictures(startPicturesFolder(QCoreApplication::applicationDirPath()), folder);
+    const QString summary = startPicturesSummary(result, folder);
+    if (!result.ok()) {
+        err(summary);
+        return DeviceFailed;
+    }
+    std::printf("%s\n", qPrintable(summary));
+    return Success;
+}
+
 int usageError(const QString& text) {
     err(text);
     err(QStringLiteral("Try blx52-cli --help."));
@@ -441,6 +457,11 @@ int run(QStringList args) {
             return usageError(QStringLiteral("ports takes no arguments"));
         std::fputs(portReport().toLocal8Bit().constData(), stdout);
         return Success;
+    }
+    if (command == QStringLiteral("init-pictures")) {
+        if (!expect(0))
+            return usageError(QStringLiteral("init-pictures takes no arguments"));
+        return initPictures();
     }
     const bool known = command == QStringLiteral("read") || command == QStringLiteral("write") ||
                        command == QStringLiteral("diff") || command == QStringLiteral("picture");
