@@ -14,9 +14,11 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: blx52-devsim [--port COMn] [--silent] [--delay MS] [--paced] [--long]\n"
-                 "                    [--no-crlf] [--garbage] [--hang-up-after N]\n");
+    std::fprintf(
+        stderr,
+        "usage: blx52-devsim [--port COMn] [--silent] [--delay MS] [--paced] [--long]\n"
+        "                    [--no-crlf] [--garbage] [--hang-up-after N]\n"
+        "                    [--stop-reading-after N] [--ignore KEY] [--reply KEY=TEXT]\n");
     return 2;
 }
 
@@ -56,6 +58,18 @@ int main(int argc, char** argv) {
         } else if (arg == "--hang-up-after" && hasValue) {
             if (!parseCount(argv[++i], options.hangUpAfter))
                 return usage();
+        } else if (arg == "--stop-reading-after" && hasValue) {
+            if (!parseCount(argv[++i], options.stopReadingAfter))
+                return usage();
+        } else if (arg == "--ignore" && hasValue) {
+            options.ignoredKeys.insert(argv[++i]);
+        } else if (arg == "--reply" && hasValue) {
+            const std::string_view pair = argv[++i];
+            const auto eq = pair.find('=');
+            if (eq == std::string_view::npos || eq == 0)
+                return usage();
+            options.replyOverrides[std::string(pair.substr(0, eq))] =
+                std::string(pair.substr(eq + 1));
         } else {
             return usage();
         }
