@@ -72,6 +72,7 @@ void DeviceLink::Exchange(std::string_view command, int length) {
     // never read past its end; the count check then reports the short line.
     const std::size_t wanted = length > 0 ? static_cast<std::size_t>(length) : 0;
     std::size_t sentCount = 0;
+    bool sendFailed = false;
     if (LinkErrorCode == link_code::Ok) {
         const std::size_t available = std::min(wanted, command.size());
         std::vector<std::uint8_t> line(command.begin(), command.begin() + available);
@@ -81,6 +82,7 @@ void DeviceLink::Exchange(std::string_view command, int length) {
             sentCount = *written;
             LinkErrorCode = link_code::Ok;
         } else {
+            sendFailed = true;
             fail(link_code::WriteFailed, "Fehler beim beschreiben vom Com Port");
         }
     }
@@ -98,7 +100,11 @@ void DeviceLink::Exchange(std::string_view command, int length) {
         received = std::min(*count, buffer.size());
         const bool whole =
             received >= 2 && buffer[received - 2] == 13 && buffer[received - 1] == 10;
-        if (received == 0) {
+        if (received == 0 && sendFailed) {
+            // The line never went out (a device that stopped taking data): that is the failure
+            // to report, not the silence that follows it.
+            fail(link_code::WriteFailed, "Fehler beim beschreiben vom Com Port");
+        } else if (received == 0) {
             LinkErrorCode = link_code::NoAnswer;
         } else if (whole) {
             LinkErrorCode = link_code::Ok;

@@ -81,6 +81,10 @@ class PosixSerialPort final : public SerialPort {
     std::optional<std::size_t> write(const std::uint8_t* data, std::size_t length) override {
         if (fd_ < 0)
             return std::nullopt;
+        // A device that stops taking data must not hold the window: the whole line has this long.
+        const auto deadline = Clock::now() +
+                              milliseconds(WriteTimeoutPerByteMs) * static_cast<int>(length) +
+                              milliseconds(WriteTimeoutConstantMs);
         std::size_t done = 0;
         while (done < length) {
             const ssize_t n = ::write(fd_, data + done, length - done);
@@ -92,9 +96,15 @@ class PosixSerialPort final : public SerialPort {
                 continue;
             if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
                 return std::nullopt;
-            // The output queue is full: wait until it takes more, as a blocking write would.
+            // The output queue is full: wait until it takes more, within the time-out.
+            const auto now = Clock::now();
+            if (now >= deadline) {
+                // Unsent output would otherwise hold the close until the driver gives up on it.
+                ::tcflush(fd_, TCOFLUSH);
+                return std::nullopt;
+            }
             pollfd p{fd_, POLLOUT, 0};
-            const int r = ::poll(&p, 1, -1);
+            const int r = ::poll(&p, 1, pollTimeoutMs(deadline - now));
             if (r < 0 && errno == EINTR)
                 continue;
             if (r < 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)

@@ -1,6 +1,7 @@
 #include "sync/device_sync.h"
 
 #include <exception>
+#include <optional>
 
 #include "link/command_keys.h"
 #include "sync/sequences.h"
@@ -20,6 +21,41 @@ std::string name(std::string_view control) {
 
 void sendLine(DeviceLink& link, const std::string& line) {
     link.Exchange(line, static_cast<int>(line.size()));
+}
+
+// The device's confirmation of a set command.
+constexpr std::string_view WriteReply = "OK";
+
+// A reply in a message: control characters would garble the status bar.
+QString shownReply(const std::string& reply) {
+    QString text = replyText(reply);
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = u'?';
+    }
+    return text;
+}
+
+QString linkFailureReason(std::int32_t code) {
+    if (code == link_code::NoAnswer)
+        return utf8(sync_text::NoReply);
+    if (code == link_code::BrokenReply)
+        return utf8(sync_text::BrokenReply);
+    return utf8(sync_text::PortFailure).arg(code);
+}
+
+QString replyFaultReason(ReplyFault fault, const std::string& reply) {
+    switch (fault) {
+        case ReplyFault::NotANumber:
+            return utf8(sync_text::ReplyNotANumber).arg(shownReply(reply));
+        case ReplyFault::TooLong:
+            return utf8(sync_text::ReplyTooLong).arg(shownReply(reply));
+        case ReplyFault::OutOfRange:
+            return utf8(sync_text::ReplyOutOfRange).arg(shownReply(reply));
+        case ReplyFault::None:
+            break;
+    }
+    return {};
 }
 
 }  // namespace
@@ -53,29 +89,37 @@ void DeviceSync::readTriggerChanged(const QString& text) {
     view_.setStrip(name(ReadStrip), Strip::Fuchsia);
     view_.beginBusy();
 
+    // The read stops at its first failed step: a value that did not come whole from the device
+    // for exactly this setting must not reach the window (a late, cut or over-long reply
+    // belongs to another command or to none).
     Outcome outcome;
     std::exception_ptr failure;
+    std::optional<Stop> stop;
     for (const ReadStep& step : readSequence()) {
         sendLine(link_, step.key);
-        // A failed exchange leaves an empty or partial reply; storing it would overwrite the
-        // window's settings with "0" or make the landing memos fail.
-        const bool ok = link_.LinkErrorCode == link_code::Ok;
-        if (ok) {
-            const QString reply = replyText(link_.LastReply);
-            if (step.setting == nullptr) {
-                view_.setStatusPanel(FirmwarePanel, utf8(sync_text::FirmwarePrefix) + reply);
-            } else {
-                try {
-                    view_.storeReply(*step.setting, reply);
-                } catch (...) {
-                    failure = std::current_exception();
-                    break;
-                }
+        const QString where =
+            step.setting ? settingName(*step.setting) : utf8(sync_text::FirmwareName);
+        if (link_.LinkErrorCode != link_code::Ok) {
+            stop = Stop{where, linkFailureReason(link_.LinkErrorCode)};
+        } else if (step.setting == nullptr) {
+            view_.setStatusPanel(FirmwarePanel,
+                                 utf8(sync_text::FirmwarePrefix) + replyText(link_.LastReply));
+        } else if (const ReplyFault fault = checkReply(*step.setting, link_.LastReply);
+                   fault != ReplyFault::None) {
+            stop = Stop{where, replyFaultReason(fault, link_.LastReply)};
+        } else {
+            try {
+                view_.storeReply(*step.setting, replyText(link_.LastReply));
+            } catch (...) {
+                failure = std::current_exception();
             }
-            ++outcome.successes;
         }
         ++outcome.steps;
+        if (!stop && !failure)
+            ++outcome.successes;
         view_.setProgress(outcome.steps);
+        if (stop || failure)
+            break;
     }
 
     view_.setProgress(0);
@@ -85,16 +129,20 @@ void DeviceSync::readTriggerChanged(const QString& text) {
     if (failure)
         std::rethrow_exception(failure);
 
-    if (link_.LinkErrorCode != link_code::Ok) {
-        // The link's own message stays in the status bar; the strip stays fuchsia.
-        warnIfNoAnswer();
+    if (stop) {
+        // The strip stays fuchsia; the status bar says where it stopped, the box why.
+        const QString line = utf8(sync_text::ReadStopped).arg(stop->where, stop->reason);
+        view_.setStatusPanel(MessagePanel, line);
+        if (link_.LinkErrorCode == link_code::NoAnswer) {
+            warnIfNoAnswer();
+        } else {
+            view_.warningOk(line + QStringLiteral("\n\n") + utf8(sync_text::ReadRestUnchanged));
+        }
         return;
     }
     view_.setStatusPanel(MessagePanel,
                          utf8(sync_text::ReceivedSettings) + QString::number(outcome.successes));
-    if (outcome.successes == static_cast<int>(readSequence().size())) {
-        view_.setStrip(name(ReadStrip), Strip::Lime);
-    }
+    view_.setStrip(name(ReadStrip), Strip::Lime);
 }
 
 void DeviceSync::writeClick() {
@@ -118,28 +166,54 @@ void DeviceSync::writeTriggerChanged(const QString& text) {
         return;
     }
 
+    // The write stops at the first entry the device did not confirm with "OK": sending on would
+    // only spread a fault (a port gone, a device out of step) over more settings.
     Outcome outcome;
+    std::optional<Stop> stop;
     view_.setStrip(name(WriteStrip), Strip::Fuchsia);
     view_.beginBusy();
-    for (const std::string& line : lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         ++outcome.steps;
-        sendLine(link_, line);
-        if (link_.LinkErrorCode == link_code::Ok)
+        sendLine(link_, lines[i]);
+        const WriteEntry& entry = writeSequence()[i];
+        const QString where =
+            entry.setting ? settingName(*entry.setting) : utf8(sync_text::WriteFlagName);
+        if (link_.LinkErrorCode != link_code::Ok) {
+            stop = Stop{where, linkFailureReason(link_.LinkErrorCode)};
+        } else if (link_.LastReply != WriteReply) {
+            stop = Stop{where, utf8(sync_text::ReplyNotOk).arg(shownReply(link_.LastReply))};
+        } else {
             ++outcome.successes;
+        }
         view_.setProgress(outcome.steps);
+        if (stop)
+            break;
     }
     view_.setProgress(0);
     view_.endBusy();
     view_.setTriggerText(name(WriteTriggerMemo), QStringLiteral("0"));
     lastWrite_ = outcome;
 
-    const bool complete = outcome.successes == static_cast<int>(lines.size());
-    if (complete)
+    if (!stop) {
         view_.setSettingsChanged(false);
-    view_.setStatusPanel(MessagePanel,
-                         utf8(sync_text::TransmittedSettings) + QString::number(outcome.successes));
+        view_.setStatusPanel(MessagePanel, utf8(sync_text::TransmittedSettings) +
+                                               QString::number(outcome.successes));
+        view_.setStrip(name(WriteStrip), Strip::Lime);
+        return;
+    }
+    // SettingsChanged stays as it was: what the window holds is still not (all) on the device.
+    const QString line = utf8(sync_text::WriteStopped).arg(stop->where, stop->reason);
+    view_.setStatusPanel(MessagePanel, line);
     warnIfNoAnswer();
-    view_.setStrip(name(WriteStrip), complete ? Strip::Lime : Strip::Red);
+    if (outcome.successes > 0) {
+        view_.warningOk(line + QStringLiteral("\n\n") +
+                        utf8(sync_text::WritePartlySent)
+                            .arg(outcome.successes)
+                            .arg(static_cast<qulonglong>(lines.size())));
+    } else if (link_.LinkErrorCode != link_code::NoAnswer) {
+        view_.warningOk(line + QStringLiteral("\n\n") + utf8(sync_text::WriteNothingSent));
+    }
+    view_.setStrip(name(WriteStrip), Strip::Red);
 }
 
 void DeviceSync::inputTestClick(int input) {

@@ -25,13 +25,16 @@ class DeviceSync {
 
     // Port warning, then "5" into the read trigger memo (or "0" on cancel).
     void readClick();
-    // The read itself; acts only on "5". A conversion error of a read target ends the read at
-    // that step; it propagates after the closing steps have run.
+    // The read itself; acts only on "5". It stops at the first step whose exchange failed or
+    // whose reply is no valid value for its setting, so every setting holds either exactly what
+    // the device sent for it or what it held before. A conversion error of a read target ends
+    // the read as well; it propagates after the closing steps have run.
     void readTriggerChanged(const QString& text);
 
     // Port warning, then "2" into the write trigger memo (or "0" on cancel).
     void writeClick();
-    // The write itself; acts only on "2".
+    // The write itself; acts only on "2". It stops at the first entry the device did not
+    // confirm and says how many went out.
     void writeTriggerChanged(const QString& text);
 
     // Toggles the test output of input 0, 1 or 2.
@@ -42,6 +45,12 @@ class DeviceSync {
     const Outcome& lastWrite() const { return lastWrite_; }
 
   private:
+    // Where a read or write stopped (a setting's name) and why.
+    struct Stop {
+        QString where;
+        QString reason;
+    };
+
     void warnIfNoAnswer();
     bool confirmAndTrigger(std::string_view strip, std::string_view trigger,
                            const QString& startText);

@@ -172,6 +172,41 @@ QString composeWrite(const SyncView& view, std::vector<std::string>& lines) {
     return {};
 }
 
+ReplyFault checkReply(const Setting& setting, std::string_view reply) {
+    if (reply.empty())
+        return ReplyFault::NotANumber;
+    for (char c : reply) {
+        if (c < '0' || c > '9')
+            return ReplyFault::NotANumber;
+    }
+    if (setting.isEdit()) {
+        return reply.size() + setting.setKey.size() > MaxLineLength ? ReplyFault::TooLong
+                                                                    : ReplyFault::None;
+    }
+    int highest = 0;
+    switch (setting.kind) {
+        case FieldKind::Standby:
+        case FieldKind::Volume:
+            highest = static_cast<int>(setting.buttons.size()) - 1;
+            break;
+        case FieldKind::Pitch:
+            highest = static_cast<int>(PitchNames.size()) - 1;
+            break;
+        case FieldKind::Brightness:
+            highest = BrightnessMax;
+            break;
+        default:
+            break;
+    }
+    // Two digits hold every choice; longer texts cannot be one and must not overflow below.
+    if (reply.size() > 2)
+        return ReplyFault::OutOfRange;
+    int value = 0;
+    for (char c : reply)
+        value = value * 10 + (c - '0');
+    return value <= highest ? ReplyFault::None : ReplyFault::OutOfRange;
+}
+
 QString replyText(const std::string& bytes) {
     // 0x80 … 0x9F of Windows-1252; the five unassigned codes keep their own value.
     static constexpr std::array<char16_t, 32> high = {

@@ -57,6 +57,17 @@ ComposedLine composeLine(const WriteEntry& entry, const SyncView& view);
 // All 89 lines of a write, or the first refusal (then `lines` is left empty).
 QString composeWrite(const SyncView& view, std::vector<std::string>& lines);
 
+// Why a reply of the device cannot be taken as the value of its setting.
+enum class ReplyFault {
+    None,
+    NotANumber,  // empty, or anything but the digits 0 … 9
+    TooLong,     // more digits than a write could send back on one line
+    OutOfRange,  // a choice (standby picture, volume, pitch, brightness) it does not have
+};
+// A reply taken as it came (the link's LastReply): digits only; for an edit as many as fit
+// behind its set key on one line; for a choice a value it offers.
+ReplyFault checkReply(const Setting& setting, std::string_view reply);
+
 // A reply as the window's controls see it: one character per byte, Windows-1252.
 QString replyText(const std::string& bytes);
 

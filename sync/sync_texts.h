@@ -23,4 +23,29 @@ inline constexpr std::string_view Digits = "%1 Ziffern";
 inline constexpr std::string_view NothingSelected =
     "Keine Auswahl. Bitte einen Wert ausw\u00e4hlen.";
 
+// A read or write that stopped at its first failed step: where ("%1", the setting's name) and why
+// ("%2"). The status bar shows the first line, the message box all of it.
+inline constexpr std::string_view ReadStopped = "Lesen abgebrochen bei %1: %2";
+inline constexpr std::string_view WriteStopped = "Schreiben abgebrochen bei %1: %2";
+inline constexpr std::string_view ReadRestUnchanged =
+    "Die bis dahin gelesenen Werte wurden \u00fcbernommen, alle weiteren Einstellungen sind "
+    "unver\u00e4ndert.";
+inline constexpr std::string_view WriteNothingSent =
+    "Es wurden keine Einstellungen \u00fcbertragen.";
+inline constexpr std::string_view WritePartlySent =
+    "Nur %1 von %2 Einstellungen wurden \u00fcbertragen. Das Modul enth\u00e4lt jetzt teils alte, "
+    "teils neue Werte.\n\nBitte erneut schreiben!";
+inline constexpr std::string_view FirmwareName = "Firmware version";
+inline constexpr std::string_view WriteFlagName = "Closing mark";
+
+// Reasons for a stop; "%1" is the reply or the link's error number.
+inline constexpr std::string_view PortFailure = "Fehler an der Schnittstelle (Fehler %1)";
+inline constexpr std::string_view NoReply = "keine Antwort";
+inline constexpr std::string_view BrokenReply = "Antwort vom Modul unvollst\u00e4ndig";
+inline constexpr std::string_view ReplyNotANumber = "Antwort '%1' ist keine Zahl";
+inline constexpr std::string_view ReplyTooLong = "Antwort '%1' ist zu lang";
+inline constexpr std::string_view ReplyOutOfRange =
+    "Antwort '%1' liegt au\u00dferhalb des Wertebereichs";
+inline constexpr std::string_view ReplyNotOk = "Antwort '%1' statt OK";
+
 }  // namespace blx52::sync_text

@@ -214,6 +214,11 @@ TEST_F(ExchangeSteps, FailingStepsReportInOrderAndLeaveOnlyTheReadOutcome) {
         {"write", [](Script& s) { s.writeFails = true; }, "OK\r\n",
          {{3, notWritten, 0}, {4, "Fehler 5", 5}, {3, CountText, 5}, {4, "Fehler 6", 6}},
          true, link_code::Ok, "OK"},
+        // A line that never went out and no answer: the write failure is what the exchange reports.
+        {"write, no answer", [](Script& s) { s.writeFails = true; }, "",
+         {{3, notWritten, 0}, {4, "Fehler 5", 5}, {3, CountText, 5}, {4, "Fehler 6", 6},
+          {3, notWritten, 6}, {4, "Fehler 5", 5}},
+         true, link_code::WriteFailed, ""},
         {"short write", [](Script& s) { s.writeCount = 5; }, "OK\r\n",
          {{3, CountText, 0}, {4, "Fehler 6", 6}}, true, link_code::Ok, "OK"},
         {"read", [](Script& s) { s.readFails = true; }, "12\r\n",
@@ -255,9 +260,12 @@ TEST_F(ExchangeSteps, CodesOneToSixNeverSurviveAnExchange) {
             script_.readFails = failing == 6;
             script_.reply = answered ? "1\r\n" : "";
             exchange("getin0tonv");
+            // Only an unanswered line that could not be written keeps its write failure.
+            const bool writeFailure = failing == 4 && !answered;
             EXPECT_TRUE(link_.LinkErrorCode == link_code::Ok ||
                         link_.LinkErrorCode == link_code::ReadFailed ||
-                        link_.LinkErrorCode == link_code::NoAnswer)
+                        (link_.LinkErrorCode == link_code::NoAnswer && !writeFailure) ||
+                        (link_.LinkErrorCode == link_code::WriteFailed && writeFailure))
                 << link_.LinkErrorCode;
         }
     }

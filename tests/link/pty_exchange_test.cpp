@@ -205,6 +205,41 @@ TEST_F(PtyExchange, HangUpDuringAnExchangeIsAReadFailure) {
     EXPECT_EQ(sink_.texts(), openFailureTexts);
 }
 
+TEST_F(PtyExchange, DeviceThatStopsTakingDataEndsTheWriteAfterItsTimeOut) {
+    setOptions([](Options& o) { o.stopReadingAfter = 1; });
+    exchange("getin0tonr");
+    EXPECT_EQ(link_.LastReply, "3");
+    ASSERT_TRUE(sim_.waitForHandled(1, 2000));
+
+    // A short line and a whole picture: each waits its write time-out, then reports the write.
+    const Texts writeFailure = {{3, "Fehler beim beschreiben vom Com Port"},
+                                {4, "Fehler 5"},
+                                {3, CountText},
+                                {4, "Fehler 6"},
+                                {3, "Fehler beim beschreiben vom Com Port"},
+                                {4, "Fehler 5"}};
+    for (const std::string& command :
+         {std::string("getin1tonr"), "setin0pic0d_" + std::string(512, '\x5a')}) {
+        SCOPED_TRACE(command.size());
+        sink_.entries.clear();
+        const auto took = timedExchange(command);
+        EXPECT_GE(took, std::chrono::milliseconds(WriteTimeoutConstantMs));
+        EXPECT_LT(took, std::chrono::seconds(3));
+        EXPECT_EQ(sink_.texts(), writeFailure);
+        EXPECT_EQ(link_.LinkErrorCode, link_code::WriteFailed);
+        EXPECT_EQ(link_.LastReply, "");
+    }
+    EXPECT_TRUE(sim_.readingStopped());
+    EXPECT_EQ(sim_.receivedLines().size(), 1u);
+
+    // Taking data again: the port works, nothing of the dropped lines is left in it.
+    setOptions([](Options&) {});
+    exchange("getin2tonr");
+    EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
+    EXPECT_EQ(link_.LastReply, "25");
+    EXPECT_EQ(sim_.receivedLines(), (std::vector<std::string>{"getin0tonr", "getin2tonr"}));
+}
+
 TEST_F(PtyExchange, PortNameChangeTakesEffectWithTheNextExchange) {
     DeviceSimulator second;
     ASSERT_TRUE(second.start());

@@ -42,10 +42,23 @@ TEST(SendTool, RunsOneExchangeAndReportsIt) {
     EXPECT_EQ(run.output, "reply: 3\ncode: 0\n");
     EXPECT_EQ(run.status, 0);
 
+    // A reply without its line end: code 9 and its texts.
+    sim.setOptions([] {
+        devsim::Options o;
+        o.noLineEnd = true;
+        return o;
+    }());
+    run = runSend("COM2 getin0pic0t");
+    EXPECT_EQ(
+        run.output,
+        "reply: 15\ncode: 9\npanel 3: Antwort vom Modul unvollst\u00e4ndig\npanel 4: Fehler 9\n");
+    EXPECT_EQ(run.status, 1);
+    sim.setOptions({});
+
     // Escapes give binary bytes, sent whole.
     run = runSend("COM2 'setin0pic0d_\\x00\\x0d\\x0a\\\\'");
     EXPECT_EQ(run.output, "reply: \ncode: 8\n");  // the device still waits for its 512 bytes
-    ASSERT_EQ(sim.receivedLines().size(), 1u);
+    ASSERT_EQ(sim.receivedLines().size(), 2u);  // the picture line is not complete yet
 
     run = runSend("COM6 getin0tonr");  // nothing behind COM6 here
     EXPECT_EQ(run.output,

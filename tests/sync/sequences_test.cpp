@@ -237,5 +237,56 @@ TEST(Sequences, RepliesAreWindows1252Text) {
               3);
 }
 
+// A reply is taken only as a value its setting can hold and a write can send back.
+TEST(Sequences, RepliesAreCheckedAgainstTheirSetting) {
+    const auto& all = allSettings();
+    const auto find = [&](std::string_view key) -> const Setting& {
+        for (const auto& s : all) {
+            if (s.getKey == key)
+                return s;
+        }
+        ADD_FAILURE() << key;
+        return all.front();
+    };
+    struct Case {
+        std::string_view key;
+        std::string reply;
+        ReplyFault fault;
+    };
+    const Case cases[] = {
+        {"getin0pic0t", "1500", ReplyFault::None},
+        {"getin0pic0t", "0", ReplyFault::None},
+        {"getin0pic0t", "9999", ReplyFault::None},
+        {"getin0pic0t", "10000", ReplyFault::TooLong},  // 11-character key: four digits
+        {"getin0tonr", "99999", ReplyFault::None},      // 10-character key: five digits
+        {"getin0tonr", "100000", ReplyFault::TooLong},
+        {"getin0pic0t", "", ReplyFault::NotANumber},
+        {"getin0pic0t", "OK", ReplyFault::NotANumber},
+        {"getin0pic0t", "15*0", ReplyFault::NotANumber},
+        {"getin0pic0t", " 15", ReplyFault::NotANumber},
+        {"getin0pic0t", "-1", ReplyFault::NotANumber},
+        {"getin0pic0t", "1.5", ReplyFault::NotANumber},
+        {"getin0pic0t", std::string("1\0", 2), ReplyFault::NotANumber},
+        {"getin0pic0t", "\xb2", ReplyFault::NotANumber},  // a superscript two is no digit
+        {"getsbypic", "2", ReplyFault::None},
+        {"getsbypic", "3", ReplyFault::OutOfRange},
+        {"getin1tonv", "3", ReplyFault::None},
+        {"getin1tonv", "4", ReplyFault::OutOfRange},
+        {"getin1tonv", "03", ReplyFault::None},
+        {"getreston0p", "16", ReplyFault::None},
+        {"getreston0p", "17", ReplyFault::OutOfRange},
+        {"getreston0p", "016", ReplyFault::OutOfRange},
+        {"getreston0p", "99999999999", ReplyFault::OutOfRange},
+        {"get_brightness", "9", ReplyFault::None},
+        {"get_brightness", "10", ReplyFault::OutOfRange},
+        {"get_brightness", "", ReplyFault::NotANumber},
+        {"get_brightness", "2e0", ReplyFault::NotANumber},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " <- " + c.reply);
+        EXPECT_EQ(checkReply(find(c.key), c.reply), c.fault);
+    }
+}
+
 }  // namespace
 }  // namespace blx52

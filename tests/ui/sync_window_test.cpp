@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@
 #include "tools/devsim/device_simulator.h"
 #include "ui/Unit1.h"
 
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace blx52 {
 namespace {
 
@@ -37,7 +42,33 @@ const QString PortWarningEntry = QString::fromUtf8(
 const QString NoAnswerEntry = QString::fromUtf8(
     "warningOk: Das Modul antwortet nicht!\n\nBitte \u00fcberpr\u00fcfen, ob das Modul "
     "angeschlossen, \nund mit Spannung versorgt ist!");
-const QString NotANumberEntry = QStringLiteral("errorOk: Bitte nur Zahlen eingeben!");
+
+QString readStopped(const char* where, const char* why) {
+    return QString::fromUtf8("Lesen abgebrochen bei %1: %2")
+        .arg(QString::fromUtf8(where), QString::fromUtf8(why));
+}
+QString writeStopped(const char* where, const char* why) {
+    return QString::fromUtf8("Schreiben abgebrochen bei %1: %2")
+        .arg(QString::fromUtf8(where), QString::fromUtf8(why));
+}
+// The message box of a read that stopped for another reason than a silent device.
+QString readStoppedEntry(const char* where, const char* why) {
+    return QStringLiteral("warningOk: ") + readStopped(where, why) +
+           QString::fromUtf8(
+               "\n\nDie bis dahin gelesenen Werte wurden \u00fcbernommen, alle "
+               "weiteren Einstellungen sind unver\u00e4ndert.");
+}
+// The message box of a write that stopped after `confirmed` entries went out.
+QString writeStoppedEntry(const char* where, const char* why, int confirmed) {
+    const QString rest = confirmed == 0
+                             ? QString::fromUtf8("Es wurden keine Einstellungen \u00fcbertragen.")
+                             : QString::fromUtf8(
+                                   "Nur %1 von 89 Einstellungen wurden \u00fcbertragen. Das Modul "
+                                   "enth\u00e4lt jetzt teils alte, teils neue Werte.\n\nBitte "
+                                   "erneut schreiben!")
+                                   .arg(confirmed);
+    return QStringLiteral("warningOk: ") + writeStopped(where, why) + QStringLiteral("\n\n") + rest;
+}
 
 // What a write of the untouched window sends, line by line.
 const std::vector<std::string> StartWriteLines = [] {
@@ -229,14 +260,16 @@ TEST_F(SyncWindowTest, WriteSendsTheStartValuesByteForByte) {
     };
     click("Button2");
     EXPECT_EQ(sim.receivedLines(), StartWriteLines);
-    EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NoAnswerEntry}));
+    // The silent device's warning, then how much of the write went out.
+    EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NoAnswerEntry,
+                                        writeStoppedEntry("Closing mark", "keine Antwort", 88)}));
     EXPECT_EQ(dialogs.beeps, 1);
-    EXPECT_EQ(progressAtWarning, 0);  // the warning comes after the closing steps and the count
+    EXPECT_EQ(progressAtWarning, 0);  // the warning comes after the closing steps and the text
     EXPECT_EQ(cursorAtWarning, Qt::ArrowCursor);
-    EXPECT_EQ(countAtWarning, "Transmitted settings: 88");
+    EXPECT_EQ(countAtWarning, writeStopped("Closing mark", "keine Antwort"));
     EXPECT_EQ(stripAtWarning, TForm1::clFuchsia());  // red only after the warning
     expectCountedUnderHourglass();
-    EXPECT_EQ(form->panelText(3), "Transmitted settings: 88");
+    EXPECT_EQ(form->panelText(3), writeStopped("Closing mark", "keine Antwort"));
     EXPECT_EQ(strip("Memo37"), TForm1::clRed());
     expectIdle();
 
@@ -257,43 +290,76 @@ TEST_F(SyncWindowTest, WriteSendsTheStartValuesByteForByte) {
     expectIdle();
 }
 
-TEST_F(SyncWindowTest, WriteOutcomesOfMiddleFailureSilentDeviceAndMissingPort) {
+TEST_F(SyncWindowTest, WriteStopsAtTheFirstFailedEntryAndSaysHowMuchWentOut) {
     form->edit(QStringLiteral("Edit22"))->setText(QStringLiteral("900"));
     ASSERT_TRUE(form->settingsChanged());
 
+    // Entry 32 unanswered: nothing after it goes out.
     setOptions(ignoring({"setin2ton1t"}));
     click("Button2");
-    EXPECT_EQ(sim.receivedLines().size(), 89u);
+    const auto sent = sim.receivedLines();
+    ASSERT_EQ(sent.size(), 32u);
+    EXPECT_EQ(sent.back(), StartWriteLines[31]);
     EXPECT_EQ(sim.value("in0pic3t"), "900");
-    EXPECT_EQ(form->panelText(3), "Transmitted settings: 88");
+    EXPECT_EQ(form->panelText(3), writeStopped("Input 2, tone 1 duration", "keine Antwort"));
     EXPECT_EQ(strip("Memo37"), TForm1::clRed());
     EXPECT_TRUE(form->settingsChanged());
-    EXPECT_EQ(dialogs.beeps, 0);
-    EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
+    EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_EQ(dialogs.log,
+              (QStringList{PortWarningEntry, NoAnswerEntry,
+                           writeStoppedEntry("Input 2, tone 1 duration", "keine Antwort", 31)}));
+    EXPECT_EQ(form->deviceSync().lastWrite().successes, 31);
     expectIdle();
 
+    // A reply other than OK is no confirmation either.
+    setOptions(replying("setin0pic2t", "ERR"));
+    sim.clearReceived();
+    dialogs.log.clear();
+    click("Button2");
+    EXPECT_EQ(sim.receivedLines().size(), 3u);
+    EXPECT_EQ(dialogs.log,
+              (QStringList{PortWarningEntry, writeStoppedEntry("Input 0, picture 2 duration",
+                                                               "Antwort 'ERR' statt OK", 2)}));
+    EXPECT_EQ(strip("Memo37"), TForm1::clRed());
+
+    // Silent at once: one exchange, the device's warning alone.
     setOptions(silent());
     sim.clearReceived();
     dialogs.log.clear();
     click("Button2");
-    EXPECT_EQ(sim.receivedLines().size(), 89u);
-    EXPECT_EQ(form->panelText(3), "Transmitted settings: 0");
+    EXPECT_EQ(sim.receivedLines().size(), 1u);
+    EXPECT_EQ(form->panelText(3), writeStopped("Input 0, picture 0 duration", "keine Antwort"));
     EXPECT_EQ(strip("Memo37"), TForm1::clRed());
     EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NoAnswerEntry}));
-    EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_EQ(dialogs.beeps, 2);
     EXPECT_TRUE(form->settingsChanged());
     expectIdle();
 
+    // A port that cannot be opened: nothing went out.
     usePortWhoseDeviceIsGone();
     dialogs.log.clear();
     click("Button2");
-    EXPECT_EQ(form->panelText(3), "Transmitted settings: 0");
+    EXPECT_EQ(form->panelText(3), writeStopped("Input 0, picture 0 duration",
+                                               "Fehler an der Schnittstelle (Fehler 7)"));
     EXPECT_EQ(form->panelText(4), "Fehler 7");
     EXPECT_EQ(form->panelText(2), QString(38, u' '));
     EXPECT_EQ(strip("Memo37"), TForm1::clRed());
-    EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});  // no "does not answer" here
+    EXPECT_EQ(dialogs.log,
+              (QStringList{PortWarningEntry,
+                           writeStoppedEntry("Input 0, picture 0 duration",
+                                             "Fehler an der Schnittstelle (Fehler 7)", 0)}));
     EXPECT_TRUE(form->settingsChanged());
     expectIdle();
+
+    // A failed write of unchanged settings leaves them unchanged: nothing new to write.
+    link.PortName = "COM3";
+    setOptions({});
+    click("Button2");
+    ASSERT_FALSE(form->settingsChanged());
+    setOptions(silent());
+    click("Button2");
+    EXPECT_FALSE(form->settingsChanged());
+    EXPECT_EQ(strip("Memo37"), TForm1::clRed());
 }
 
 TEST_F(SyncWindowTest, CancelledWarningsSendNothingAndColourTheStrips) {
@@ -328,10 +394,8 @@ TEST_F(SyncWindowTest, CancelledWarningsSendNothingAndColourTheStrips) {
 
 TEST_F(SyncWindowTest, WriteRefusesValuesThatCannotGoOnTheLineAndSendsNothing) {
     // A control character passes the character check of a picture duration and stays there.
-    setOptions(replying("getin0pic2t", "12\x01"));
-    click("Button1");
+    form->edit(QStringLiteral("Edit21"))->setText(QStringLiteral("12\x01"));
     ASSERT_EQ(text("Edit21"), QStringLiteral("12\x01"));
-    sim.clearReceived();
     clearChanges();
     dialogs.log.clear();
 
@@ -404,31 +468,45 @@ TEST_F(SyncWindowTest, ReadShowsEveryDeviceValueAndAWriteSendsThemBack) {
     EXPECT_FALSE(form->settingsChanged());
 }
 
-TEST_F(SyncWindowTest, ReadOutcomesOfMiddleAndLastFailures) {
+// Steps before `stopAt` (a 0-based index into the settings) brought the device's value, the others
+// kept the window's.
+std::map<std::string, std::string> takenUpTo(std::size_t stopAt,
+                                             const std::map<std::string, std::string>& device,
+                                             const std::map<std::string, std::string>& window) {
+    std::map<std::string, std::string> expected;
+    for (std::size_t i = 0; i < allSettings().size(); ++i) {
+        const std::string n = deviceName(allSettings()[i]);
+        expected[n] = i < stopAt ? device.at(n) : window.at(n);
+    }
+    return expected;
+}
+
+TEST_F(SyncWindowTest, ReadStopsAtAnUnansweredStepAndKeepsTheRest) {
     loadOtherDeviceValues();
-    setOptions(ignoring({"getin1ton2t", "getin0tonv"}));
+    const auto device = deviceValues();
+    const auto start = windowValues();
+    setOptions(ignoring({"getin1ton2t"}));  // step 30, setting 28
     click("Button1");
-    EXPECT_EQ(sim.receivedLines().size(), 89u);
-    // The unanswered steps keep their values, in an edit and behind a landing memo.
-    EXPECT_EQ(text("Edit33"), "100");
-    EXPECT_TRUE(form->radioButton(QStringLiteral("RadioButton16"))->isChecked());
-    EXPECT_EQ(text("Edit32"), qs(sim.value("in1ton1t")));
-    EXPECT_EQ(form->panelText(3), "Received settings: 87");
+    EXPECT_EQ(sim.receivedLines().size(), 30u);
+    EXPECT_EQ(windowValues(), takenUpTo(28, device, start));
+    EXPECT_EQ(form->panelText(3), readStopped("Input 1, tone 2 duration", "keine Antwort"));
     EXPECT_EQ(strip("Memo40"), TForm1::clFuchsia());
-    EXPECT_EQ(dialogs.beeps, 0);
-    EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
+    EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NoAnswerEntry}));
+    EXPECT_EQ(form->deviceSync().lastRead().successes, 29);
+    EXPECT_EQ(progressSeen.size(), 31u);  // 1 … 30, then 0
     expectIdle();
 
+    // The last step unanswered: everything but the brightness taken.
     setOptions(ignoring({"get_brightness"}));
     sim.setValue("_brightness", "8");
-    form->setPanelText(3, QStringLiteral("FW-Ver.: "));
+    const auto before = windowValues();
     dialogs.log.clear();
     click("Button1");
-    EXPECT_EQ(form->trackBarPosition(), 2);
-    EXPECT_EQ(form->panelText(3), "FW-Ver.: ");
+    EXPECT_EQ(windowValues(), takenUpTo(87, deviceValues(), before));
+    EXPECT_EQ(form->panelText(3), readStopped("Brightness", "keine Antwort"));
     EXPECT_EQ(strip("Memo40"), TForm1::clFuchsia());
     EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NoAnswerEntry}));
-    EXPECT_EQ(dialogs.beeps, 1);
     expectIdle();
 }
 
@@ -438,10 +516,11 @@ TEST_F(SyncWindowTest, ReadFromASilentDeviceOrAMissingPortChangesNoSetting) {
 
     setOptions(silent());
     click("Button1");
-    EXPECT_EQ(sim.receivedLines().size(), 89u);
+    EXPECT_EQ(sim.receivedLines().size(), 1u);  // one exchange, not 89 time-outs
     EXPECT_EQ(windowValues(), start);
     EXPECT_FALSE(form->settingsChanged());
     EXPECT_EQ(form->panelText(1), "SW-Ver.: V2.4");
+    EXPECT_EQ(form->panelText(3), readStopped("Firmware version", "keine Antwort"));
     EXPECT_EQ(strip("Memo40"), TForm1::clFuchsia());
     EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NoAnswerEntry}));
     EXPECT_EQ(dialogs.beeps, 1);
@@ -452,10 +531,14 @@ TEST_F(SyncWindowTest, ReadFromASilentDeviceOrAMissingPortChangesNoSetting) {
     click("Button1");
     EXPECT_EQ(windowValues(), start);
     EXPECT_FALSE(form->settingsChanged());
-    EXPECT_EQ(form->panelText(3), "Fehler beim lesen vom Com Port");
+    EXPECT_EQ(form->panelText(3),
+              readStopped("Firmware version", "Fehler an der Schnittstelle (Fehler 7)"));
     EXPECT_EQ(form->panelText(4), "Fehler 7");
     EXPECT_EQ(strip("Memo40"), TForm1::clFuchsia());
-    EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
+    EXPECT_EQ(dialogs.log,
+              (QStringList{
+                  PortWarningEntry,
+                  readStoppedEntry("Firmware version", "Fehler an der Schnittstelle (Fehler 7)")}));
     expectIdle();
 
     // The port is back: the next read works.
@@ -465,54 +548,68 @@ TEST_F(SyncWindowTest, ReadFromASilentDeviceOrAMissingPortChangesNoSetting) {
     EXPECT_EQ(strip("Memo40"), TForm1::clLime());
 }
 
-TEST_F(SyncWindowTest, NonNumericReplyInAnEditIsReplacedAndTheReadGoesOn) {
-    // "OK" to the in0 tone 1 duration (step 25): the edit's own check answers it, while the read
-    // still runs behind the message.
-    setOptions(replying("getin0ton1t", "OK"));
-    int progressAtMessage = -1;
-    bool busyAtMessage = false;
-    dialogs.whileShown = [&](const QString& entry) {
-        if (entry != NotANumberEntry)
-            return;
-        progressAtMessage = form->progress();
-        busyAtMessage = waitCursor();
+// A reply that is no valid value for its setting is never handed to the window's rules: no
+// field-rule box, no replacement value, no conversion error; the read ends there.
+TEST_F(SyncWindowTest, ReadStopsAtAReplyThatIsNoValueForItsSetting) {
+    struct Case {
+        const char* key;
+        const char* reply;
+        std::size_t setting;  // index of the setting that would take the reply
+        const char* where;
+        const char* why;
     };
-    click("Button1");
-    EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NotANumberEntry}));
-    EXPECT_EQ(dialogs.beeps, 1);  // the error sound
-    EXPECT_EQ(progressAtMessage, 24);
-    EXPECT_TRUE(busyAtMessage);
-    EXPECT_EQ(text("Edit26"), "2500");
-    EXPECT_EQ(sim.receivedLines().size(), 89u);
-    EXPECT_EQ(form->panelText(3), "Received settings: 89");
-    EXPECT_EQ(strip("Memo40"), TForm1::clLime());
-    expectIdle();
-}
-
-TEST_F(SyncWindowTest, NonNumericReplyInALandingMemoEndsTheReadInTheGeneralErrorBox) {
+    const Case cases[] = {
+        {"getin0ton1t", "OK", 23, "Input 0, tone 1 duration", "Antwort 'OK' ist keine Zahl"},
+        {"getin0pic0t", "", 0, "Input 0, picture 0 duration", "Antwort '' ist keine Zahl"},
+        {"getin0pic3t", "12\x01", 3, "Input 0, picture 3 duration", "Antwort '12?' ist keine Zahl"},
+        {"getin2pic1t", "-5", 9, "Input 2, picture 1 duration", "Antwort '-5' ist keine Zahl"},
+        {"getrespic4t", "12345", 20, "Device Start, picture 4 duration",
+         "Antwort '12345' ist zu lang"},
+        {"getin0tonr", "123456", 50, "Input 0, repeats", "Antwort '123456' ist zu lang"},
+        {"getin1tonv", "OK", 56, "Input 1, volume", "Antwort 'OK' ist keine Zahl"},
+        {"getin1tonv", "4", 56, "Input 1, volume",
+         "Antwort '4' liegt au\u00dferhalb des Wertebereichs"},
+        {"getsbypic", "3", 54, "No Inputs, standby picture",
+         "Antwort '3' liegt au\u00dferhalb des Wertebereichs"},
+        {"getin0ton0p", "17", 59, "Input 0, tone 0 pitch",
+         "Antwort '17' liegt au\u00dferhalb des Wertebereichs"},
+        {"get_brightness", "12", 87, "Brightness",
+         "Antwort '12' liegt au\u00dferhalb des Wertebereichs"},
+        {"get_brightness", "2.0", 87, "Brightness", "Antwort '2.0' ist keine Zahl"},
+    };
     loadOtherDeviceValues();
-    setOptions(replying("getin1tonv", "OK"));
-    form->setPanelText(3, QStringLiteral("FW-Ver.: "));
-    click("Button1");
-    EXPECT_EQ(dialogs.log,
-              (QStringList{PortWarningEntry,
-                           QString::fromUtf8("generalError: 'OK' ist kein g\u00fcltiger "
-                                             "Gleitkommawert")}));
-    const auto sent = sim.receivedLines();
-    ASSERT_EQ(sent.size(), 58u);  // nothing after the volume of input 1
-    EXPECT_EQ(sent.back(), "getin1tonv");
-    EXPECT_EQ(text("Memo3"), "OK");
-    EXPECT_TRUE(form->radioButton(QStringLiteral("RadioButton7"))->isChecked());  // unchanged
-    EXPECT_EQ(text("Edit43"), qs(sim.value("in0tonr")));  // earlier steps were taken
-    EXPECT_EQ(form->panelText(3), "FW-Ver.: ");
-    EXPECT_EQ(strip("Memo40"), TForm1::clFuchsia());
-    expectIdle();
-
+    const auto device = deviceValues();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " <- " + c.reply);
+        form.reset();  // the old window lets go of the link before the new one takes it
+        form = std::make_unique<TForm1>(link, dialogs);
+        form->show();
+        const auto start = windowValues();
+        setOptions(replying(c.key, c.reply));
+        sim.clearReceived();
+        dialogs.log.clear();
+        dialogs.beeps = 0;
+        click("Button1");
+        EXPECT_EQ(sim.receivedLines().size(), c.setting + 2);
+        EXPECT_EQ(windowValues(), takenUpTo(c.setting, device, start));
+        EXPECT_EQ(form->panelText(3), readStopped(c.where, c.why));
+        EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, readStoppedEntry(c.where, c.why)}));
+        EXPECT_EQ(dialogs.beeps, 0);
+        EXPECT_EQ(strip("Memo40"), TForm1::clFuchsia());
+        expectIdle();
+    }
+    // The largest values that fit pass.
     setOptions({});
-    sim.clearReceived();
+    sim.setValue("respic4t", "9999");
+    sim.setValue("in0tonr", "99999");
+    sim.setValue("_brightness", "9");
+    sim.setValue("in0ton0p", "16");
     click("Button1");
-    EXPECT_EQ(sim.receivedLines().size(), 89u);
     EXPECT_EQ(strip("Memo40"), TForm1::clLime());
+    EXPECT_EQ(text("Edit6"), "9999");
+    EXPECT_EQ(text("Edit43"), "99999");
+    EXPECT_EQ(form->trackBarPosition(), 9);
+    EXPECT_EQ(form->selectedIndex(QStringLiteral("ComboBox1")), 16);
 }
 
 TEST_F(SyncWindowTest, RereadingAnUnchangedPitchSelectsItAgain) {
@@ -548,17 +645,24 @@ TEST_F(SyncWindowTest, BrightnessBothWays) {
     EXPECT_EQ(text("Memo34"), "2");
     EXPECT_EQ(strip("Memo37"), TForm1::clBlue());
 
-    // The same position again, and numbers outside 0 … 9: nothing moves, nothing is marked.
-    for (const char* reply : {"2", "12", "-1"}) {
+    // The same position again: nothing moves, nothing is marked.
+    clearChanges();
+    click("Button1");
+    EXPECT_EQ(form->trackBarPosition(), 2);
+    EXPECT_EQ(text("Memo34"), "2");
+    EXPECT_FALSE(form->settingsChanged());
+    EXPECT_EQ(strip("Memo37"), TForm1::clMenu());
+    EXPECT_EQ(strip("Memo40"), TForm1::clLime());
+
+    // Numbers outside 0 … 9 end the read there and move nothing either.
+    for (const char* reply : {"12", "-1"}) {
         SCOPED_TRACE(reply);
         sim.setValue("_brightness", reply);
-        clearChanges();
         click("Button1");
         EXPECT_EQ(form->trackBarPosition(), 2);
         EXPECT_EQ(text("Memo34"), "2");
         EXPECT_FALSE(form->settingsChanged());
-        EXPECT_EQ(strip("Memo37"), TForm1::clMenu());
-        EXPECT_EQ(strip("Memo40"), TForm1::clLime());
+        EXPECT_EQ(strip("Memo40"), TForm1::clFuchsia());
     }
 }
 

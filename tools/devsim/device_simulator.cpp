@@ -270,6 +270,11 @@ bool DeviceSimulator::hungUp() const {
     return hungUp_;
 }
 
+bool DeviceSimulator::readingStopped() const {
+    std::lock_guard lock(mutex_);
+    return readingStopped_;
+}
+
 std::string DeviceSimulator::value(const std::string& name) const {
     std::lock_guard lock(mutex_);
     const auto it = values_.find(name);
@@ -371,6 +376,27 @@ void DeviceSimulator::run() {
     Clock::time_point lineStart = Clock::now();
     std::array<char, 4096> buffer{};
     for (;;) {
+        bool stopReading = false;
+        {
+            std::lock_guard lock(mutex_);
+            stopReading = options_.stopReadingAfter >= 0 &&
+                          linesSeen_ >= static_cast<std::size_t>(options_.stopReadingAfter);
+        }
+        if (stopReading != readingStopped()) {
+            // Suspending the port's output makes every write to it wait, however little it
+            // holds; a full queue would need kilobytes first.
+            ::tcflow(slave_, stopReading ? TCOOFF : TCOON);
+            {
+                std::lock_guard lock(mutex_);
+                readingStopped_ = stopReading;
+            }
+            changed_.notify_all();
+        }
+        if (stopReading) {
+            if (!waitUntil(Clock::now() + std::chrono::milliseconds(20)))
+                return;
+            continue;
+        }
         std::array<pollfd, 2> fds = {pollfd{master_, POLLIN, 0}, pollfd{wakePipe_[0], POLLIN, 0}};
         const int r = ::poll(fds.data(), fds.size(), -1);
         if (r < 0 && errno == EINTR)

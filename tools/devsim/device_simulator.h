@@ -17,15 +17,18 @@ namespace blx52::devsim {
 // How the simulated device behaves; the fault modes serve tests and users who want to see how the
 // configurator copes with a misbehaving device.
 struct Options {
-    bool silent = false;       // never answers
-    int delayMs = 0;           // wait before answering
-    bool paced = false;        // replies at 115200 baud, never before the received line has
-                               // crossed the wire at that speed
-    bool longReplies = false;  // replies padded to 30 bytes before CR LF
-    bool noLineEnd = false;    // replies without CR LF
-    bool garbage = false;      // random bytes instead of replies
-    int hangUpAfter = -1;      // answers this many lines, then closes the pseudo-terminal when
-                               // the next one arrives
+    bool silent = false;        // never answers
+    int delayMs = 0;            // wait before answering
+    bool paced = false;         // replies at 115200 baud, never before the received line has
+                                // crossed the wire at that speed
+    bool longReplies = false;   // replies padded to 30 bytes before CR LF
+    bool noLineEnd = false;     // replies without CR LF
+    bool garbage = false;       // random bytes instead of replies
+    int hangUpAfter = -1;       // answers this many lines, then closes the pseudo-terminal when
+                                // the next one arrives
+    int stopReadingAfter = -1;  // answers this many lines, then takes no more data: the port's
+                                // output stops (as if the device held its line), so a writer
+                                // blocks; setting it back to -1 lets the data flow again
     std::set<std::string> ignoredKeys;                  // keys (without value) never answered
     std::map<std::string, std::string> replyOverrides;  // key (without value) -> reply text
     bool printTraffic = false;  // every received line (binary bytes as hex) and reply to stdout
@@ -60,6 +63,7 @@ class DeviceSimulator {
     std::size_t handledLines() const;
     bool waitForHandled(std::size_t count, int timeoutMs) const;
     bool hungUp() const;
+    bool readingStopped() const;  // the stop-reading mode has set in
 
     // name = get key without "get": "in0pic0t", "sbypic", "_brightness", "datafw"
     std::string value(const std::string& name) const;
@@ -88,6 +92,7 @@ class DeviceSimulator {
     std::size_t linesSeen_ = 0;
     bool stopping_ = false;
     bool hungUp_ = false;
+    bool readingStopped_ = false;
 
     int master_ = -1;
     int slave_ = -1;  // kept open so replies wait in the port and a client's close never hangs up

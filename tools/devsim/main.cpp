@@ -17,6 +17,7 @@ namespace {
 constexpr char UsageText[] =
     "usage: blx52-devsim [--port COMn] [--silent] [--delay MS] [--paced] [--long]\n"
     "                    [--no-crlf] [--garbage] [--hang-up-after N]\n"
+    "                    [--stop-reading-after N] [--ignore KEY] [--reply KEY=TEXT]\n"
     "       blx52-devsim --help | --version\n"
     "A simulated BLX52 Glowpanel on a pseudo-terminal; runs until interrupted.\n"
     "  --port COMn          register as COMn in the port folder (removed at the end)\n"
@@ -26,7 +27,10 @@ constexpr char UsageText[] =
     "  --long               replies longer than 22 bytes\n"
     "  --no-crlf            replies without CR LF\n"
     "  --garbage            random bytes instead of replies\n"
-    "  --hang-up-after N    answer N lines, then hang up\n";
+    "  --hang-up-after N    answer N lines, then hang up\n"
+    "  --stop-reading-after N  take N lines, then stop taking data\n"
+    "  --ignore KEY         never answer KEY (without its value); may be repeated\n"
+    "  --reply KEY=TEXT     answer KEY with TEXT; may be repeated\n";
 
 int usage() {
     std::fputs(UsageText, stderr);
@@ -77,6 +81,18 @@ int main(int argc, char** argv) {
         } else if (arg == "--hang-up-after" && hasValue) {
             if (!parseCount(argv[++i], options.hangUpAfter))
                 return usage();
+        } else if (arg == "--stop-reading-after" && hasValue) {
+            if (!parseCount(argv[++i], options.stopReadingAfter))
+                return usage();
+        } else if (arg == "--ignore" && hasValue) {
+            options.ignoredKeys.insert(argv[++i]);
+        } else if (arg == "--reply" && hasValue) {
+            const std::string_view pair = argv[++i];
+            const auto eq = pair.find('=');
+            if (eq == std::string_view::npos || eq == 0)
+                return usage();
+            options.replyOverrides[std::string(pair.substr(0, eq))] =
+                std::string(pair.substr(eq + 1));
         } else {
             return usage();
         }
