@@ -1,5 +1,6 @@
 #include "monkey.h"
 
+#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -12,13 +13,13 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <sstream>
-#include <unistd.h>
 
 #include "link/port_names.h"
 #include "picture/slot_table.h"
@@ -99,12 +100,29 @@ std::string describe(const QString& text) {
     return '"' + out + '"';
 }
 
+namespace {
+
+// The offscreen platform says for every raised window that it cannot raise it.
+QtMessageHandler previousHandler = nullptr;
+void quietPlatform(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QStringLiteral("This plugin does not support")))
+        return;
+    if (previousHandler) {
+        previousHandler(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+    }
+}
+
+}  // namespace
+
 // ---- World ----
 
 World::World(devsim::Options deviceOptions)
     : home(std::make_unique<QTemporaryDir>(QDir::tempPath() +
                                            QStringLiteral("/blx52-monkey-XXXXXX"))),
       device(std::move(deviceOptions)) {
+    previousHandler = qInstallMessageHandler(quietPlatform);
     if (!home->isValid())
         return;
     homeVar = std::make_unique<EnvOverride>("HOME", home->path().toLocal8Bit());
@@ -146,6 +164,7 @@ World::~World() {
     form1.reset();
     device.stop();
     QApplication::clipboard()->clear();
+    qInstallMessageHandler(previousHandler);
 }
 
 // ---- Monkey ----
@@ -192,7 +211,8 @@ void Monkey::note(std::string text) {
 
 QString Monkey::randomText(bool forPen) {
     static const QString latin1High = QString::fromUtf8("éßäöüÄÖÜ§°µ¿¡ÿ\u00a0\u00ad€");
-    static const QString beyondLatin1 = QString::fromUtf8("Ωж中文αβ\u200b\u2028\U0001F600\U0001D11E");
+    static const QString beyondLatin1 =
+        QString::fromUtf8("Ωж中文αβ\u200b\u2028\U0001F600\U0001D11E");
     static const QString punctuation = QStringLiteral(".,-+ /:;eE!\"#$%&'()*<=>?@[\\]^_`{|}~");
     auto digits = [this](int count) {
         QString t;
@@ -207,8 +227,8 @@ QString Monkey::randomText(bool forPen) {
         return t;
     };
     const int kind = uniform(1, 100);
-    if (kind <= 35)
-        return digits(uniform(1, forPen ? 2 : 5));
+    if (kind <= 45)
+        return digits(uniform(1, forPen ? 2 : 4));
     if (kind <= 45)
         return digits(uniform(6, 40));
     if (kind <= 55) {
@@ -236,7 +256,8 @@ QString Monkey::randomText(bool forPen) {
         const QList<uint> points = beyondLatin1.toUcs4();
         std::u32string picked;
         for (int i = uniform(1, 3); i > 0; --i)
-            picked += static_cast<char32_t>(points.at(uniform(0, static_cast<int>(points.size()) - 1)));
+            picked +=
+                static_cast<char32_t>(points.at(uniform(0, static_cast<int>(points.size()) - 1)));
         return digits(uniform(0, 2)) + QString::fromStdU32String(picked);
     }
     if (kind <= 94)
@@ -288,8 +309,8 @@ void Monkey::editKeys(QLineEdit* edit) {
 // the index and reports it as activated.
 void Monkey::pick(QComboBox* box, int preferredIndex) {
     if (preferredIndex < 0 && chance(40)) {
-        static const Qt::Key keys[] = {Qt::Key_Down,     Qt::Key_Up,   Qt::Key_Home,
-                                       Qt::Key_End,      Qt::Key_PageUp, Qt::Key_PageDown};
+        static const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Up,     Qt::Key_Home,
+                                       Qt::Key_End,  Qt::Key_PageUp, Qt::Key_PageDown};
         QTest::keyClick(box, keys[uniform(0, 5)]);
         return;
     }
@@ -327,6 +348,32 @@ void Monkey::buildEvents() {
             click(b);
         };
     };
+    // A read or write that ends lime is compared with the device's store afterwards.
+    auto compared = [this](const char* kind, std::function<void()> act) {
+        return [this, kind, act = std::move(act)] {
+            compareAfter(kind);
+            act();
+        };
+    };
+    auto notSendable = [](const std::vector<QLineEdit*>& edits) {
+        std::vector<QLineEdit*> found;
+        for (QLineEdit* e : edits) {
+            const QString t = e->text();
+            bool digitsOnly = t.size() <= 4;
+            for (QChar c : t)
+                digitsOnly = digitsOnly && c >= u'0' && c <= u'9';
+            if (!digitsOnly)
+                found.push_back(e);
+        }
+        return found;
+    };
+    auto fix = [this, name](QLineEdit* e) {
+        const QString t = QString::number(uniform(0, 2500));
+        note("fix " + name(e) + " with " + describe(t));
+        QTest::mouseClick(e, Qt::LeftButton, {}, e->rect().center());
+        QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(e, t);
+    };
     auto editorButton = [&f2, this, name](const char* button) {
         QPushButton* b = f2.button(QString::fromLatin1(button));
         return [this, b, name] {
@@ -343,6 +390,23 @@ void Monkey::buildEvents() {
              note("enter " + describe(t) + " into " + name(e));
              enterText(e, t);
          }},
+        // After a refused write the user puts plain digits where they are missing: into one
+        // field, or into all of them before writing again.
+        {"fix a number edit", 50, false, false,
+         [=, this] {
+             std::vector<QLineEdit*> unsendable = notSendable(numberEdits);
+             if (unsendable.empty())
+                 unsendable = numberEdits;
+             fix(anyOf(unsendable));
+         }},
+        {"fix all and write", 4, true, false,
+         compared("write",
+                  [=, this] {
+                      note("fix every number edit that a write refuses");
+                      for (QLineEdit* e : notSendable(numberEdits))
+                          fix(e);
+                      mainButton("Button2")();
+                  })},
         {"edit keys", 40, false, false,
          [=, this] {
              QLineEdit* e = anyOf(numberEdits);
@@ -365,7 +429,7 @@ void Monkey::buildEvents() {
          [&f1, this] {
              QSlider* t = f1.trackBar();
              if (chance(70)) {
-                 static const Qt::Key keys[] = {Qt::Key_Up,     Qt::Key_Down, Qt::Key_PageUp,
+                 static const Qt::Key keys[] = {Qt::Key_Up,       Qt::Key_Down, Qt::Key_PageUp,
                                                 Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
                  const Qt::Key k = keys[uniform(0, 5)];
                  note("track bar key " + std::to_string(static_cast<int>(k)));
@@ -380,12 +444,12 @@ void Monkey::buildEvents() {
          [&f1, this, name] {
              // Mostly the port of the device, so that the exchanges reach it.
              QComboBox* c = f1.comboBox(QStringLiteral("ComboBox13"));
-             const int index = chance(70) ? 0 : -1;
+             const int index = chance(80) ? 0 : -1;
              note("pick in " + name(c) + (index == 0 ? " COM1" : ""));
              pick(c, index);
          }},
-        {"read", 5, true, false, mainButton("Button1")},
-        {"write", 5, true, false, mainButton("Button2")},
+        {"read", 15, true, false, compared("read", mainButton("Button1"))},
+        {"write", 15, true, false, compared("write", mainButton("Button2"))},
         {"input test 0", 7, true, false, mainButton("Button6")},
         {"input test 1", 7, true, false, mainButton("Button7")},
         {"input test 2", 7, true, false, mainButton("Button8")},
@@ -449,8 +513,8 @@ void Monkey::buildEvents() {
         {"slot typed", 5, false, true,
          [&f2, this] {
              QLineEdit* e = f2.comboBox()->lineEdit();
-             const QString t = chance(50) ? f2.comboBox()->itemText(uniform(0, 24))
-                                          : randomText(true).left(30);
+             const QString t =
+                 chance(50) ? f2.comboBox()->itemText(uniform(0, 24)) : randomText(true).left(30);
              note("editor type " + describe(t) + " into ComboBox1, Return");
              QTest::mouseClick(e, Qt::LeftButton, {}, e->rect().center());
              QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
@@ -492,6 +556,7 @@ void Monkey::step() {
         at -= wgt;
     }
 
+    syncCheck_.clear();
     note("#" + std::to_string(eventNumber_) + " " + chosen->kind);
     std::snprintf(crashNote, sizeof crashNote, "monkey: crashed in event %d (%s), seed %u\n",
                   eventNumber_, chosen->kind, static_cast<unsigned>(seed_));
@@ -549,8 +614,8 @@ QStringList Monkey::check() const {
             for (const auto& b : s.buttons)
                 checked += f1.radioButton(qs(b))->isChecked() ? 1 : 0;
             if (checked != 1)
-                broken << qs(s.buttons.front()) + QStringLiteral("'s group has %1 checked")
-                                                      .arg(checked);
+                broken << qs(s.buttons.front()) +
+                              QStringLiteral("'s group has %1 checked").arg(checked);
         }
     }
     const int port = f1.selectedIndex(QStringLiteral("ComboBox13"));
@@ -630,7 +695,51 @@ QStringList Monkey::check() const {
     }
     if (!ledColoursOnly)
         broken << QStringLiteral("the editor's picture holds a colour that is no LED colour");
+
+    broken << syncedValuesDiffer();
     return broken;
+}
+
+void Monkey::compareAfter(const char* operation) {
+    syncCheck_ = operation;
+    linesBefore_ = w_.device.receivedLines().size();
+}
+
+// After a read or a write that ended lime, the window and the device hold the same settings.
+QStringList Monkey::syncedValuesDiffer() const {
+    QStringList differ;
+    if (syncCheck_.empty())
+        return differ;
+    const TForm1& f1 = *w_.form1;
+    const bool read = syncCheck_ == "read";
+    const QColor strip = f1.stripColor(read ? QStringLiteral("Memo40") : QStringLiteral("Memo37"));
+    const std::vector<std::string> lines = w_.device.receivedLines();
+    const std::string last = read ? "get_brightness" : "set_wt_flag123";
+    if (strip != TForm1::clLime() ||
+        std::find(lines.begin() + static_cast<std::ptrdiff_t>(std::min(linesBefore_, lines.size())),
+                  lines.end(), last) == lines.end()) {
+        return differ;
+    }
+    for (const Setting& s : allSettings()) {
+        std::string shown;
+        if (s.isEdit()) {
+            shown = f1.controlText(qs(s.control)).toStdString();
+        } else if (s.kind == FieldKind::Pitch) {
+            shown = std::to_string(f1.selectedIndex(qs(s.control)));
+        } else if (s.kind == FieldKind::Brightness) {
+            shown = std::to_string(f1.trackBarPosition());
+        } else {
+            shown = std::to_string(f1.checkedButton(s));
+        }
+        const std::string held = w_.device.value(s.getKey.substr(3));
+        if (shown != held) {
+            differ << QStringLiteral("after a lime %1 %2 shows %3, the device holds %4")
+                          .arg(qs(syncCheck_), qs(s.getKey.substr(3)),
+                               qs(describe(QString::fromStdString(shown))),
+                               qs(describe(QString::fromStdString(held))));
+        }
+    }
+    return differ;
 }
 
 std::string Monkey::run(int events) {

@@ -77,6 +77,10 @@ class Monkey {
     // The broken invariants, one line each; empty when all hold.
     QStringList check() const;
 
+    // The next check also compares the window with the device's store when this read or write
+    // ("read", "write") ends lime; step() forgets it.
+    void compareAfter(const char* operation);
+
     // Runs `events` events and checks after each. Returns the failure report (seed, event number,
     // what broke, the last events) or an empty string.
     std::string run(int events);
@@ -101,6 +105,7 @@ class Monkey {
     void enterText(QLineEdit* edit, const QString& text);
     void editKeys(QLineEdit* edit);
     void pick(QComboBox* box, int preferredIndex = -1);
+    QStringList syncedValuesDiffer() const;
 
     World& w_;
     std::uint32_t seed_;
@@ -111,6 +116,8 @@ class Monkey {
     std::vector<std::string> fullLog_;
     bool keepFullLog_ = false;
     int eventNumber_ = 0;
+    std::string syncCheck_;  // "read" or "write" when the event clicked one
+    std::size_t linesBefore_ = 0;
     RunStats stats_;
 };
 
