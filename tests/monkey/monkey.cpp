@@ -14,17 +14,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <sstream>
 
 #include "link/port_names.h"
 #include "picture/slot_table.h"
 #include "settings/number_text.h"
 #include "settings/settings_table.h"
+#include "settings/sound_time.h"
 #include "ui/application.h"
 
 namespace blx52::monkey {
@@ -599,8 +602,21 @@ QStringList Monkey::check() const {
         if (s.isEdit())
             numberText(qs(s.control), f1.controlText(qs(s.control)));
     }
-    numberText(QStringLiteral("editor Edit1"), f2.edit(QStringLiteral("Edit1"))->text());
-    numberText(QStringLiteral("editor Edit2"), f2.edit(QStringLiteral("Edit2"))->text());
+    // The pen stands where its edits say, whenever they hold a plain number.
+    auto penText = [&](const char* edit, int coordinate) {
+        const QString t = f2.edit(QString::fromLatin1(edit))->text();
+        numberText(QStringLiteral("editor ") + QString::fromLatin1(edit), t);
+        bool number = t.size() <= 9 && !t.isEmpty();
+        for (QChar c : t)
+            number = number && c >= u'0' && c <= u'9';
+        if (coordinate < 0 || (number && t.toInt() != coordinate)) {
+            broken << QStringLiteral("editor %1 holds %2, the pen is at %3")
+                          .arg(QString::fromLatin1(edit), t)
+                          .arg(coordinate);
+        }
+    };
+    penText("Edit1", f2.pen().column);
+    penText("Edit2", f2.pen().row);
 
     // Choices always hold one of their values.
     for (const Setting& s : allSettings()) {
@@ -632,12 +648,36 @@ QStringList Monkey::check() const {
         broken << QStringLiteral("track bar at %1, Memo34 holds ").arg(position) +
                       QString::fromStdString(describe(mirror));
     }
+    // Whenever a section's durations and repeats are all numbers, the last change to them
+    // computed the sound time from exactly these texts.
     for (const auto& d : soundTimeDisplays()) {
+        std::array<QString, 4> durations;
+        for (int i = 0; i < 4; ++i)
+            durations[i] = f1.controlText(qs(d.toneEdits[i]));
+        std::optional<SoundTimeText> expected;
+        try {
+            expected = soundTime(durations, f1.controlText(qs(d.repeatsEdit)), QLocale());
+        } catch (...) {
+            // Some text is no number: the display keeps an earlier value.
+        }
         const QString unit = f1.controlText(qs(d.unitMemo));
+        const QString shown = f1.controlText(qs(d.display));
         if (unit != QStringLiteral("sec") && unit != QStringLiteral("min"))
             broken << qs(d.unitMemo) + QStringLiteral(" holds ") + unit;
-        if (f1.controlText(qs(d.display)).isEmpty())
+        if (shown.isEmpty())
             broken << qs(d.display) + QStringLiteral(" is empty");
+        // The start texts are the window's design, not a computed value.
+        bool atStart =
+            shown == qs(d.startText) && unit == qs(d.startUnit) &&
+            f1.controlText(qs(d.repeatsEdit)) == qs(findSettingByControl(d.repeatsEdit)->startText);
+        for (int i = 0; i < 4; ++i) {
+            atStart =
+                atStart && durations[i] == qs(findSettingByControl(d.toneEdits[i])->startText);
+        }
+        if (expected && !atStart && (shown != expected->value || unit != expected->unit)) {
+            broken << qs(d.display) + QStringLiteral(" shows %1 %2, its section gives %3 %4")
+                                          .arg(shown, unit, expected->value, expected->unit);
+        }
     }
 
     // Strips show one of their colours; blue above Write means unwritten changes.
