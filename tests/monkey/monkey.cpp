@@ -536,6 +536,10 @@ void Monkey::buildEvents() {
     };
 }
 
+std::size_t Monkey::eventKinds() const {
+    return events_.size();
+}
+
 void Monkey::step() {
     ++eventNumber_;
     double total = 0;

@@ -89,6 +89,7 @@ class Monkey {
     const std::vector<std::string>& fullLog() const { return fullLog_; }
     void keepFullLog(bool keep) { keepFullLog_ = keep; }
     const RunStats& stats() const { return stats_; }
+    std::size_t eventKinds() const;
     std::uint32_t seed() const { return seed_; }
 
   private:

@@ -226,7 +226,12 @@ TEST_F(MonkeyTest, TheSameSeedGivesTheSameRun) {
     EXPECT_NE(runLog(78), first);
 }
 
-void report(const Monkey& monkey, const World& w, const char* device) {
+struct Completed {
+    int reads = 0;
+    int writes = 0;
+};
+
+Completed report(const Monkey& monkey, const World& w, const char* device) {
     const RunStats& s = monkey.stats();
     int reads = 0, writes = 0;
     for (const std::string& line : w.device.receivedLines()) {
@@ -243,6 +248,7 @@ void report(const Monkey& monkey, const World& w, const char* device) {
     for (const auto& [kind, count] : s.perKind) {
         std::printf("  %-24s %6d  %7.2f s\n", kind.c_str(), count, s.secondsPerKind.at(kind));
     }
+    return {reads, writes};
 }
 
 class MonkeyRun : public MonkeyTest {};
@@ -251,10 +257,18 @@ TEST_F(MonkeyRun, NormalDevice) {
     World w;
     ASSERT_TRUE(w.started());
     Monkey monkey(w, seedFromEnvironment());
-    const std::string failure = monkey.run(eventsFromEnvironment(10000));
-    report(monkey, w, "normal");
+    const int events = eventsFromEnvironment(10000);
+    const std::string failure = monkey.run(events);
+    const Completed completed = report(monkey, w, "normal");
     EXPECT_EQ(failure, "");
     EXPECT_EQ(w.escapedErrors, 0);
+    // A long run that never got a read or a write through, or left out a kind of event, has
+    // not tested what it claims.
+    if (failure.empty() && events >= 1000) {
+        EXPECT_GT(completed.reads, 0);
+        EXPECT_GT(completed.writes, 0);
+        EXPECT_EQ(monkey.stats().perKind.size(), monkey.eventKinds());
+    }
 }
 
 TEST_F(MonkeyRun, GarbageDevice) {
