@@ -108,6 +108,24 @@ TEST_F(PtyExchange, LongReplyIsBrokenAndItsTailIsNotTheNextReply) {
     EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
 }
 
+TEST_F(PtyExchange, GarbageRepeatsWithItsSeed) {
+    const auto replies = [&](unsigned seed) {
+        setOptions([&](Options& o) {
+            o.garbage = true;
+            o.garbageSeed = seed;
+        });
+        std::vector<std::string> out;
+        for (int i = 0; i < 4; ++i) {
+            exchange("getin0tonr");
+            out.push_back(link_.LastReply + "/" + std::to_string(link_.LinkErrorCode));
+        }
+        return out;
+    };
+    const auto first = replies(7);
+    EXPECT_EQ(replies(7), first);
+    EXPECT_NE(replies(8), first);
+}
+
 TEST_F(PtyExchange, SilentDeviceGivesNoAnswerCodeQuickly) {
     setOptions([](Options& o) { o.silent = true; });
     EXPECT_LT(timedExchange("getin0pic0t"), HangBound);

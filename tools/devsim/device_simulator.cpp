@@ -123,7 +123,13 @@ std::vector<std::string> LineSplitter::feed(const char* data, std::size_t length
 }
 
 DeviceSimulator::DeviceSimulator(Options options)
-    : options_(std::move(options)), values_(startValues()) {}
+    : options_(std::move(options)), values_(startValues()) {
+    seedGarbage();
+}
+
+void DeviceSimulator::seedGarbage() {
+    garbageRandom_.seed(options_.garbageSeed != 0 ? options_.garbageSeed : std::random_device{}());
+}
 
 DeviceSimulator::~DeviceSimulator() {
     stop();
@@ -236,6 +242,7 @@ bool DeviceSimulator::registerPort(const std::string& portName) {
 void DeviceSimulator::setOptions(Options options) {
     std::lock_guard lock(mutex_);
     options_ = std::move(options);
+    seedGarbage();
 }
 
 std::vector<std::string> DeviceSimulator::receivedLines() const {
@@ -457,12 +464,13 @@ void DeviceSimulator::handleLine(const std::string& line, Clock::time_point firs
     auto reply = answer(line);
     if (reply) {
         if (options.garbage) {
-            static thread_local std::mt19937 random{std::random_device{}()};
+            // setOptions reseeds the engine from another thread.
+            std::lock_guard lock(mutex_);
             std::uniform_int_distribution<int> length(1, 24);
             std::uniform_int_distribution<int> byte(0, 255);
             reply->clear();
-            for (int i = length(random); i > 0; --i)
-                reply->push_back(static_cast<char>(byte(random)));
+            for (int i = length(garbageRandom_); i > 0; --i)
+                reply->push_back(static_cast<char>(byte(garbageRandom_)));
         } else {
             if (options.longReplies && reply->size() < LongReplyLength) {
                 reply->resize(LongReplyLength, LongReplyPad);

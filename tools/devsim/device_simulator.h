@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
 #include <thread>
@@ -24,6 +25,7 @@ struct Options {
     bool longReplies = false;   // replies padded to 30 bytes before CR LF
     bool noLineEnd = false;     // replies without CR LF
     bool garbage = false;       // random bytes instead of replies
+    unsigned garbageSeed = 0;   // seeds the garbage bytes, so a run can be repeated; 0: any
     int hangUpAfter = -1;       // answers this many lines, then closes the pseudo-terminal when
                                 // the next one arrives
     int stopReadingAfter = -1;  // answers this many lines, then takes no more data: the port's
@@ -81,6 +83,7 @@ class DeviceSimulator {
     bool sendReply(const std::string& reply, bool paced);
     bool waitUntil(std::chrono::steady_clock::time_point when);
     void closePty();
+    void seedGarbage();
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
@@ -90,6 +93,7 @@ class DeviceSimulator {
     std::vector<std::string> received_;
     std::size_t handled_ = 0;
     std::size_t linesSeen_ = 0;
+    std::mt19937 garbageRandom_;
     bool stopping_ = false;
     bool hungUp_ = false;
     bool readingStopped_ = false;
