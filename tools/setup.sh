@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need, when it is missing. Sourced by ./run and ./test.
-blx52_packages="cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core ccache"
+blx52_packages="cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core ccache
+    clang libclang-rt-14-dev valgrind"
 blx52_missing=""
 for p in $blx52_packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||

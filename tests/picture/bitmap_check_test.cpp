@@ -158,10 +158,11 @@ TEST_F(BitmapCheck, TablesRunningIntoThePixelsAreRefused) {
         c.bad.pixelOffset = c.goodOffset;
         Picture loaded;
         ASSERT_FALSE(load(buildBmp(c.bad), loaded));
-        if (c.bad.bits == 16)
+        if (c.bad.bits == 16) {
             EXPECT_TRUE(sameAtDepth(loaded, patternPicture(fullChannelColours)));
-        else
+        } else {
             EXPECT_EQ(loaded, patternPicture(ledPalette()));
+        }
     }
 }
 
@@ -261,10 +262,11 @@ TEST_F(BitmapCheck, HeaderVersionsAndDepthsLoadTheirPixels) {
         Picture picture = initialPicture();
         const FileError error = load(buildBmp(c.spec), picture);
         ASSERT_FALSE(error) << error->toStdString();
-        if (c.spec.bits == 16)
+        if (c.spec.bits == 16) {
             EXPECT_TRUE(sameAtDepth(picture, patternPicture(c.colours)));
-        else
+        } else {
             EXPECT_EQ(picture, patternPicture(c.colours));
+        }
     }
 }
 
@@ -381,3 +383,28 @@ TEST(RegularFile, ReadsWholeFilesUpToTheLimit) {
 }
 
 }  // namespace
+
+// The fuzzer's seeds are what they are named: "bad-…" files refused, the others taken apart
+// from the run-length one.
+TEST(BitmapSeeds, BrokenSeedsAreRefusedAndTheOthersLoad) {
+    const QDir seeds(QStringLiteral(BLX52_BITMAP_SEEDS));
+    const QStringList names = seeds.entryList({QStringLiteral("*.bmp")}, QDir::Files);
+    ASSERT_GE(names.size(), 20);
+    int refused = 0;
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        Picture picture = initialPicture();
+        const FileError error = loadBitmap(seeds.filePath(name), picture);
+        const bool shouldLoad = !name.startsWith(QStringLiteral("bad-")) && !name.startsWith("rle");
+        EXPECT_EQ(!error.has_value(), shouldLoad);
+        if (error) {
+            ++refused;
+            continue;
+        }
+        // All seeds draw the same pattern of the eight colours (or two, with one bit).
+        if (!name.startsWith(QStringLiteral("pal1")) && !name.startsWith(QStringLiteral("rgb16"))) {
+            EXPECT_EQ(picture, patternPicture(ledPalette()));
+        }
+    }
+    EXPECT_EQ(refused, 6);
+}
