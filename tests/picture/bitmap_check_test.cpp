@@ -350,20 +350,31 @@ TEST_F(BitmapCheck, NonRegularFilesAreRefusedWithoutWaiting) {
     ASSERT_FALSE(loadBitmap(path(QStringLiteral("In0_Pic2.bmp")), picture));
     EXPECT_EQ(picture, blueDiscPicture());
 
-    // Saving over the FIFO replaces it by a file; nothing waits for a reader.
+    // Saving over a FIFO replaces it by a file; nothing waits for a reader.
+    const QString frameFifo = path(QStringLiteral("Pic0_In0.ledframe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(frameFifo).constData(), 0600), 0);
     auto saving = std::async(std::launch::async, [&] {
         return std::pair(saveBitmap(warningTrianglePicture(), fifo),
-                         writeDevicePictureFile(makeCodeGrid(warningTrianglePicture()),
-                                                path(QStringLiteral("In0_Pic0.bmp"))));
+                         writeDevicePictureFile(makeCodeGrid(warningTrianglePicture()), frameFifo));
     });
     if (saving.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
         const int reader = ::open(fifoName.constData(), O_RDONLY | O_NONBLOCK);
+        const int frameReader =
+            ::open(QFile::encodeName(frameFifo).constData(), O_RDONLY | O_NONBLOCK);
         saving.wait();
-        if (reader >= 0)
-            ::close(reader);
+        for (int fd : {reader, frameReader}) {
+            if (fd >= 0)
+                ::close(fd);
+        }
         FAIL() << "saving over a FIFO blocked";
     }
-    (void)saving.get();
+    const auto [bitmapError, frameError] = saving.get();
+    EXPECT_FALSE(bitmapError);
+    EXPECT_FALSE(frameError);
+    ASSERT_FALSE(loadBitmap(fifo, picture));
+    EXPECT_EQ(picture, warningTrianglePicture());
+    EXPECT_EQ(readRegularFile(frameFifo, 2048),
+              devicePictureBytes(makeCodeGrid(warningTrianglePicture())));
 }
 
 TEST(RegularFile, ReadsWholeFilesUpToTheLimit) {
