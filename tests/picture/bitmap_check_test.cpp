@@ -300,23 +300,6 @@ TEST_F(BitmapCheck, UnsupportedVariantsAreRefused) {
     EXPECT_TRUE(wide->startsWith(QStringLiteral("Bild ist nicht 32 × 32 Pixel groß: ")));
 }
 
-// Decoding the same bytes twice gives the same picture, and bytes alone decide the result.
-TEST_F(BitmapCheck, DecodingFromMemoryMatchesTheFile) {
-    BmpSpec s = indexedSpec(4, 8, ledPalette());
-    const QByteArray bytes = buildBmp(s);
-    Picture a;
-    Picture b = initialPicture();
-    ASSERT_EQ(decodeBitmap(bytes, a), BitmapResult::Loaded);
-    ASSERT_EQ(decodeBitmap(bytes, b), BitmapResult::Loaded);
-    EXPECT_EQ(a, b);
-    Picture fromFile;
-    ASSERT_FALSE(load(bytes, fromFile));
-    EXPECT_EQ(fromFile, a);
-    Picture untouched = initialPicture();
-    EXPECT_EQ(decodeBitmap(bytes.left(100), untouched), BitmapResult::Unreadable);
-    EXPECT_EQ(untouched, initialPicture());
-}
-
 // A FIFO never gets a writer here: opening it the ordinary way waits for ever.
 TEST_F(BitmapCheck, NonRegularFilesAreRefusedWithoutWaiting) {
     const QString fifo = path(QStringLiteral("In0_Pic0.bmp"));
@@ -375,22 +358,6 @@ TEST_F(BitmapCheck, NonRegularFilesAreRefusedWithoutWaiting) {
     EXPECT_EQ(picture, warningTrianglePicture());
     EXPECT_EQ(readRegularFile(frameFifo, 2048),
               devicePictureBytes(makeCodeGrid(warningTrianglePicture())));
-}
-
-TEST(RegularFile, ReadsWholeFilesUpToTheLimit) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString name = dir.filePath(QStringLiteral("f"));
-    QByteArray content(40000, '\0');
-    for (int i = 0; i < content.size(); ++i)
-        content[i] = static_cast<char>(i * 7);
-    QFile f(name);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(content), content.size());
-    f.close();
-    EXPECT_EQ(readRegularFile(name, 40000), content);
-    EXPECT_FALSE(readRegularFile(name, 39999));
-    EXPECT_FALSE(readRegularFile(dir.filePath(QStringLiteral("missing")), 10));
 }
 
 }  // namespace
