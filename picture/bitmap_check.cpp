@@ -112,7 +112,7 @@ BitmapLayout checkBitmap(QByteArray& d) {
         return BitmapLayout::Unreadable;
 
     if (h.infoSize == 52 || h.infoSize == 56) {
-        // The palette would be looked for right after 40 bytes; no such file is known anyway.
+        // With the shorter header the reader would look for the palette 12 or 16 bytes early.
         if (indexed)
             return BitmapLayout::Unreadable;
         d[14] = 40;
