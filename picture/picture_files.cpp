@@ -8,8 +8,8 @@
 #include <QImageWriter>
 #include <QSaveFile>
 
-#include <cstdint>
-#include <cstdlib>
+#include "picture/bitmap_check.h"
+#include "picture/regular_file.h"
 
 namespace blx52 {
 
@@ -60,59 +60,6 @@ FileError writeAtomically(const QString& path, const QByteArray& data) {
     return std::nullopt;
 }
 
-std::uint32_t u16(const QByteArray& d, qsizetype at) {
-    return static_cast<std::uint8_t>(d[at]) | static_cast<std::uint8_t>(d[at + 1]) << 8;
-}
-
-std::uint32_t u32(const QByteArray& d, qsizetype at) {
-    return u16(d, at) | u16(d, at + 2) << 16;
-}
-
-enum class Layout { Fine, Unreadable, WrongSize };
-
-// Qt's BMP reader accepts a file whose pixel rows stop early and fills in the rest, so the
-// header is checked against the file length here first. Only uncompressed rows (plain or with
-// bit masks) are taken; for them the length of the pixel data follows from the header.
-Layout checkLayout(const QByteArray& d) {
-    constexpr qsizetype fileHeader = 14;
-    if (d.size() < fileHeader + 12 || d[0] != 'B' || d[1] != 'M')
-        return Layout::Unreadable;
-    const std::uint32_t pixelOffset = u32(d, 10);
-    const std::uint32_t infoSize = u32(d, 14);
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    std::uint32_t bitsPerPixel = 0;
-    std::uint32_t compression = 0;
-    if (infoSize == 12) {  // OS/2 core header
-        width = u16(d, 18);
-        height = static_cast<std::int16_t>(u16(d, 20));
-        bitsPerPixel = u16(d, 24);
-    } else if (infoSize >= 40 && infoSize <= 124) {
-        if (d.size() < fileHeader + 40)
-            return Layout::Unreadable;
-        width = static_cast<std::int32_t>(u32(d, 18));
-        height = static_cast<std::int32_t>(u32(d, 22));
-        bitsPerPixel = u16(d, 28);
-        compression = u32(d, 30);
-    } else {
-        return Layout::Unreadable;
-    }
-    if (width != Picture::Width || std::llabs(height) != Picture::Height)
-        return Layout::WrongSize;
-    const bool plain =
-        compression == 0 && (bitsPerPixel == 1 || bitsPerPixel == 4 || bitsPerPixel == 8 ||
-                             bitsPerPixel == 16 || bitsPerPixel == 24 || bitsPerPixel == 32);
-    const bool masked = compression == 3 && (bitsPerPixel == 16 || bitsPerPixel == 32);
-    if (!plain && !masked)
-        return Layout::Unreadable;
-    const std::int64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
-    if (pixelOffset < fileHeader + infoSize ||
-        static_cast<std::int64_t>(pixelOffset) + rowBytes * Picture::Height > d.size()) {
-        return Layout::Unreadable;
-    }
-    return Layout::Fine;
-}
-
 }  // namespace
 
 QString SettingsFolder() {
@@ -142,34 +89,41 @@ FileError saveBitmap(const Picture& picture, const QString& path) {
     return writeAtomically(path, data);
 }
 
-FileError loadBitmap(const QString& path, Picture& picture) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxBitmapFileSize) {
-        return cannotRead(path);
-    }
-    QByteArray data = file.read(MaxBitmapFileSize + 1);
-    if (file.error() != QFileDevice::NoError || data.size() > MaxBitmapFileSize) {
-        return cannotRead(path);
-    }
-    switch (checkLayout(data)) {
-        case Layout::Unreadable:
-            return cannotRead(path);
-        case Layout::WrongSize:
-            return wrongSize(path);
-        case Layout::Fine:
+BitmapResult decodeBitmap(QByteArray bytes, Picture& picture) {
+    switch (checkBitmap(bytes)) {
+        case BitmapLayout::Unreadable:
+            return BitmapResult::Unreadable;
+        case BitmapLayout::WrongSize:
+            return BitmapResult::WrongSize;
+        case BitmapLayout::Fine:
             break;
     }
-    QBuffer buffer(&data);
+    QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");
     reader.setAutoDetectImageFormat(false);
     QImage image;
     if (!reader.read(&image))
-        return cannotRead(path);
+        return BitmapResult::Unreadable;
     auto loaded = Picture::fromImage(image);
     if (!loaded)
-        return wrongSize(path);
+        return BitmapResult::WrongSize;
     picture = *loaded;
+    return BitmapResult::Loaded;
+}
+
+FileError loadBitmap(const QString& path, Picture& picture) {
+    const std::optional<QByteArray> data = readRegularFile(path, MaxBitmapFileSize);
+    if (!data)
+        return cannotRead(path);
+    switch (decodeBitmap(*data, picture)) {
+        case BitmapResult::Unreadable:
+            return cannotRead(path);
+        case BitmapResult::WrongSize:
+            return wrongSize(path);
+        case BitmapResult::Loaded:
+            break;
+    }
     return std::nullopt;
 }
 

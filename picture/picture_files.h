@@ -27,8 +27,13 @@ FileError saveBitmap(const Picture& picture, const QString& path);
 
 // Reads a BMP of exactly 32 × 32 pixels into `picture`, colours as they are. A file that is
 // missing, unreadable, truncated, no BMP or of another size is refused and `picture` keeps its
-// content.
+// content. Only a regular file is read: a folder, FIFO or device under the name is refused at
+// once.
 FileError loadBitmap(const QString& path, Picture& picture);
+
+// Decodes the bytes of a BMP file as loadBitmap() does; `picture` changes only when Loaded.
+enum class BitmapResult { Loaded, Unreadable, WrongSize };
+BitmapResult decodeBitmap(QByteArray bytes, Picture& picture);
 
 // The device picture file: 1024 codes, row 0 first, no header. Replaced like the bitmap.
 QByteArray devicePictureBytes(const CodeGrid& grid);

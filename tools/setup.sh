@@ -3,6 +3,8 @@
 blx52_packages="cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core ccache qt6-serialport-dev"
 # Installing and packaging: the install check and ./package.
 blx52_packages="$blx52_packages desktop-file-utils appstream dpkg-dev file man-db gzip"
+# Fuzzing (clang with libFuzzer) and the memory checker over the picture files.
+blx52_packages="$blx52_packages clang libclang-rt-14-dev valgrind"
 blx52_missing=""
 for p in $blx52_packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
