@@ -21,8 +21,8 @@
 #include "picture/slot_table.h"
 #include "tests/common/gui_test_support.h"
 #include "tools/devsim/device_simulator.h"
-#include "ui/Unit1.h"
-#include "ui/Unit2.h"
+#include "ui/main_window.h"
+#include "ui/picture_editor.h"
 
 namespace blx52 {
 

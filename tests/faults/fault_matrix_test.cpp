@@ -31,8 +31,8 @@
 #include "sync/sequences.h"
 #include "tests/common/gui_test_support.h"
 #include "tools/devsim/device_simulator.h"
-#include "ui/Unit1.h"
-#include "ui/Unit2.h"
+#include "ui/main_window.h"
+#include "ui/picture_editor.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';

@@ -13,8 +13,8 @@
 #include "link/device_link.h"
 #include "tests/common/gui_test_support.h"
 #include "tools/devsim/device_simulator.h"
-#include "ui/Unit1.h"
-#include "ui/Unit2.h"
+#include "ui/main_window.h"
+#include "ui/picture_editor.h"
 
 class QComboBox;
 class QLineEdit;

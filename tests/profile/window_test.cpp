@@ -16,7 +16,7 @@
 #include "sync/profile.h"
 #include "tests/common/expected_tables.h"
 #include "tests/common/gui_test_support.h"
-#include "ui/Unit1.h"
+#include "ui/main_window.h"
 
 namespace blx52 {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "link/device_link.h"
 #include "tests/common/gui_test_support.h"
-#include "ui/Unit1.h"
+#include "ui/main_window.h"
 
 namespace blx52 {
 

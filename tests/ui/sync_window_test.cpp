@@ -27,7 +27,7 @@
 #include "sync/device_sync.h"
 #include "tests/common/expected_tables.h"
 #include "tools/devsim/device_simulator.h"
-#include "ui/Unit1.h"
+#include "ui/main_window.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';

@@ -15,7 +15,7 @@
 #include "tools/bench-common/answer_ok_dialogs.h"
 #include "tools/bench-common/wire_time.h"
 #include "tools/devsim/device_simulator.h"
-#include "ui/Unit2.h"
+#include "ui/picture_editor.h"
 
 namespace {
 

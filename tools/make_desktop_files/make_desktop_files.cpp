@@ -17,7 +17,7 @@
 #include "picture/picture.h"
 #include "picture/picture_files.h"
 #include "picture/slot_table.h"
-#include "ui/Unit1.h"
+#include "ui/main_window.h"
 #include "ui/dialogs.h"
 
 namespace {

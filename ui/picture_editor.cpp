@@ -1,4 +1,4 @@
-#include "ui/Unit2.h"
+#include "ui/picture_editor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,7 +19,7 @@
 #include "picture/plane_data.h"
 #include "picture/presets.h"
 #include "sync/sync_texts.h"
-#include "ui/Unit1.h"
+#include "ui/main_window.h"
 #include "ui/window_size.h"
 
 namespace blx52 {
