@@ -14,9 +14,10 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: blx52-devsim [--port COMn] [--silent] [--delay MS] [--paced] [--long]\n"
-                 "                    [--no-crlf] [--garbage] [--hang-up-after N]\n");
+    std::fprintf(
+        stderr,
+        "usage: blx52-devsim [--port COMn] [--silent] [--delay MS] [--latency MS] [--paced]\n"
+        "                    [--long] [--no-crlf] [--garbage] [--hang-up-after N]\n");
     return 2;
 }
 
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
             options.silent = true;
         } else if (arg == "--delay" && hasValue) {
             if (!parseCount(argv[++i], options.delayMs))
+                return usage();
+        } else if (arg == "--latency" && hasValue) {
+            if (!parseCount(argv[++i], options.latencyMs))
                 return usage();
         } else if (arg == "--paced") {
             options.paced = true;
