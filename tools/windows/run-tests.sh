@@ -11,9 +11,11 @@ device_program=$blx52_root/build/release/tools/blx52-exchange-case-device
 trap 'sim_stop_all; "$blx52_wineserver" -k 2>/dev/null' EXIT
 wine_prefix || { echo "cannot create the Wine prefix $WINEPREFIX"; exit 1; }
 sim_start device "$device_program" || exit 1
-map_ports COM1 "$device" || { echo "cannot map COM1 in Wine"; exit 1; }
+sim_start window_device "$blx52_root/build/release/tools/blx52-devsim" || exit 1
+map_ports COM1 "$device" COM2 "$window_device" || { echo "cannot map COM1 and COM2 in Wine"; exit 1; }
 
-export BLX52_CASE_PORT=COM1 QT_QPA_PLATFORM=offscreen
+# COM1: the shared exchange cases; COM2: a plain simulator for the window's read and write.
+export BLX52_CASE_PORT=COM1 BLX52_WINDOW_PORT=COM2 QT_QPA_PLATFORM=offscreen
 # Qt's own font database on Windows offscreen needs a folder to find fonts in.
 export QT_QPA_FONTDIR='Z:\usr\share\fonts\truetype\dejavu'
 status=0 passed=0 failed=0 skipped=0
@@ -22,16 +24,19 @@ for exe in "$build"/tests/*/*_tests.exe; do
     name=$(basename "$exe" .exe)
     out=$(timeout 600 "$blx52_root/tools/windows/wine-run" "$exe" --gtest_brief=1 2>&1 </dev/null)
     rc=$?
-    p=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' <<<"$out" | tail -1)
-    f=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*, listed below:/\1/p' <<<"$out" | tail -1)
-    s=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) test.*, listed below:/\1/p' <<<"$out" | tail -1)
-    passed=$((passed + ${p:-0})) failed=$((failed + ${f:-0})) skipped=$((skipped + ${s:-0}))
-    if [ "$rc" -ne 0 ] || [ -z "$p" ]; then
+    r=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' <<<"$out" | tail -1)
+    p=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' <<<"$out" | tail -1)
+    s=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?, listed below:/\1/p' <<<"$out" | tail -1)
+    f=$((${r:-0} - ${p:-0} - ${s:-0}))
+    passed=$((passed + ${p:-0})) failed=$((failed + f)) skipped=$((skipped + ${s:-0}))
+    if [ "$rc" -ne 0 ] || [ -z "$r" ] || [ "$f" -ne 0 ]; then
         status=1
         echo "$out" | tail -60
         echo "$name: FAILED (exit $rc)"
     else
         echo "$name: ${p} passed, ${s:-0} skipped"
+        # Each skip says why.
+        grep -A1 '^\[  SKIPPED \] [A-Za-z]' <<<"$out" | grep -v '^--' | sed 's/^/    /'
     fi
 done
 echo "Windows tests under Wine: $((passed + failed + skipped)) run, $passed passed, $failed failed, $skipped skipped"
