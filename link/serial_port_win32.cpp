@@ -125,11 +125,12 @@ class Win32SerialPort final : public SerialPort {
             if (now >= deadline)
                 break;
             // Rounded up: never zero, which would mean no time-out at all. A time-out already
-            // set that ends no later is kept (the loop then waits again): each change is a call
-            // into the driver, and the time left stays the same while a reply streams in.
+            // set that ends no later, and not much sooner, is kept (the loop then waits again):
+            // each change is a call into the driver, and the time left stays the same while a
+            // reply streams in.
             const auto left =
                 static_cast<DWORD>(std::chrono::ceil<milliseconds>(deadline - now).count());
-            if (!readTimeoutSet_ || readTimeoutMs_ > left) {
+            if (!readTimeoutSet_ || readTimeoutMs_ > left || readTimeoutMs_ * 2 < left) {
                 COMMTIMEOUTS timeouts = writeTimeouts();
                 timeouts.ReadTotalTimeoutConstant = left;
                 if (::SetCommTimeouts(handle_, &timeouts) == 0)

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Cross-builds for 64-bit Windows into build/windows with Debian's MinGW-w64
+# Cross-builds for 64-bit Windows into build/windows (or BLX52_WINDOWS_BUILD) with Debian's MinGW-w64
 # (cmake/mingw-w64-posix.cmake), GoogleTest for MinGW built from Debian's source into
 # build/windows-deps. With the static Qt for MinGW (BLX52_WINDOWS_QT, default
 # ../shared/windows/qt6-mingw-6.4.2-static.tar.xz, unpacked into build/windows-deps) it builds
@@ -9,6 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 deps=$root/build/windows-deps
 toolchain=$root/cmake/mingw-w64-posix.cmake
+build=${BLX52_WINDOWS_BUILD:-$root/build/windows}
 qt_archive=${BLX52_WINDOWS_QT:-$root/../shared/windows/qt6-mingw-6.4.2-static.tar.xz}
 
 mkdir -p "$deps"
@@ -36,7 +37,7 @@ else
          "MinGW at $qt_archive)"
 fi
 
-cmake -S "$root" -B "$root/build/windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${qt_args[@]}" -DCMAKE_PREFIX_PATH="$prefixes" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/tools/windows/wine-run" >/dev/null
-cmake --build "$root/build/windows" -j2
+cmake --build "$build" -j2

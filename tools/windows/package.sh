@@ -4,7 +4,7 @@
 # README for Windows users.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=$root/build/windows
+build=${BLX52_WINDOWS_BUILD:-$root/build/windows}
 [ -f "$build/app/blx52.exe" ] || {
     echo "no $build/app/blx52.exe: run tools/windows/build.sh with the Windows Qt first" >&2
     exit 1

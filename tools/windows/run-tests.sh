@@ -4,7 +4,7 @@
 # serving them (from the Linux build in build/release). Fails when a test fails.
 set -uo pipefail
 . "$(dirname "$0")/wine-env.sh"
-build=${1:-$blx52_root/build/windows}
+build=${1:-${BLX52_WINDOWS_BUILD:-$blx52_root/build/windows}}
 device_program=$blx52_root/build/release/tools/blx52-exchange-case-device
 [ -x "$device_program" ] || { echo "missing $device_program (build the Linux tree first)"; exit 1; }
 

@@ -1,6 +1,12 @@
-// A write and a read through the real main window on the Win32 serial port, against the device
-// simulator that the Wine test runner starts beside Wine and maps to a COM port
-// (BLX52_WINDOW_PORT). On Linux the window tests reach the simulator in their own process.
+// The main window on Windows: a write and a read through the Win32 serial port, against the
+// device simulator that the Wine test runner starts beside Wine and maps to a COM port
+// (BLX52_WINDOW_PORT; on Linux the window tests reach the simulator in their own process), and
+// the decimal separator of the user's regional setting.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
@@ -18,6 +24,12 @@
 namespace blx52 {
 namespace {
 
+// Puts the default number format back, however the test ends.
+struct RestoreDefaultLocale {
+    ~RestoreDefaultLocale() { QLocale::setDefault(saved); }
+    QLocale saved;
+};
+
 const Setting* settingWithGetKey(const std::string& key) {
     for (const auto& s : allSettings()) {
         if (s.getKey == key)
@@ -30,7 +42,7 @@ TEST(WindowOnWin32Port, WrittenValueComesBackWithTheNextRead) {
     const char* port = std::getenv("BLX52_WINDOW_PORT");
     if (port == nullptr)
         GTEST_SKIP() << "no simulator on a COM port: run under tools/windows/run-tests.sh";
-    const QLocale saved;
+    const RestoreDefaultLocale restore;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     FakeDialogs dialogs;
     DeviceLink link;
@@ -62,7 +74,27 @@ TEST(WindowOnWin32Port, WrittenValueComesBackWithTheNextRead) {
             << entry.toStdString();
     EXPECT_EQ(dialogs.beeps, 0);
     EXPECT_EQ(dialogs.errorBeeps, 0);
-    QLocale::setDefault(saved);
+}
+
+// Numbers the program computes (the sound time) take the separator of the user's regional
+// setting, a point for English, a comma for German; the fixed start texts ("0,1") keep their
+// comma until the first recomputation, as the users' program always showed them.
+TEST(WindowOnWindows, SoundTimeTakesTheDecimalSeparatorOfTheRegionalSetting) {
+    wchar_t separator[8] = {};
+    ASSERT_GT(::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8), 0);
+    const QString windowsSeparator = QString::fromWCharArray(separator);
+    ASSERT_EQ(windowsSeparator.size(), 1);
+
+    const RestoreDefaultLocale restore;
+    QLocale::setDefault(QLocale::system());
+    FakeDialogs dialogs;
+    DeviceLink link;
+    TForm1 form(link, dialogs);
+    EXPECT_EQ(form.controlText(QStringLiteral("Edit44")), QStringLiteral("0,1"));
+    form.edit(QStringLiteral("Edit35"))->setText(QStringLiteral("2"));
+    EXPECT_EQ(form.controlText(QStringLiteral("Edit36")),
+              QStringLiteral("0") + windowsSeparator + QStringLiteral("600000023841858"));
+    EXPECT_TRUE(dialogs.log.isEmpty());
 }
 
 }  // namespace
