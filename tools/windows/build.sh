@@ -40,4 +40,6 @@ fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${qt_args[@]}" -DCMAKE_PREFIX_PATH="$prefixes" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/tools/windows/wine-run" >/dev/null
+# Programs of the other kind of build (with or without Qt) must not be taken for this one's.
+ninja -C "$build" -t cleandead >/dev/null
 cmake --build "$build" -j2
