@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing need, when it is missing. Sourced by ./run and ./test.
 blx52_packages="cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core ccache"
-# The Windows build of the link and its tests under Wine.
-blx52_packages="$blx52_packages g++-mingw-w64-x86-64 wine64"
+# The Windows build and its tests under Wine; Xvfb for the Windows layout check.
+blx52_packages="$blx52_packages g++-mingw-w64-x86-64 wine64 xvfb"
 blx52_missing=""
 for p in $blx52_packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
