@@ -39,5 +39,26 @@ for exe in "$build"/tests/*/*_tests.exe; do
         grep -A1 '^\[  SKIPPED \] [A-Za-z]' <<<"$out" | grep -v '^--' | sed 's/^/    /'
     fi
 done
+# blx52-send.exe through Wine's COM1 to the exchange-case device: a plain reply, and a command
+# holding NUL, LF and CR written as \xHH.
+send_checks=0 send_passed=0
+check_send() {  # expected output, arguments…
+    local expected=$1 got
+    shift
+    send_checks=$((send_checks + 1))
+    got=$(timeout 60 "$blx52_root/tools/windows/wine-run" "$build/tools/blx52-send.exe" "$@" \
+        2>&1 </dev/null | tr -d '\r')
+    if [ "$got" = "$expected" ]; then
+        send_passed=$((send_passed + 1))
+    else
+        status=1
+        printf 'blx52-send %s: expected\n%s\ngot\n%s\n' "$*" "$expected" "$got"
+    fi
+}
+check_send $'reply: 42\ncode: 0' COM1 casetwodigits
+check_send $'reply: 77\ncode: 0' COM1 'casebinary\x00\x0a\x0d!'
+echo "blx52-send: $send_passed of $send_checks passed"
+passed=$((passed + send_passed)) failed=$((failed + send_checks - send_passed))
+
 echo "Windows tests under Wine: $((passed + failed + skipped)) run, $passed passed, $failed failed, $skipped skipped"
 exit $status
