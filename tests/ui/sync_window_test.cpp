@@ -231,7 +231,7 @@ TEST_F(SyncWindowTest, WriteSendsTheStartValuesByteForByte) {
     EXPECT_EQ(sim.receivedLines(), StartWriteLines);
     EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NoAnswerEntry}));
     EXPECT_EQ(dialogs.beeps, 1);
-    EXPECT_EQ(dialogs.errorBeeps, 0);  // a warning's sound, not the error sound
+    EXPECT_EQ(dialogs.errorBeeps, 0);
     EXPECT_EQ(progressAtWarning, 0);  // the warning comes after the closing steps and the count
     EXPECT_EQ(cursorAtWarning, Qt::ArrowCursor);
     EXPECT_EQ(countAtWarning, "Transmitted settings: 88");
