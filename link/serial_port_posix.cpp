@@ -8,6 +8,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
+
 #include <cerrno>
 #include <chrono>
 
@@ -24,6 +28,21 @@ using std::chrono::milliseconds;
 constexpr milliseconds ReadIntervalTimeout{100};
 constexpr milliseconds ReadTotalTimeoutMultiplier{10};
 constexpr milliseconds ReadTotalTimeoutConstant{1};
+
+// USB serial adapters hold received bytes up to their latency timer (16 ms on common FTDI chips),
+// which would add that to every reply. Ask the driver to pass bytes on at once; drivers without
+// the setting (a pseudo-terminal) refuse, and the port works as it is.
+void requestLowLatency(int fd) {
+#ifdef __linux__
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) == 0 && (serial.flags & ASYNC_LOW_LATENCY) == 0) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(fd, TIOCSSERIAL, &serial);
+    }
+#else
+    (void)fd;
+#endif
+}
 
 int pollTimeoutMs(Clock::duration left) {
     // Rounded up so that the loop never spins on a timeout that is not yet due.
@@ -47,6 +66,7 @@ class PosixSerialPort final : public SerialPort {
             ::close(fd);
             return false;
         }
+        requestLowLatency(fd);
         fd_ = fd;
         return true;
     }
@@ -139,7 +159,9 @@ class PosixSerialPort final : public SerialPort {
             if (r == 0)
                 continue;
             if ((p.revents & POLLIN) != 0) {
-                const ssize_t n = ::read(fd_, buffer + got, capacity - got);
+                // One byte at a time, as on Windows: the read ends at the first CR LF and a
+                // second line behind it stays in the port instead of being glued to the reply.
+                const ssize_t n = ::read(fd_, buffer + got, 1);
                 if (n > 0) {
                     got += static_cast<std::size_t>(n);
                     lastByte = Clock::now();

@@ -1,15 +1,25 @@
-// Serial port on Win32: blocking handle I/O with the device's fixed line settings and the
-// COMMTIMEOUTS that bound every read.
+// Serial port on Win32: blocking handle I/O with the device's fixed line settings. The read ends
+// as on the other systems: at the first CR LF, when the buffer is full, 100 ms after a byte with
+// no further byte, or 10 ms per byte + 1 ms after it began.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
 #include <windows.h>
+
+#include <chrono>
 
 #include "serial_port.h"
 
 namespace blx52 {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr milliseconds ReadIntervalTimeout{100};
+constexpr milliseconds ReadTotalTimeoutMultiplier{10};
+constexpr milliseconds ReadTotalTimeoutConstant{1};
 
 class Win32SerialPort final : public SerialPort {
   public:
@@ -19,6 +29,7 @@ class Win32SerialPort final : public SerialPort {
         close();
         // The device namespace prefix also reaches COM10 and above; COM1 … COM9 open the same.
         const std::string path = "\\\\.\\" + portName;
+        readTimeoutSet_ = false;
         handle_ = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
         return handle_ != INVALID_HANDLE_VALUE;
@@ -33,28 +44,47 @@ class Win32SerialPort final : public SerialPort {
     bool applyLineSettings() override {
         if (handle_ == INVALID_HANDLE_VALUE)
             return false;
+        // Every switch gets its value here: whatever the last program left in the port (a
+        // hardware handshake, abort on error, XON/XOFF) would otherwise stop reads and writes.
         settings_.DCBlength = sizeof(DCB);
         settings_.BaudRate = CBR_115200;
+        settings_.fBinary = TRUE;
+        settings_.fParity = FALSE;
+        settings_.fOutxCtsFlow = FALSE;
+        settings_.fOutxDsrFlow = FALSE;
+        settings_.fDtrControl = DTR_CONTROL_ENABLE;
+        settings_.fDsrSensitivity = FALSE;
+        settings_.fTXContinueOnXoff = TRUE;
+        settings_.fOutX = FALSE;
+        settings_.fInX = FALSE;
+        settings_.fErrorChar = FALSE;
+        settings_.fNull = FALSE;
+        settings_.fRtsControl = RTS_CONTROL_ENABLE;
+        settings_.fAbortOnError = FALSE;
+        settings_.wReserved = 0;
         settings_.ByteSize = 8;
         settings_.Parity = NOPARITY;
         settings_.StopBits = ONESTOPBIT;
-        settings_.fOutxCtsFlow = FALSE;
-        settings_.fOutxDsrFlow = FALSE;
-        settings_.fDsrSensitivity = FALSE;
-        settings_.fOutX = FALSE;
-        settings_.fInX = FALSE;
+        // The characters take effect only with the switches above on; the driver rejects equal
+        // XON and XOFF characters, so they keep their usual values. XonLim and XoffLim stay the
+        // driver's own: they depend on its queue size and act only with flow control.
+        settings_.XonChar = 0x11;
+        settings_.XoffChar = 0x13;
+        settings_.ErrorChar = 0;
+        settings_.EofChar = 0;
+        settings_.EvtChar = 0;
         return ::SetCommState(handle_, &settings_) != 0;
     }
 
     bool applyTimeouts() override {
         if (handle_ == INVALID_HANDLE_VALUE)
             return false;
-        COMMTIMEOUTS timeouts{};
-        timeouts.ReadIntervalTimeout = 100;
-        timeouts.ReadTotalTimeoutMultiplier = 10;
-        timeouts.ReadTotalTimeoutConstant = 1;
-        timeouts.WriteTotalTimeoutMultiplier = 0;
-        timeouts.WriteTotalTimeoutConstant = 0;
+        COMMTIMEOUTS timeouts = writeTimeouts();
+        timeouts.ReadIntervalTimeout = static_cast<DWORD>(ReadIntervalTimeout.count());
+        timeouts.ReadTotalTimeoutMultiplier =
+            static_cast<DWORD>(ReadTotalTimeoutMultiplier.count());
+        timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(ReadTotalTimeoutConstant.count());
+        readTimeoutSet_ = false;
         return ::SetCommTimeouts(handle_, &timeouts) != 0;
     }
 
@@ -70,17 +100,55 @@ class Win32SerialPort final : public SerialPort {
         if (::WriteFile(handle_, data, static_cast<DWORD>(length), &written, nullptr) == 0) {
             return std::nullopt;
         }
+        // A short write means the time-out ended it: the device stopped taking data.
+        if (written != length)
+            return std::nullopt;
         return static_cast<std::size_t>(written);
     }
 
+    // One byte per ReadFile, each with a total time-out of the time still left: the interval
+    // time-out cannot end a read at CR LF, and the "return what is there" setting
+    // (MAXDWORD interval and multiplier) is not honoured by every implementation.
     std::optional<std::size_t> read(std::uint8_t* buffer, std::size_t capacity) override {
         if (handle_ == INVALID_HANDLE_VALUE)
             return std::nullopt;
-        DWORD received = 0;
-        if (::ReadFile(handle_, buffer, static_cast<DWORD>(capacity), &received, nullptr) == 0) {
-            return std::nullopt;
+        const auto start = Clock::now();
+        const auto totalDeadline = start + ReadTotalTimeoutMultiplier * static_cast<int>(capacity) +
+                                   ReadTotalTimeoutConstant;
+        Clock::time_point lastByte{};
+        std::size_t got = 0;
+        while (got < capacity) {
+            auto deadline = totalDeadline;
+            if (got > 0 && lastByte + ReadIntervalTimeout < deadline)
+                deadline = lastByte + ReadIntervalTimeout;
+            const auto now = Clock::now();
+            if (now >= deadline)
+                break;
+            // Rounded up: never zero, which would mean no time-out at all. A time-out already
+            // set that ends no later, and not much sooner, is kept (the loop then waits again):
+            // each change is a call into the driver, and the time left stays the same while a
+            // reply streams in.
+            const auto left =
+                static_cast<DWORD>(std::chrono::ceil<milliseconds>(deadline - now).count());
+            if (!readTimeoutSet_ || readTimeoutMs_ > left || readTimeoutMs_ * 2 < left) {
+                COMMTIMEOUTS timeouts = writeTimeouts();
+                timeouts.ReadTotalTimeoutConstant = left;
+                if (::SetCommTimeouts(handle_, &timeouts) == 0)
+                    return std::nullopt;
+                readTimeoutSet_ = true;
+                readTimeoutMs_ = left;
+            }
+            DWORD received = 0;
+            if (::ReadFile(handle_, buffer + got, 1, &received, nullptr) == 0)
+                return std::nullopt;
+            if (received == 0)
+                continue;  // the time left has run out; the loop ends on the clock
+            ++got;
+            lastByte = Clock::now();
+            if (got >= 2 && buffer[got - 2] == 13 && buffer[got - 1] == 10)
+                break;
         }
-        return static_cast<std::size_t>(received);
+        return got;
     }
 
     void close() override {
@@ -91,7 +159,18 @@ class Win32SerialPort final : public SerialPort {
     }
 
   private:
+    static COMMTIMEOUTS writeTimeouts() {
+        COMMTIMEOUTS timeouts{};
+        timeouts.WriteTotalTimeoutMultiplier = WriteTimeoutPerByteMs;
+        timeouts.WriteTotalTimeoutConstant = WriteTimeoutConstantMs;
+        return timeouts;
+    }
+
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    // The single-byte read time-out last given to the port, if read() set one since
+    // applyTimeouts().
+    bool readTimeoutSet_ = false;
+    DWORD readTimeoutMs_ = 0;
     DCB settings_{};
 };
 

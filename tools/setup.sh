@@ -5,6 +5,8 @@ blx52_packages="cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-cor
 blx52_packages="$blx52_packages desktop-file-utils appstream dpkg-dev file man-db gzip"
 # Fuzzing (clang with libFuzzer) and the memory checker over the picture files.
 blx52_packages="$blx52_packages clang libclang-rt-14-dev valgrind"
+# The Windows build and its tests under Wine; Xvfb for the Windows layout check.
+blx52_packages="$blx52_packages g++-mingw-w64-x86-64 wine64 xvfb"
 blx52_missing=""
 for p in $blx52_packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||

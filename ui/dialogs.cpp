@@ -4,6 +4,13 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace blx52 {
 
 namespace {
@@ -18,6 +25,17 @@ int show(QMessageBox::Icon icon, const QString& title, const QString& text, bool
     }
     box.setDefaultButton(QMessageBox::Ok);
     return box.exec();
+}
+
+enum class Sound { Exclamation, Error };
+
+void play(Sound sound) {
+#ifdef _WIN32
+    ::MessageBeep(sound == Sound::Error ? MB_ICONHAND : MB_ICONEXCLAMATION);
+#else
+    (void)sound;
+    QApplication::beep();
+#endif
 }
 
 }  // namespace
@@ -39,7 +57,11 @@ void QtDialogs::generalError(const QString& text) {
 }
 
 void QtDialogs::beep() {
-    QApplication::beep();
+    play(Sound::Exclamation);
+}
+
+void QtDialogs::errorBeep() {
+    play(Sound::Error);
 }
 
 }  // namespace blx52

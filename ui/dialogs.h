@@ -20,7 +20,10 @@ class Dialogs {
     virtual void errorOk(const QString& text) = 0;
     // The box for an error that ended a handler, titled with the program's title.
     virtual void generalError(const QString& text) = 0;
+    // The exclamation sound, before "Das Modul antwortet nicht!" and the other warnings.
     virtual void beep() = 0;
+    // The error sound, before the message about a refused field entry.
+    virtual void errorBeep() = 0;
 };
 
 // Message boxes with the German titles and button texts, whatever the desktop language.
@@ -30,7 +33,9 @@ class QtDialogs : public Dialogs {
     void warningOk(const QString& text) override;
     void errorOk(const QString& text) override;
     void generalError(const QString& text) override;
+    // Windows has a sound for each; elsewhere the toolkit's one beep serves both.
     void beep() override;
+    void errorBeep() override;
 };
 
 }  // namespace blx52

@@ -705,7 +705,7 @@ QImage TForm1::buttonGlyph(int slotCode) const {
 bool TForm1::CheckNumberText(const QString& text) {
     if (!hasForbiddenCharacter(text))
         return true;
-    dialogs_.beep();
+    dialogs_.errorBeep();
     dialogs_.errorOk(QStringLiteral("Bitte nur Zahlen eingeben!"));
     return false;
 }

@@ -374,7 +374,7 @@ void TForm2::penTextRule(QLineEdit* edit, int Pen::*coordinate) {
     guard_.run([this, edit, coordinate] {
         const PenTextOutcome outcome = evaluatePenText(edit->text());
         if (outcome.verdict == PenTextVerdict::Forbidden) {
-            dialogs_.beep();
+            dialogs_.errorBeep();
             dialogs_.errorOk(QStringLiteral("Bitte nur Zahlen eingeben!"));
         } else if (outcome.verdict == PenTextVerdict::NotANumber) {
             // The toolkit's conversion error; the coordinate keeps its value.

@@ -23,10 +23,12 @@ class FakeDialogs : public Dialogs {
         shown(QStringLiteral("generalError: ") + text);
     }
     void beep() override { ++beeps; }
+    void errorBeep() override { ++errorBeeps; }
 
     bool answerOk = true;
     QStringList log;
-    int beeps = 0;
+    int beeps = 0;       // the exclamation sound
+    int errorBeeps = 0;  // the error sound
     // Runs while a dialog is open, to look at the windows behind it.
     std::function<void(const QString& entry)> whileShown;
 

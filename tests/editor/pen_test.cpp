@@ -98,7 +98,8 @@ TEST_F(EditorPen, TypedCoordinatesEmptyForbiddenAndNoNumber) {
     EXPECT_EQ(form2->pen().column, 31);
     // One message per rejected text.
     EXPECT_EQ(dialogs.log, QStringList(2, QStringLiteral("errorOk: Bitte nur Zahlen eingeben!")));
-    EXPECT_EQ(dialogs.beeps, 2);
+    EXPECT_EQ(dialogs.errorBeeps, 2);
+    EXPECT_EQ(dialogs.beeps, 0);
 
     // No upper bound; only a text that is no integer at all is refused, naming it.
     column->setText(QStringLiteral("45"));

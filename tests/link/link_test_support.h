@@ -38,6 +38,7 @@ class RecordingSink final : public StatusSink {
     const DeviceLink* link_ = nullptr;
 };
 
+#ifndef _WIN32
 // A private ports folder: XDG_CONFIG_HOME points at a fresh temporary folder while it lives.
 class TempConfigHome {
   public:
@@ -69,6 +70,7 @@ class TempConfigHome {
     std::string path_;
     std::optional<std::string> old_;
 };
+#endif
 
 inline const std::string OpenFailedText = "Com Port konnte nicht geöffnet werden";
 inline const std::string CountText = " Anzahl der gesendeten Zeichen fehlerhaft";

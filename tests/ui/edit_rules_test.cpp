@@ -28,7 +28,8 @@ TEST_F(EditRules, ForbiddenCharactersGiveOneMessageAndTheFamilyReplacement) {
     setText("Edit17", QStringLiteral("-5"));
     EXPECT_EQ(text("Edit17"), QStringLiteral("2500"));
     EXPECT_EQ(dialogs.log, QStringList({NumbersOnly, NumbersOnly, NumbersOnly}));
-    EXPECT_EQ(dialogs.beeps, 3);
+    EXPECT_EQ(dialogs.errorBeeps, 3);
+    EXPECT_EQ(dialogs.beeps, 0);  // the error sound, not the warning's
 
     dialogs.log.clear();
     setText("Edit18", QStringLiteral("a.b,c -x!\u00e4"));

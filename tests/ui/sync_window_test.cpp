@@ -264,6 +264,7 @@ TEST_F(SyncWindowTest, WriteSendsTheStartValuesByteForByte) {
     EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NoAnswerEntry,
                                         writeStoppedEntry("Closing mark", "keine Antwort", 88)}));
     EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_EQ(dialogs.errorBeeps, 0);
     EXPECT_EQ(progressAtWarning, 0);  // the warning comes after the closing steps and the text
     EXPECT_EQ(cursorAtWarning, Qt::ArrowCursor);
     EXPECT_EQ(countAtWarning, writeStopped("Closing mark", "keine Antwort"));
@@ -589,12 +590,14 @@ TEST_F(SyncWindowTest, ReadStopsAtAReplyThatIsNoValueForItsSetting) {
         sim.clearReceived();
         dialogs.log.clear();
         dialogs.beeps = 0;
+        dialogs.errorBeeps = 0;
         click("Button1");
         EXPECT_EQ(sim.receivedLines().size(), c.setting + 2);
         EXPECT_EQ(windowValues(), takenUpTo(c.setting, device, start));
         EXPECT_EQ(form->panelText(3), readStopped(c.where, c.why));
         EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, readStoppedEntry(c.where, c.why)}));
         EXPECT_EQ(dialogs.beeps, 0);
+        EXPECT_EQ(dialogs.errorBeeps, 0);  // no field rule saw the reply
         EXPECT_EQ(strip("Memo40"), TForm1::clFuchsia());
         expectIdle();
     }

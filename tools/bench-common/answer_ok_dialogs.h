@@ -15,6 +15,7 @@ class AnswerOkDialogs : public Dialogs {
     void errorOk(const QString& text) override { note(text); }
     void generalError(const QString& text) override { note(text); }
     void beep() override {}
+    void errorBeep() override {}
 
     int messages = 0;
 

@@ -462,7 +462,11 @@ void DeviceSimulator::handleLine(const std::string& line, Clock::time_point firs
     }
 
     auto reply = answer(line);
-    if (reply) {
+    const auto raw = options.rawReplies.find(line);
+    const bool rawReply = reply && raw != options.rawReplies.end();
+    if (rawReply) {
+        *reply = raw->second;
+    } else if (reply) {
         if (options.garbage) {
             // setOptions reseeds the engine from another thread.
             std::lock_guard lock(mutex_);
@@ -478,6 +482,8 @@ void DeviceSimulator::handleLine(const std::string& line, Clock::time_point firs
             if (!options.noLineEnd)
                 *reply += "\r\n";
         }
+    }
+    if (reply) {
         bool go = true;
         if (options.delayMs > 0) {
             go = waitUntil(Clock::now() + std::chrono::milliseconds(options.delayMs));
@@ -486,8 +492,16 @@ void DeviceSimulator::handleLine(const std::string& line, Clock::time_point firs
             // The line and its CR LF take this long to cross a real wire.
             go = waitUntil(firstByte + ByteTime * static_cast<long>(line.size() + 2));
         }
-        if (go)
+        if (go && options.latencyMs > 0) {
+            // The adapter collects the reply as it crosses the wire and passes it on whole.
+            const auto onTheWire = options.paced ? ByteTime * static_cast<long>(reply->size())
+                                                 : Clock::duration::zero();
+            go = waitUntil(Clock::now() + onTheWire + std::chrono::milliseconds(options.latencyMs));
+            if (go)
+                sendReply(*reply, false);
+        } else if (go) {
             sendReply(*reply, options.paced);
+        }
         if (options.printTraffic) {
             std::printf("> %s\n", printable(*reply).c_str());
             std::fflush(stdout);

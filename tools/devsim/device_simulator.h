@@ -33,6 +33,11 @@ struct Options {
                                 // blocks; setting it back to -1 lets the data flow again
     std::set<std::string> ignoredKeys;                  // keys (without value) never answered
     std::map<std::string, std::string> replyOverrides;  // key (without value) -> reply text
+    // whole received line (without CR LF) -> the exact bytes sent back: no line end added, no
+    // padding; the line is still taken as a command first
+    std::map<std::string, std::string> rawReplies;
+    int latencyMs = 0;  // holds each reply this long once it has crossed the wire, then hands it
+                        // over at once, as a USB adapter's latency timer does
     bool printTraffic = false;  // every received line (binary bytes as hex) and reply to stdout
 };
 

@@ -15,14 +15,15 @@
 namespace {
 
 constexpr char UsageText[] =
-    "usage: blx52-devsim [--port COMn] [--silent] [--delay MS] [--paced] [--long]\n"
-    "                    [--no-crlf] [--garbage] [--hang-up-after N]\n"
+    "usage: blx52-devsim [--port COMn] [--silent] [--delay MS] [--latency MS] [--paced]\n"
+    "                    [--long] [--no-crlf] [--garbage] [--hang-up-after N]\n"
     "                    [--stop-reading-after N] [--ignore KEY] [--reply KEY=TEXT]\n"
     "       blx52-devsim --help | --version\n"
     "A simulated BLX52 Glowpanel on a pseudo-terminal; runs until interrupted.\n"
     "  --port COMn          register as COMn in the port folder (removed at the end)\n"
     "  --paced              answer at the real 115200 baud\n"
     "  --delay MS           wait MS milliseconds before each reply\n"
+    "  --latency MS         hold each reply MS milliseconds, as a USB adapter's latency timer\n"
     "  --silent             never answer\n"
     "  --long               replies longer than 22 bytes\n"
     "  --no-crlf            replies without CR LF\n"
@@ -69,6 +70,9 @@ int main(int argc, char** argv) {
             options.silent = true;
         } else if (arg == "--delay" && hasValue) {
             if (!parseCount(argv[++i], options.delayMs))
+                return usage();
+        } else if (arg == "--latency" && hasValue) {
+            if (!parseCount(argv[++i], options.latencyMs))
                 return usage();
         } else if (arg == "--paced") {
             options.paced = true;

@@ -1,0 +1,82 @@
+// blx52-layout-dump FILE: shows both windows and writes the place and size of every named control
+// (relative to its window's client area) to FILE, one control a line, so that the renders of two
+// platforms can be compared control by control.
+#include <QDir>
+#include <QFile>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QTextStream>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+
+#include "link/device_link.h"
+#include "ui/main_window.h"
+#include "ui/picture_editor.h"
+#include "ui/application.h"
+#include "ui/dialogs.h"
+
+namespace {
+
+// Each control's place within its parent and its size. The menu bar and the client area below it
+// are left out: the menu bar's height is the platform's own. Instead the last line tells whether
+// every visible control still lies inside the client area.
+void dump(QTextStream& out, const QString& window, QMainWindow* top) {
+    out << window << ' ' << top->width() << ' ' << top->height() << '\n';
+    QWidget* client = top->centralWidget();
+    QStringList lines;
+    bool inside = true;
+    for (QWidget* w : top->findChildren<QWidget*>()) {
+        const QString name = w->objectName();
+        // Qt's own helpers (scroll bars, viewports) are named qt_…; they follow the controls.
+        if (name.isEmpty() || name.startsWith(QStringLiteral("qt_")) || w->isWindow() ||
+            w == client || qobject_cast<QMenuBar*>(w) != nullptr) {
+            continue;
+        }
+        const QRect g = w->geometry();
+        const bool visible = w->isVisibleTo(top);
+        lines << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+                     .arg(window, name, w->parentWidget()->objectName())
+                     .arg(g.x())
+                     .arg(g.y())
+                     .arg(g.width())
+                     .arg(g.height())
+                     .arg(visible ? 1 : 0);
+        if (visible && client != nullptr && client->isAncestorOf(w) &&
+            !client->rect().contains(QRect(w->mapTo(client, QPoint(0, 0)), w->size()))) {
+            inside = false;
+            out << window << " outside-client-area " << name << '\n';
+        }
+    }
+    lines.sort();
+    for (const QString& line : lines)
+        out << line << '\n';
+    out << window << " all-controls-inside-client-area " << (inside ? 1 : 0) << '\n';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    blx52::Application app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: blx52-layout-dump FILE\n");
+        return 2;
+    }
+    blx52::QtDialogs dialogs;
+    blx52::DeviceLink link;
+    blx52::TForm1 form1(link, dialogs);
+    blx52::TForm2 form2(link, dialogs, QDir::tempPath() + QStringLiteral("/"));
+    form1.show();
+    form2.show();
+    blx52::Application::processEvents();
+
+    QFile file(QString::fromLocal8Bit(argv[1]));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        std::fprintf(stderr, "blx52-layout-dump: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    QTextStream out(&file);
+    dump(out, QStringLiteral("Form1"), &form1);
+    dump(out, QStringLiteral("Form2"), &form2);
+    return 0;
+}
