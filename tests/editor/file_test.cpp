@@ -1,8 +1,10 @@
 #include <QFile>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <condition_variable>
@@ -95,6 +97,7 @@ TEST_F(EditorFiles, LoadReplacesThePictureOrReportsAndKeepsIt) {
     EXPECT_EQ(slotText(), QStringLiteral("143"));
 }
 
+#ifndef _WIN32
 // Frees a reader blocked on a FIFO after a generous time, so that a hang fails the test
 // instead of stalling the run.
 class FifoWatchdog {
@@ -129,12 +132,15 @@ class FifoWatchdog {
     bool fired_ = false;
     std::thread thread_;
 };
+#endif
 
 TEST_F(EditorFiles, FifoOrBrokenBitmapIsReportedAndThePictureKept) {
     putBitmap(100, blueDiscPicture());
     clickMain(QStringLiteral("BitBtn1"));
     ASSERT_EQ(form2->picture(), blueDiscPicture());
 
+    qsizetype dialogsBefore = 0;
+#ifndef _WIN32  // named pipes in the file system are POSIX
     // A FIFO named like the slot's bitmap: the load gives up at once.
     ASSERT_TRUE(QFile::remove(bitmapPath(100)));
     ASSERT_EQ(::mkfifo(QFile::encodeName(bitmapPath(100)).constData(), 0600), 0);
@@ -145,6 +151,8 @@ TEST_F(EditorFiles, FifoOrBrokenBitmapIsReportedAndThePictureKept) {
     EXPECT_TRUE(dialogs.log[0].startsWith(QStringLiteral("errorOk: ")));
     EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("In0_Pic0.bmp")));
     EXPECT_EQ(form2->picture(), blueDiscPicture());
+    dialogsBefore = 1;
+#endif
 
     // An 8-bit file claiming 256 palette entries with its pixels at byte 86, inside them.
     QByteArray broken(86 + 32 * 32, '\0');
@@ -167,8 +175,8 @@ TEST_F(EditorFiles, FifoOrBrokenBitmapIsReportedAndThePictureKept) {
     ASSERT_EQ(file.write(broken), broken.size());
     file.close();
     click(QStringLiteral("Button20"));
-    ASSERT_EQ(dialogs.log.size(), 2);
-    EXPECT_TRUE(dialogs.log[1].contains(QStringLiteral("In0_Pic0.bmp")));
+    ASSERT_EQ(dialogs.log.size(), dialogsBefore + 1);
+    EXPECT_TRUE(dialogs.log.back().contains(QStringLiteral("In0_Pic0.bmp")));
     EXPECT_EQ(form2->picture(), blueDiscPicture());
 }
 
