@@ -1,6 +1,5 @@
-// Serial port on termios. The read reproduces the device's time-outs: it returns when the buffer
-// is full, 100 ms after a byte with no further byte, or 10 ms per byte + 1 ms after it began.
-// Replies end in CR LF, so the read also ends as soon as the line end has arrived.
+// Serial port on termios. termios has no read time-outs that fit, so the read keeps the device's
+// time-outs on the clock (ReplyClock) and polls.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -16,18 +15,15 @@
 #include <chrono>
 
 #include "port_names.h"
+#include "reply_clock.h"
 #include "serial_port.h"
 
 namespace blx52 {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = ReplyClock::Clock;
 using std::chrono::milliseconds;
-
-constexpr milliseconds ReadIntervalTimeout{100};
-constexpr milliseconds ReadTotalTimeoutMultiplier{10};
-constexpr milliseconds ReadTotalTimeoutConstant{1};
 
 // USB serial adapters hold received bytes up to their latency timer (16 ms on common FTDI chips),
 // which would add that to every reply. Ask the driver to pass bytes on at once; drivers without
@@ -136,17 +132,11 @@ class PosixSerialPort final : public SerialPort {
     std::optional<std::size_t> read(std::uint8_t* buffer, std::size_t capacity) override {
         if (fd_ < 0)
             return std::nullopt;
-        const auto start = Clock::now();
-        const auto totalDeadline = start + ReadTotalTimeoutMultiplier * static_cast<int>(capacity) +
-                                   ReadTotalTimeoutConstant;
-        Clock::time_point lastByte{};
+        ReplyClock clock(capacity);
         std::size_t got = 0;
         while (got < capacity) {
             const auto now = Clock::now();
-            auto deadline = totalDeadline;
-            if (got > 0 && lastByte + ReadIntervalTimeout < deadline) {
-                deadline = lastByte + ReadIntervalTimeout;
-            }
+            const auto deadline = clock.deadline();
             if (now >= deadline)
                 break;
             pollfd p{fd_, POLLIN, 0};
@@ -164,8 +154,7 @@ class PosixSerialPort final : public SerialPort {
                 const ssize_t n = ::read(fd_, buffer + got, 1);
                 if (n > 0) {
                     got += static_cast<std::size_t>(n);
-                    lastByte = Clock::now();
-                    if (got >= 2 && buffer[got - 2] == 13 && buffer[got - 1] == 10)
+                    if (clock.byteReceived(buffer, got))
                         break;
                     continue;
                 }

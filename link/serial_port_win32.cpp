@@ -8,18 +8,15 @@
 
 #include <chrono>
 
+#include "reply_clock.h"
 #include "serial_port.h"
 
 namespace blx52 {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = ReplyClock::Clock;
 using std::chrono::milliseconds;
-
-constexpr milliseconds ReadIntervalTimeout{100};
-constexpr milliseconds ReadTotalTimeoutMultiplier{10};
-constexpr milliseconds ReadTotalTimeoutConstant{1};
 
 class Win32SerialPort final : public SerialPort {
   public:
@@ -80,10 +77,11 @@ class Win32SerialPort final : public SerialPort {
         if (handle_ == INVALID_HANDLE_VALUE)
             return false;
         COMMTIMEOUTS timeouts = writeTimeouts();
-        timeouts.ReadIntervalTimeout = static_cast<DWORD>(ReadIntervalTimeout.count());
+        timeouts.ReadIntervalTimeout = static_cast<DWORD>(ReplyClock::IntervalTimeout.count());
         timeouts.ReadTotalTimeoutMultiplier =
-            static_cast<DWORD>(ReadTotalTimeoutMultiplier.count());
-        timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(ReadTotalTimeoutConstant.count());
+            static_cast<DWORD>(ReplyClock::TotalTimeoutPerByte.count());
+        timeouts.ReadTotalTimeoutConstant =
+            static_cast<DWORD>(ReplyClock::TotalTimeoutConstant.count());
         readTimeoutSet_ = false;
         return ::SetCommTimeouts(handle_, &timeouts) != 0;
     }
@@ -112,15 +110,10 @@ class Win32SerialPort final : public SerialPort {
     std::optional<std::size_t> read(std::uint8_t* buffer, std::size_t capacity) override {
         if (handle_ == INVALID_HANDLE_VALUE)
             return std::nullopt;
-        const auto start = Clock::now();
-        const auto totalDeadline = start + ReadTotalTimeoutMultiplier * static_cast<int>(capacity) +
-                                   ReadTotalTimeoutConstant;
-        Clock::time_point lastByte{};
+        ReplyClock clock(capacity);
         std::size_t got = 0;
         while (got < capacity) {
-            auto deadline = totalDeadline;
-            if (got > 0 && lastByte + ReadIntervalTimeout < deadline)
-                deadline = lastByte + ReadIntervalTimeout;
+            const auto deadline = clock.deadline();
             const auto now = Clock::now();
             if (now >= deadline)
                 break;
@@ -144,8 +137,7 @@ class Win32SerialPort final : public SerialPort {
             if (received == 0)
                 continue;  // the time left has run out; the loop ends on the clock
             ++got;
-            lastByte = Clock::now();
-            if (got >= 2 && buffer[got - 2] == 13 && buffer[got - 1] == 10)
+            if (clock.byteReceived(buffer, got))
                 break;
         }
         return got;
