@@ -126,6 +126,8 @@ void TForm2::buildWindow() {
     strip->setObjectName(QStringLiteral("ToolBar1"));
     strip->setMovable(false);
     strip->setGeometry(0, 0, 564, ToolStripHeight);
+    // The strip runs along the whole top of the client area, whatever width the frame leaves.
+    central->installEventFilter(this);
 
     // A picture view from the drawing board days; it sits behind the pen group and shows nothing.
     auto* image1 = new QLabel(central);
@@ -264,6 +266,10 @@ void TForm2::connectHandlers() {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && watched == centralWidget()) {
+        if (auto* strip = findChild<QToolBar*>(QStringLiteral("ToolBar1")))
+            strip->resize(centralWidget()->width(), ToolStripHeight);
+    }
     if (event->type() == QEvent::FocusIn && watched == button(QStringLiteral("Button5"))) {
         // The point is drawn when the focus moves onto "x" inside the window, not when the
         // window itself comes back to the front with "x" still focused.

@@ -5,24 +5,28 @@
 #include <QFile>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTextStream>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
 
 #include "link/device_link.h"
-#include "ui/main_window.h"
-#include "ui/picture_editor.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
+#include "ui/main_window.h"
+#include "ui/picture_editor.h"
 
 namespace {
 
-// Each control's place within its parent and its size. The menu bar and the client area below it
-// are left out: the menu bar's height is the platform's own. Instead the last line tells whether
-// every visible control still lies inside the client area.
+// Each control's place within its parent and its size. The window is given by its outer size: the
+// client area is what the platform's frame leaves of it. The menu bar, the status bar and the
+// client area are left out: their places follow the platform's frame and menu bar height; a
+// control that spans its parent's whole width says so instead of giving the width. The last line
+// tells whether every visible control still lies inside the client area.
 void dump(QTextStream& out, const QString& window, QMainWindow* top) {
-    out << window << ' ' << top->width() << ' ' << top->height() << '\n';
+    const QSize outer = top->frameGeometry().size();
+    out << window << ' ' << outer.width() << ' ' << outer.height() << '\n';
     QWidget* client = top->centralWidget();
     QStringList lines;
     bool inside = true;
@@ -30,16 +34,18 @@ void dump(QTextStream& out, const QString& window, QMainWindow* top) {
         const QString name = w->objectName();
         // Qt's own helpers (scroll bars, viewports) are named qt_…; they follow the controls.
         if (name.isEmpty() || name.startsWith(QStringLiteral("qt_")) || w->isWindow() ||
-            w == client || qobject_cast<QMenuBar*>(w) != nullptr) {
+            w == client || qobject_cast<QMenuBar*>(w) != nullptr ||
+            qobject_cast<QStatusBar*>(w) != nullptr) {
             continue;
         }
         const QRect g = w->geometry();
+        const bool spansParent = g.x() == 0 && g.width() == w->parentWidget()->width();
         const bool visible = w->isVisibleTo(top);
         lines << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
                      .arg(window, name, w->parentWidget()->objectName())
                      .arg(g.x())
                      .arg(g.y())
-                     .arg(g.width())
+                     .arg(spansParent ? QStringLiteral("full") : QString::number(g.width()))
                      .arg(g.height())
                      .arg(visible ? 1 : 0);
         if (visible && client != nullptr && client->isAncestorOf(w) &&
