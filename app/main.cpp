@@ -12,11 +12,11 @@
 #include "blx52_version.h"
 #include "link/device_link.h"
 #include "picture/start_pictures.h"
-#include "ui/main_window.h"
-#include "ui/picture_editor.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/handler_guard.h"
+#include "ui/main_window.h"
+#include "ui/picture_editor.h"
 
 namespace {
 

@@ -58,7 +58,7 @@ TEST(SendTool, RunsOneExchangeAndReportsIt) {
     // Escapes give binary bytes, sent whole.
     run = runSend("COM2 'setin0pic0d_\\x00\\x0d\\x0a\\\\'");
     EXPECT_EQ(run.output, "reply: \ncode: 8\n");  // the device still waits for its 512 bytes
-    ASSERT_EQ(sim.receivedLines().size(), 2u);  // the picture line is not complete yet
+    ASSERT_EQ(sim.receivedLines().size(), 2u);    // the picture line is not complete yet
 
     run = runSend("COM6 getin0tonr");  // nothing behind COM6 here
     EXPECT_EQ(run.output,

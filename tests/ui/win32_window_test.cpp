@@ -21,8 +21,8 @@
 #include "link/device_link.h"
 #include "settings/settings_table.h"
 #include "tests/common/gui_test_support.h"
-#include "ui/main_window.h"
 #include "ui/dialogs.h"
+#include "ui/main_window.h"
 
 namespace blx52 {
 namespace {

@@ -15,9 +15,9 @@
 #include "tools/bench-common/answer_ok_dialogs.h"
 #include "tools/bench-common/wire_time.h"
 #include "tools/devsim/device_simulator.h"
-#include "ui/main_window.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
+#include "ui/main_window.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include "picture/picture.h"
 #include "picture/picture_files.h"
 #include "picture/slot_table.h"
-#include "ui/main_window.h"
 #include "ui/dialogs.h"
+#include "ui/main_window.h"
 
 namespace {
 
