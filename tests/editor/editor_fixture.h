@@ -20,14 +20,12 @@
 #include "picture/picture_files.h"
 #include "picture/slot_table.h"
 #include "tests/common/gui_test_support.h"
-#include "tools/devsim/device_simulator.h"
 #include "ui/main_window.h"
 #include "ui/picture_editor.h"
 
 namespace blx52 {
 
-// Both windows wired as the program wires them, a private settings folder and ports folder, and
-// the simulated device on COM1 once startDevice() ran.
+// Both windows wired as the program wires them, a private settings folder and ports folder.
 class EditorTest : public ::testing::Test {
   protected:
     EditorTest()
@@ -44,11 +42,6 @@ class EditorTest : public ::testing::Test {
     ~EditorTest() override {
         form2.reset();
         form1.reset();
-    }
-
-    void startDevice() {
-        ASSERT_TRUE(device.start());
-        ASSERT_TRUE(device.registerPort("COM1"));
     }
 
     static const PictureSlot& slot(int code) {
@@ -94,7 +87,6 @@ class EditorTest : public ::testing::Test {
     EnvOverride homeVar;
     EnvOverride configVar;
     QString folder;
-    devsim::DeviceSimulator device;
     FakeDialogs dialogs;
     DeviceLink link;
     std::unique_ptr<TForm1> form1;

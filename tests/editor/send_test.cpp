@@ -3,12 +3,18 @@
 #include <algorithm>
 
 #include "editor_fixture.h"
+#include "tools/devsim/device_simulator.h"
 
 namespace blx52 {
 namespace {
 
+// The editor with the simulated device on COM1 once startDevice() ran.
 class EditorSend : public EditorTest {
   protected:
+    void startDevice() {
+        ASSERT_TRUE(device.start());
+        ASSERT_TRUE(device.registerPort("COM1"));
+    }
     // Draws with the pen through the window: colour button, coordinates, "x".
     void drawAt(const char* colorButton, int x, int y) {
         click(QString::fromLatin1(colorButton));
@@ -16,6 +22,8 @@ class EditorSend : public EditorTest {
         edit("Edit2")->setText(QString::number(y));
         click(QStringLiteral("Button5"));
     }
+
+    devsim::DeviceSimulator device;
 };
 
 // Passes the link's texts on to the main window and notes the cursor shown meanwhile.

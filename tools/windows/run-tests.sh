@@ -26,7 +26,8 @@ for exe in "$build"/tests/*/*_tests.exe; do
     rc=$?
     r=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' <<<"$out" | tail -1)
     p=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' <<<"$out" | tail -1)
-    s=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?, listed below:/\1/p' <<<"$out" | tail -1)
+    # "N tests, listed below:" in full output, "N tests." with --gtest_brief.
+    s=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?[,.].*/\1/p' <<<"$out" | tail -1)
     f=$((${r:-0} - ${p:-0} - ${s:-0}))
     passed=$((passed + ${p:-0})) failed=$((failed + f)) skipped=$((skipped + ${s:-0}))
     if [ "$rc" -ne 0 ] || [ -z "$r" ] || [ "$f" -ne 0 ]; then
@@ -35,8 +36,9 @@ for exe in "$build"/tests/*/*_tests.exe; do
         echo "$name: FAILED (exit $rc)"
     else
         echo "$name: ${p} passed, ${s:-0} skipped"
-        # Each skip says why.
-        grep -A1 '^\[  SKIPPED \] [A-Za-z]' <<<"$out" | grep -v '^--' | sed 's/^/    /'
+        # Each skip says why: the line after the place of its GTEST_SKIP.
+        tr -d '\r' <<<"$out" | grep -A1 ': Skipped$' | grep -v -e '^--' -e ': Skipped$' |
+            sed 's/^/    skipped: /'
     fi
 done
 # blx52-send.exe through Wine's COM1 to the exchange-case device: a plain reply, and a command
