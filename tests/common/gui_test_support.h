@@ -10,6 +10,14 @@
 
 namespace blx52 {
 
+// How the port warning and the silent-device warning stand in FakeDialogs' log.
+inline const QString PortWarningEntry = QString::fromUtf8(
+    "warningOkCancel: Achtung!\n\nBitte den korrekten 'COM' Port im 'Ger\u00e4te-Manager' "
+    "pr\u00fcfen!\nBei falsch eingestelltem Port, kann das Programm abst\u00fcrzen!");
+inline const QString NoAnswerEntry = QString::fromUtf8(
+    "warningOk: Das Modul antwortet nicht!\n\nBitte \u00fcberpr\u00fcfen, ob das Modul "
+    "angeschlossen, \nund mit Spannung versorgt ist!");
+
 // Answers every dialog at once and keeps a log ("kind: text") of what would have been shown.
 class FakeDialogs : public Dialogs {
   public:

@@ -43,10 +43,6 @@ class CursorWatch : public StatusSink {
     StatusSink& next_;
 };
 
-const QString PortWarningEntry = QStringLiteral(
-    "warningOkCancel: Achtung!\n\nBitte den korrekten 'COM' Port im 'Geräte-Manager' prüfen!\n"
-    "Bei falsch eingestelltem Port, kann das Programm abstürzen!");
-
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

@@ -47,12 +47,6 @@ using Values = std::map<std::string, std::string>;
 // Generous: a stopped device costs one write time-out plus one read window.
 constexpr auto HangBound = std::chrono::seconds(5);
 
-const QString PortWarningEntry = QString::fromUtf8(
-    "warningOkCancel: Achtung!\n\nBitte den korrekten 'COM' Port im 'Ger\u00e4te-Manager' "
-    "pr\u00fcfen!\nBei falsch eingestelltem Port, kann das Programm abst\u00fcrzen!");
-const QString NoAnswerEntry = QString::fromUtf8(
-    "warningOk: Das Modul antwortet nicht!\n\nBitte \u00fcberpr\u00fcfen, ob das Modul "
-    "angeschlossen, \nund mit Spannung versorgt ist!");
 const QString ReadRest = QString::fromUtf8(
     "Die bis dahin gelesenen Werte wurden \u00fcbernommen, alle weiteren Einstellungen sind "
     "unver\u00e4ndert.");

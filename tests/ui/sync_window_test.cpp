@@ -36,13 +36,6 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 namespace blx52 {
 namespace {
 
-const QString PortWarningEntry = QString::fromUtf8(
-    "warningOkCancel: Achtung!\n\nBitte den korrekten 'COM' Port im 'Ger\u00e4te-Manager' "
-    "pr\u00fcfen!\nBei falsch eingestelltem Port, kann das Programm abst\u00fcrzen!");
-const QString NoAnswerEntry = QString::fromUtf8(
-    "warningOk: Das Modul antwortet nicht!\n\nBitte \u00fcberpr\u00fcfen, ob das Modul "
-    "angeschlossen, \nund mit Spannung versorgt ist!");
-
 QString readStopped(const char* where, const char* why) {
     return QString::fromUtf8("Lesen abgebrochen bei %1: %2")
         .arg(QString::fromUtf8(where), QString::fromUtf8(why));
