@@ -200,6 +200,8 @@ void DeviceSimulator::stop() {
 }
 
 void DeviceSimulator::closePty() {
+    // setOptions may look at the port from another thread.
+    std::lock_guard lock(mutex_);
     if (master_ >= 0)
         ::close(master_);
     if (slave_ >= 0)
@@ -243,6 +245,21 @@ void DeviceSimulator::setOptions(Options options) {
     std::lock_guard lock(mutex_);
     options_ = std::move(options);
     seedGarbage();
+    updateReadingStopLocked();
+}
+
+// Applied at once where the count is decided (a new option, a line counted), not when the
+// answering thread next comes round: a client's next line must already find the port stopped.
+void DeviceSimulator::updateReadingStopLocked() {
+    const bool stop = options_.stopReadingAfter >= 0 &&
+                      linesSeen_ >= static_cast<std::size_t>(options_.stopReadingAfter);
+    if (stop == readingStopped_ || slave_ < 0)
+        return;
+    // Suspending the port's output makes every write to it wait, however little it holds; a
+    // full queue would need kilobytes first.
+    ::tcflow(slave_, stop ? TCOOFF : TCOON);
+    readingStopped_ = stop;
+    changed_.notify_all();
 }
 
 std::vector<std::string> DeviceSimulator::receivedLines() const {
@@ -386,18 +403,8 @@ void DeviceSimulator::run() {
         bool stopReading = false;
         {
             std::lock_guard lock(mutex_);
-            stopReading = options_.stopReadingAfter >= 0 &&
-                          linesSeen_ >= static_cast<std::size_t>(options_.stopReadingAfter);
-        }
-        if (stopReading != readingStopped()) {
-            // Suspending the port's output makes every write to it wait, however little it
-            // holds; a full queue would need kilobytes first.
-            ::tcflow(slave_, stopReading ? TCOOFF : TCOON);
-            {
-                std::lock_guard lock(mutex_);
-                readingStopped_ = stopReading;
-            }
-            changed_.notify_all();
+            updateReadingStopLocked();
+            stopReading = readingStopped_;
         }
         if (stopReading) {
             if (!waitUntil(Clock::now() + std::chrono::milliseconds(20)))
@@ -441,6 +448,7 @@ void DeviceSimulator::handleLine(const std::string& line, Clock::time_point firs
         std::lock_guard lock(mutex_);
         received_.push_back(line);
         lineNumber = linesSeen_++;  // lines before this one
+        updateReadingStopLocked();
         options = options_;
     }
     changed_.notify_all();

@@ -89,6 +89,7 @@ class DeviceSimulator {
     bool waitUntil(std::chrono::steady_clock::time_point when);
     void closePty();
     void seedGarbage();
+    void updateReadingStopLocked();  // with mutex_ held
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
