@@ -3,17 +3,19 @@
 #include <algorithm>
 
 #include "editor_fixture.h"
-#include "tools/devsim/device_simulator.h"
+#include "tests/common/simulated_device.h"
 
 namespace blx52 {
 namespace {
 
-// The editor with the simulated device on COM1 once startDevice() ran.
+// The editor with the simulated device once startDevice() ran.
 class EditorSend : public EditorTest {
   protected:
     void startDevice() {
-        ASSERT_TRUE(device.start());
-        ASSERT_TRUE(device.registerPort("COM1"));
+        std::string why;
+        device = test::startSimulatedDevice("COM1", &why);
+        ASSERT_TRUE(device) << why;
+        link.PortName = device->portName();
     }
     // Draws with the pen through the window: colour button, coordinates, "x".
     void drawAt(const char* colorButton, int x, int y) {
@@ -23,7 +25,7 @@ class EditorSend : public EditorTest {
         click(QStringLiteral("Button5"));
     }
 
-    devsim::DeviceSimulator device;
+    std::unique_ptr<test::SimulatedDevice> device;
 };
 
 // Passes the link's texts on to the main window and notes the cursor shown meanwhile.
@@ -62,8 +64,8 @@ TEST_F(EditorSend, FirmwareQueryThenPictureLineByteForByteThenDeviceFile) {
     dialogs.log.clear();
 
     click(QStringLiteral("Button4"));
-    ASSERT_TRUE(device.waitForHandled(2, 5000));
-    const std::vector<std::string> lines = device.receivedLines();
+    ASSERT_TRUE(device->waitForHandled(2, 5000));
+    const std::vector<std::string> lines = device->receivedLines();
     ASSERT_EQ(lines.size(), 2u);  // a second CR LF would show up as a third, empty line
     EXPECT_EQ(lines[0], "getdatafw");
 
@@ -77,7 +79,7 @@ TEST_F(EditorSend, FirmwareQueryThenPictureLineByteForByteThenDeviceFile) {
     expected += data;
     ASSERT_EQ(lines[1].size(), 524u);
     EXPECT_EQ(lines[1], expected);
-    const auto stored = device.picture("in0pic0");
+    const auto stored = device->picture("in0pic0");
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(std::string(stored->begin(), stored->end()), data);
     EXPECT_EQ(link.LinkErrorCode, 0);
@@ -112,13 +114,13 @@ TEST_F(EditorSend, PortWarningOnlyOnceAndBothSidesSetEvenOnCancel) {
     EXPECT_FALSE(QFile::exists(devicePath(120)));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     QTest::qWait(50);
-    EXPECT_TRUE(device.receivedLines().empty());
+    EXPECT_TRUE(device->receivedLines().empty());
 
     click(QStringLiteral("Button4"));
     click(QStringLiteral("Button4"));
     EXPECT_EQ(dialogs.log.size(), 1);
-    ASSERT_TRUE(device.waitForHandled(4, 5000));
-    const auto lines = device.receivedLines();
+    ASSERT_TRUE(device->waitForHandled(4, 5000));
+    const auto lines = device->receivedLines();
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[2], "getdatafw");
     EXPECT_EQ(lines[3].substr(0, 12), "setin2pic0d_");
@@ -137,8 +139,8 @@ TEST_F(EditorSend, WarningSkippedWhenTheMainWindowAlreadySetTheEditorSide) {
     form2->setPortWarningShown();
     click(QStringLiteral("Button4"));
     EXPECT_TRUE(dialogs.log.isEmpty());
-    ASSERT_TRUE(device.waitForHandled(2, 5000));
-    EXPECT_EQ(device.receivedLines()[1].substr(0, 12), "setsbypic2d_");
+    ASSERT_TRUE(device->waitForHandled(2, 5000));
+    EXPECT_EQ(device->receivedLines()[1].substr(0, 12), "setsbypic2d_");
     EXPECT_EQ(fileBytes(devicePath(152)), QByteArray(1024, '\0'));
 }
 
@@ -150,11 +152,11 @@ TEST_F(EditorSend, AReadInTheMainWindowCountsAsTheEditorsWarning) {
     putBitmap(110, Picture());
     clickMain(QStringLiteral("BitBtn5"));
     dialogs.log.clear();
-    device.clearReceived();
+    device->clearReceived();
     click(QStringLiteral("Button4"));
     EXPECT_TRUE(dialogs.log.isEmpty());
-    ASSERT_TRUE(device.waitForHandled(2, 5000));
-    EXPECT_EQ(device.receivedLines()[1].substr(0, 12), "setin1pic0d_");
+    ASSERT_TRUE(device->waitForHandled(2, 5000));
+    EXPECT_EQ(device->receivedLines()[1].substr(0, 12), "setin1pic0d_");
 }
 
 TEST_F(EditorSend, MissingPortStillWritesTheDeviceFileAndTheLinkReports) {
@@ -191,8 +193,8 @@ TEST_F(EditorSend, NothingWithoutACurrentSlotAndNoFileWhenTheFolderIsGone) {
     clickMain(QStringLiteral("BitBtn1"));
     ASSERT_TRUE(QDir(folder).removeRecursively());
     click(QStringLiteral("Button4"));
-    ASSERT_TRUE(device.waitForHandled(2, 5000));
-    EXPECT_EQ(device.receivedLines().size(), 2u);
+    ASSERT_TRUE(device->waitForHandled(2, 5000));
+    EXPECT_EQ(device->receivedLines().size(), 2u);
     EXPECT_FALSE(QFile::exists(devicePath(100)));
     EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
 }

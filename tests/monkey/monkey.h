@@ -12,7 +12,8 @@
 
 #include "link/device_link.h"
 #include "tests/common/gui_test_support.h"
-#include "tools/devsim/device_simulator.h"
+#include "tests/common/simulated_device.h"
+#include "tools/devsim/options.h"
 #include "ui/main_window.h"
 #include "ui/picture_editor.h"
 
@@ -39,7 +40,8 @@ class World {
     std::unique_ptr<QTemporaryDir> home;
     std::unique_ptr<EnvOverride> homeVar;
     std::unique_ptr<EnvOverride> configVar;
-    devsim::DeviceSimulator device;
+    std::unique_ptr<test::SimulatedDevice> device;
+    std::string whyNotStarted;
     FakeDialogs dialogs;
     DeviceLink link;
     std::unique_ptr<TForm1> form1;

@@ -64,7 +64,7 @@ class MonkeyTest : public ::testing::Test {
 // A broken state, made behind the rules' backs, must be named by the check.
 TEST_F(MonkeyTest, InvariantsHoldAtStartAndEveryBrokenOneIsNamed) {
     World w;
-    ASSERT_TRUE(w.started());
+    ASSERT_TRUE(w.started()) << w.whyNotStarted;
     Monkey monkey(w, 1);
     EXPECT_EQ(brokenText(monkey), "");
 
@@ -150,12 +150,12 @@ TEST_F(MonkeyTest, InvariantsHoldAtStartAndEveryBrokenOneIsNamed) {
             TForm1::clLime())
             << operation;
         EXPECT_EQ(brokenText(monkey), "") << operation;
-        const std::string held = w.device.value("in2ton1t");
-        w.device.setValue("in2ton1t", "1234");
+        const std::string held = w.device->value("in2ton1t");
+        w.device->setValue("in2ton1t", "1234");
         const QStringList broken = monkey.check();
         ASSERT_EQ(broken.size(), 1) << operation;
         EXPECT_TRUE(broken.front().contains(QStringLiteral("in2ton1t"))) << operation;
-        w.device.setValue("in2ton1t", held);
+        w.device->setValue("in2ton1t", held);
     }
     monkey.compareAfter("");
 
@@ -168,7 +168,7 @@ TEST_F(MonkeyTest, InvariantsHoldAtStartAndEveryBrokenOneIsNamed) {
 // without having tested anything.
 TEST_F(MonkeyTest, UserInputsReachTheWindowsRules) {
     World w;
-    ASSERT_TRUE(w.started());
+    ASSERT_TRUE(w.started()) << w.whyNotStarted;
     TForm1& f1 = *w.form1;
     QLineEdit* repeats = f1.edit(QStringLiteral("Edit35"));
 
@@ -234,12 +234,12 @@ struct Completed {
 Completed report(const Monkey& monkey, const World& w, const char* device) {
     const RunStats& s = monkey.stats();
     int reads = 0, writes = 0;
-    for (const std::string& line : w.device.receivedLines()) {
+    for (const std::string& line : w.device->receivedLines()) {
         reads += line == "get_brightness" ? 1 : 0;
         writes += line == "set_wt_flag123" ? 1 : 0;
     }
     std::printf("%zu lines reached the device; %d reads and %d writes ran to their last line\n",
-                w.device.receivedLines().size(), reads, writes);
+                w.device->receivedLines().size(), reads, writes);
     std::printf(
         "monkey, %s device: seed %u, %d events in %.1f s, %d dialogs answered, %d errors "
         "reached the last net\n",
@@ -255,7 +255,7 @@ class MonkeyRun : public MonkeyTest {};
 
 TEST_F(MonkeyRun, NormalDevice) {
     World w;
-    ASSERT_TRUE(w.started());
+    ASSERT_TRUE(w.started()) << w.whyNotStarted;
     Monkey monkey(w, seedFromEnvironment());
     const int events = eventsFromEnvironment(10000);
     const std::string failure = monkey.run(events);
@@ -277,7 +277,7 @@ TEST_F(MonkeyRun, GarbageDevice) {
     const unsigned seed = seedFromEnvironment();
     garbage.garbageSeed = seed;  // the device's bytes repeat with the run's seed
     World w(garbage);
-    ASSERT_TRUE(w.started());
+    ASSERT_TRUE(w.started()) << w.whyNotStarted;
     Monkey monkey(w, seed);
     // Every exchange with this device waits for the read time-out: fewer of them.
     monkey.setSlowEventScale(slowScaleFromEnvironment(0.1));

@@ -1,7 +1,6 @@
-// The main window on Windows: a write and a read through the Win32 serial port, against the
-// device simulator that the Wine test runner starts beside Wine and maps to a COM port
-// (BLX52_WINDOW_PORT; on Linux the window tests reach the simulator in their own process), and
-// the decimal separator of the user's regional setting.
+// The main window on Windows: the decimal separator of the user's regional setting and the
+// system sounds. (Reads and writes through the Win32 port are the window sync tests, which run
+// here against the simulator beside Wine.)
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -90,52 +89,6 @@ class MessageBeepRecorder {
     ULONG_PTR* entry_ = nullptr;
     ULONG_PTR original_ = 0;
 };
-
-const Setting* settingWithGetKey(const std::string& key) {
-    for (const auto& s : allSettings()) {
-        if (s.getKey == key)
-            return &s;
-    }
-    return nullptr;
-}
-
-TEST(WindowOnWin32Port, WrittenValueComesBackWithTheNextRead) {
-    const char* port = std::getenv("BLX52_WINDOW_PORT");
-    if (port == nullptr)
-        GTEST_SKIP() << "no simulator on a COM port: run under tools/windows/run-tests.sh";
-    const RestoreDefaultLocale restore;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    FakeDialogs dialogs;
-    DeviceLink link;
-    link.PortName = port;
-    TForm1 form(link, dialogs);
-    form.show();
-    const Setting* setting = settingWithGetKey("getin0pic0t");
-    ASSERT_NE(setting, nullptr);
-    QLineEdit* edit = form.edit(QString::fromStdString(setting->control));
-    ASSERT_NE(edit, nullptr);
-
-    edit->setText(QStringLiteral("2750"));
-    QTest::mouseClick(form.button(QStringLiteral("Button2")), Qt::LeftButton);
-    EXPECT_EQ(link.LinkErrorCode, link_code::Ok);
-    EXPECT_EQ(form.stripColor(QStringLiteral("Memo37")), TForm1::clLime());
-    EXPECT_FALSE(form.settingsChanged());
-
-    edit->setText(QStringLiteral("1000"));
-    QTest::mouseClick(form.button(QStringLiteral("Button1")), Qt::LeftButton);
-    EXPECT_EQ(edit->text(), QStringLiteral("2750"));
-    EXPECT_EQ(form.panelText(3), QStringLiteral("Received settings: 89"));
-    EXPECT_EQ(form.stripColor(QStringLiteral("Memo40")), TForm1::clLime());
-    EXPECT_EQ(form.panelText(1), QStringLiteral("FW: V2.4.1"));  // the simulator's firmware 4.1
-
-    // The port warning before each of the two; no other message.
-    ASSERT_EQ(dialogs.log.size(), 2) << dialogs.log.join(QStringLiteral(" | ")).toStdString();
-    for (const QString& entry : dialogs.log)
-        EXPECT_TRUE(entry.startsWith(QStringLiteral("warningOkCancel: Achtung!")))
-            << entry.toStdString();
-    EXPECT_EQ(dialogs.beeps, 0);
-    EXPECT_EQ(dialogs.errorBeeps, 0);
-}
 
 // Numbers the program computes (the sound time) take the separator of the user's regional
 // setting, a point for English, a comma for German; the fixed start texts ("0,1") keep their

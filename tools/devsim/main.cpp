@@ -7,10 +7,11 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "blx52_version.h"
 #include "link/port_names.h"
-#include "tools/devsim/device_simulator.h"
+#include "tools/devsim/control_server.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ constexpr char UsageText[] =
     "usage: blx52-devsim [--port COMn] [--silent] [--delay MS] [--latency MS] [--paced]\n"
     "                    [--long] [--no-crlf] [--garbage] [--hang-up-after N]\n"
     "                    [--stop-reading-after N] [--ignore KEY] [--reply KEY=TEXT]\n"
+    "                    [--quiet] [--control]\n"
     "       blx52-devsim --help | --version\n"
     "A simulated BLX52 Glowpanel on a pseudo-terminal; runs until interrupted.\n"
     "  --port COMn          register as COMn in the port folder (removed at the end)\n"
@@ -31,7 +33,10 @@ constexpr char UsageText[] =
     "  --hang-up-after N    answer N lines, then hang up\n"
     "  --stop-reading-after N  take N lines, then stop taking data\n"
     "  --ignore KEY         never answer KEY (without its value); may be repeated\n"
-    "  --reply KEY=TEXT     answer KEY with TEXT; may be repeated\n";
+    "  --reply KEY=TEXT     answer KEY with TEXT; may be repeated\n"
+    "  --quiet              do not print the traffic\n"
+    "  --control            take requests on a local TCP port (printed as \"control: PORT\"):\n"
+    "                       for test programs in another process, such as under Wine\n";
 
 int usage() {
     std::fputs(UsageText, stderr);
@@ -53,6 +58,7 @@ int main(int argc, char** argv) {
     blx52::devsim::Options options;
     options.printTraffic = true;
     std::string port;
+    bool control = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -66,6 +72,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--port" && hasValue) {
             port = argv[++i];
+        } else if (arg == "--quiet") {
+            options.printTraffic = false;
+        } else if (arg == "--control") {
+            control = true;
         } else if (arg == "--silent") {
             options.silent = true;
         } else if (arg == "--delay" && hasValue) {
@@ -109,26 +119,34 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    blx52::devsim::DeviceSimulator simulator(options);
-    if (!simulator.start()) {
-        std::fprintf(stderr, "blx52-devsim: cannot open a pseudo-terminal\n");
+    blx52::devsim::ControlServer server(options, port);
+    if (!server.resetDevice()) {
+        std::fprintf(stderr,
+                     "blx52-devsim: cannot start the device: no pseudo-terminal, or %s is taken "
+                     "in %s by an entry that is not a simulator's (it is left as it is)\n",
+                     port.empty() ? "the port" : port.c_str(), blx52::portsFolder().c_str());
         return 1;
     }
-    std::printf("device: %s\n", simulator.devicePath().c_str());
+    std::printf("device: %s\n", server.device().devicePath().c_str());
     if (!port.empty()) {
-        if (!simulator.registerPort(port)) {
-            std::fprintf(stderr,
-                         "blx52-devsim: cannot register %s in %s (an entry of that name that "
-                         "is not a simulator's is left as it is)\n",
-                         port.c_str(), blx52::portsFolder().c_str());
-            return 1;
-        }
         std::printf("port: %s -> %s/%s\n", port.c_str(), blx52::portsFolder().c_str(),
                     port.c_str());
+    }
+    std::thread serving;
+    if (control) {
+        if (!server.listen()) {
+            std::fprintf(stderr, "blx52-devsim: cannot listen on a local TCP port\n");
+            return 1;
+        }
+        std::printf("control: %d\n", server.port());
+        serving = std::thread([&server] { server.serve(); });
     }
     std::fflush(stdout);
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
+    server.stop();
+    if (serving.joinable())
+        serving.join();
     return 0;  // the simulator's destructor removes the port link
 }

@@ -1,47 +1,67 @@
 #!/usr/bin/env bash
 # Runs the Windows build's test programs (build/windows) under Wine, each program once, on Qt's
-# offscreen platform. The shared exchange cases go through Wine's COM1 to the Linux simulator
-# serving them (from the Linux build in build/release). Fails when a test fails.
+# offscreen platform, against Linux simulators from the Linux build in build/release:
+#   COM1         the simulated device of the window tests, reset by each test through its
+#                remote control (BLX52_SIM_CONTROL) and reached through its port link;
+#   COM2 … COM9  lead nowhere, as the monkey test wants every other port;
+#   COM10        the device serving the shared exchange cases.
+# Fails when a test fails.
 set -uo pipefail
 . "$(dirname "$0")/wine-env.sh"
 build=${1:-${BLX52_WINDOWS_BUILD:-$blx52_root/build/windows}}
 device_program=$blx52_root/build/release/tools/blx52-exchange-case-device
 [ -x "$device_program" ] || { echo "missing $device_program (build the Linux tree first)"; exit 1; }
 
-trap 'sim_stop_all; "$blx52_wineserver" -k 2>/dev/null' EXIT
 wine_prefix || { echo "cannot create the Wine prefix $WINEPREFIX"; exit 1; }
-sim_start device "$device_program" || exit 1
-sim_start window_device "$blx52_root/build/release/tools/blx52-devsim" || exit 1
-map_ports COM1 "$device" COM2 "$window_device" || { echo "cannot map COM1 and COM2 in Wine"; exit 1; }
+sim_start case_device "$device_program" || exit 1
+# The window device's port link lives in a folder of its own; Wine opens the link, so it follows
+# the device through every reset.
+sim_config=$(mktemp -d)
+trap 'sim_stop_all; "$blx52_wineserver" -k 2>/dev/null; rm -rf "$sim_config"' EXIT
+XDG_CONFIG_HOME=$sim_config sim_start_printing control control_port \
+    "$blx52_root/build/release/tools/blx52-devsim" --control --quiet --port COM1 || exit 1
+nowhere=()
+for k in 2 3 4 5 6 7 8 9; do nowhere+=("COM$k" /nonexistent/blx52-no-device); done
+map_ports COM1 "$sim_config/blx52/ports/COM1" "${nowhere[@]}" COM10 "$case_device" ||
+    { echo "cannot map the COM ports in Wine"; exit 1; }
 
-# COM1: the shared exchange cases; COM2: a plain simulator for the window's read and write.
-export BLX52_CASE_PORT=COM1 BLX52_WINDOW_PORT=COM2 QT_QPA_PLATFORM=offscreen
+export BLX52_SIM_CONTROL=$control_port BLX52_SIM_PORT=COM1 BLX52_CASE_PORT=COM10
+export QT_QPA_PLATFORM=offscreen
+# The monkey's runs are the long ones; under Wine fewer events keep the Windows part short.
+export BLX52_MONKEY_EVENTS=${BLX52_WINE_MONKEY_EVENTS:-2000}
 # Qt's own font database on Windows offscreen needs a folder to find fonts in.
 export QT_QPA_FONTDIR='Z:\usr\share\fonts\truetype\dejavu'
 status=0 passed=0 failed=0 skipped=0
+# BLX52_WINE_ONLY=NAME runs only that test program (for instance ui_tests), with
+# BLX52_WINE_FILTER as its --gtest_filter.
 for exe in "$build"/tests/*/*_tests.exe; do
     [ -e "$exe" ] || { echo "no test programs in $build"; exit 1; }
     name=$(basename "$exe" .exe)
-    out=$(timeout 600 "$blx52_root/tools/windows/wine-run" "$exe" --gtest_brief=1 2>&1 </dev/null)
+    [ -z "${BLX52_WINE_ONLY:-}" ] || [ "$name" = "$BLX52_WINE_ONLY" ] || continue
+    started=$SECONDS
+    out=$(timeout "${BLX52_WINE_TIMEOUT:-600}" "$blx52_root/tools/windows/wine-run" "$exe" --gtest_brief=1 \
+        --gtest_filter="${BLX52_WINE_FILTER:-*}" 2>&1 </dev/null)
     rc=$?
     r=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' <<<"$out" | tail -1)
     p=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' <<<"$out" | tail -1)
     # "N tests, listed below:" in full output, "N tests." with --gtest_brief.
     s=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?[,.].*/\1/p' <<<"$out" | tail -1)
     f=$((${r:-0} - ${p:-0} - ${s:-0}))
+    # A program that ended before its summary (a crash, the time-out) counts as one failure.
+    [ -n "$r" ] || f=$((f + 1))
     passed=$((passed + ${p:-0})) failed=$((failed + f)) skipped=$((skipped + ${s:-0}))
     if [ "$rc" -ne 0 ] || [ -z "$r" ] || [ "$f" -ne 0 ]; then
         status=1
         echo "$out" | tail -60
-        echo "$name: FAILED (exit $rc)"
+        echo "$name: FAILED (exit $rc) in $((SECONDS - started)) s"
     else
-        echo "$name: ${p} passed, ${s:-0} skipped"
+        echo "$name: ${p} passed, ${s:-0} skipped in $((SECONDS - started)) s"
         # Each skip says why: the line after the place of its GTEST_SKIP.
         tr -d '\r' <<<"$out" | grep -A1 ': Skipped$' | grep -v -e '^--' -e ': Skipped$' |
             sed 's/^/    skipped: /'
     fi
 done
-# blx52-send.exe through Wine's COM1 to the exchange-case device: a plain reply, and a command
+# blx52-send.exe through Wine's COM10 to the exchange-case device: a plain reply, and a command
 # holding NUL, LF and CR written as \xHH.
 send_checks=0 send_passed=0
 check_send() {  # expected output, arguments…
@@ -57,8 +77,8 @@ check_send() {  # expected output, arguments…
         printf 'blx52-send %s: expected\n%s\ngot\n%s\n' "$*" "$expected" "$got"
     fi
 }
-check_send $'reply: 42\ncode: 0' COM1 casetwodigits
-check_send $'reply: 77\ncode: 0' COM1 'casebinary\x00\x0a\x0d!'
+check_send $'reply: 42\ncode: 0' COM10 casetwodigits
+check_send $'reply: 77\ncode: 0' COM10 'casebinary\x00\x0a\x0d!'
 echo "blx52-send: $send_passed of $send_checks passed"
 passed=$((passed + send_passed)) failed=$((failed + send_checks - send_passed))
 

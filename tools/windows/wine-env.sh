@@ -24,14 +24,20 @@ wine_prefix() {
 
 # sim_start VAR COMMAND…: starts a Linux simulator that prints "device: PATH" and sets VAR to PATH.
 sim_start() {
-    local var=$1 log
-    shift
+    sim_start_printing device "$@"
+}
+
+# sim_start_printing WHAT VAR COMMAND…: starts a Linux simulator and sets VAR to what it prints
+# after "WHAT: " (its device path, or the TCP port of its remote control).
+sim_start_printing() {
+    local what=$1 var=$2 log
+    shift 2
     log=$(mktemp)
     "$@" >"$log" 2>&1 &
     blx52_sims+=($!)
     for _ in $(seq 100); do
-        if grep -q '^device: ' "$log"; then
-            printf -v "$var" '%s' "$(sed -n 's/^device: //p' "$log" | head -1)"
+        if grep -q "^$what: " "$log"; then
+            printf -v "$var" '%s' "$(sed -n "s/^$what: //p" "$log" | head -1)"
             rm -f "$log"
             return 0
         fi
