@@ -1,7 +1,10 @@
-// Exchanges through the termios port against the simulated device on a pseudo-terminal.
+// Exchanges through the system's port (termios, or Win32 under Wine) against the simulated
+// device on a pseudo-terminal.
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -13,13 +16,14 @@
 
 #include "link/device_link.h"
 #include "link/port_names.h"
+#include "link/serial_port.h"
 #include "link_test_support.h"
-#include "tools/devsim/device_simulator.h"
+#include "tests/common/simulated_device.h"
+#include "tools/devsim/options.h"
 
 namespace blx52 {
 namespace {
 
-using devsim::DeviceSimulator;
 using devsim::Options;
 using test::CountText;
 using test::OpenFailedText;
@@ -37,8 +41,10 @@ constexpr auto HangBound = std::chrono::milliseconds(900);
 class PtyExchange : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(sim_.start());
-        ASSERT_TRUE(sim_.registerPort("COM1"));
+        std::string why;
+        sim_ = test::startSimulatedDevice("COM1", &why);
+        ASSERT_TRUE(sim_) << why;
+        link_.PortName = sim_->portName();
         sink_.watch(&link_);
     }
     void exchange(const std::string& command) {
@@ -52,21 +58,23 @@ class PtyExchange : public ::testing::Test {
     void setOptions(const std::function<void(Options&)>& change) {
         Options options;
         change(options);
-        sim_.setOptions(options);
+        sim_->setOptions(options);
     }
 
-    test::TempConfigHome home_;
-    DeviceSimulator sim_;
+#ifndef _WIN32
+    test::TempConfigHome home_;  // the port folder of a device in this process
+#endif
+    std::unique_ptr<test::SimulatedDevice> sim_;
     RecordingSink sink_;
     DeviceLink link_{&sink_};
 };
 
 TEST_F(PtyExchange, TwoDigitsAndLineEnd) {
-    sim_.setValue("in0tonr", "42");
+    sim_->setValue("in0tonr", "42");
     exchange("getin0tonr");
     EXPECT_EQ(link_.LastReply, "42");
     EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
-    EXPECT_EQ(sim_.receivedLines(), std::vector<std::string>{"getin0tonr"});
+    EXPECT_EQ(sim_->receivedLines(), std::vector<std::string>{"getin0tonr"});
     EXPECT_TRUE(sink_.entries.empty());
 
     // Written values come back.
@@ -132,7 +140,7 @@ TEST_F(PtyExchange, SilentDeviceGivesNoAnswerCodeQuickly) {
     EXPECT_EQ(link_.LinkErrorCode, link_code::NoAnswer);
     EXPECT_EQ(link_.LastReply, "");
     EXPECT_TRUE(sink_.entries.empty());
-    EXPECT_EQ(sim_.receivedLines(), std::vector<std::string>{"getin0pic0t"});
+    EXPECT_EQ(sim_->receivedLines(), std::vector<std::string>{"getin0pic0t"});
 }
 
 TEST_F(PtyExchange, LateReplyIsNotTakenAsTheNextOne) {
@@ -140,7 +148,7 @@ TEST_F(PtyExchange, LateReplyIsNotTakenAsTheNextOne) {
     exchange("getin0pic0t");
     EXPECT_EQ(link_.LinkErrorCode, link_code::NoAnswer);
     // The late "1500" reaches the port while no one listens.
-    ASSERT_TRUE(sim_.waitForHandled(1, 3000));
+    ASSERT_TRUE(sim_->waitForHandled(1, 3000));
 
     setOptions([](Options&) {});
     exchange("getin1tonr");
@@ -149,9 +157,14 @@ TEST_F(PtyExchange, LateReplyIsNotTakenAsTheNextOne) {
 }
 
 TEST_F(PtyExchange, MissingPortFailsAsOpenFailure) {
+    std::vector<std::string> names = {sim_->missingPortName()};
+#ifndef _WIN32
     // A port folder entry that leads nowhere, and a device path that does not exist.
     std::filesystem::create_symlink(home_.path() + "/no-such-tty", portsFolder() + "/COM5");
-    for (const std::string& name : {std::string("COM5"), home_.path() + "/no-such-device"}) {
+    names.push_back("COM5");
+    names.push_back(home_.path() + "/no-such-device");
+#endif
+    for (const std::string& name : names) {
         SCOPED_TRACE(name);
         sink_.entries.clear();
         link_.PortName = name;
@@ -163,22 +176,26 @@ TEST_F(PtyExchange, MissingPortFailsAsOpenFailure) {
 }
 
 TEST_F(PtyExchange, PortHeldByAnotherProgramCannotBeOpened) {
-    const int other = ::open(sim_.devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (sim_->inOtherProcess())
+        GTEST_SKIP() << "the pseudo-terminal cannot be held from a Windows program";
+#ifndef _WIN32
+    const int other = ::open(sim_->devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(other, 0);
     ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
     exchange("getin0pic0t");
     EXPECT_EQ(sink_.texts(), openFailureTexts);
     EXPECT_EQ(link_.LinkErrorCode, link_code::ReadFailed);
-    EXPECT_TRUE(sim_.receivedLines().empty());
+    EXPECT_TRUE(sim_->receivedLines().empty());
     ::close(other);
 
     // Released, the port works; the link does not keep it after its exchange either.
     exchange("getin0pic0t");
     EXPECT_EQ(link_.LastReply, "1500");
-    const int again = ::open(sim_.devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int again = ::open(sim_->devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(again, 0);
     EXPECT_EQ(::flock(again, LOCK_EX | LOCK_NB), 0);
     ::close(again);
+#endif
 }
 
 TEST_F(PtyExchange, BinaryCommandArrivesWhole) {
@@ -196,14 +213,16 @@ TEST_F(PtyExchange, BinaryCommandArrivesWhole) {
     exchange(command);
     EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
     EXPECT_EQ(link_.LastReply, "OK");
-    ASSERT_EQ(sim_.receivedLines().size(), 1u);
-    EXPECT_EQ(sim_.receivedLines()[0], command);
-    const auto stored = sim_.picture("in2pic3");
+    ASSERT_EQ(sim_->receivedLines().size(), 1u);
+    EXPECT_EQ(sim_->receivedLines()[0], command);
+    const auto stored = sim_->picture("in2pic3");
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(std::string(stored->begin(), stored->end()), data);
 }
 
 TEST_F(PtyExchange, HangUpDuringAnExchangeIsAReadFailure) {
+    if (sim_->inOtherProcess())
+        GTEST_SKIP() << "Wine reports a hang-up as a time-out";
     setOptions([](Options& o) { o.hangUpAfter = 2; });
     exchange("getin0tonr");
     exchange("getin1tonr");
@@ -211,8 +230,8 @@ TEST_F(PtyExchange, HangUpDuringAnExchangeIsAReadFailure) {
     EXPECT_TRUE(sink_.entries.empty());
 
     EXPECT_LT(timedExchange("getin2tonr"), HangBound);
-    ASSERT_TRUE(sim_.waitForHandled(3, 2000));
-    EXPECT_TRUE(sim_.hungUp());
+    ASSERT_TRUE(sim_->waitForHandled(3, 2000));
+    EXPECT_TRUE(sim_->hungUp());
     EXPECT_EQ(sink_.texts(), (Texts{{3, ReadFailedText}, {4, "Fehler 7"}}));
     EXPECT_EQ(link_.LinkErrorCode, link_code::ReadFailed);
     EXPECT_EQ(link_.LastReply, "");
@@ -227,7 +246,7 @@ TEST_F(PtyExchange, DeviceThatStopsTakingDataEndsTheWriteAfterItsTimeOut) {
     setOptions([](Options& o) { o.stopReadingAfter = 1; });
     exchange("getin0tonr");
     EXPECT_EQ(link_.LastReply, "3");
-    ASSERT_TRUE(sim_.waitForHandled(1, 2000));
+    ASSERT_TRUE(sim_->waitForHandled(1, 2000));
 
     // A short line and a whole picture: each waits its write time-out, then reports the write.
     const Texts writeFailure = {{3, "Fehler beim beschreiben vom Com Port"},
@@ -247,30 +266,28 @@ TEST_F(PtyExchange, DeviceThatStopsTakingDataEndsTheWriteAfterItsTimeOut) {
         EXPECT_EQ(link_.LinkErrorCode, link_code::WriteFailed);
         EXPECT_EQ(link_.LastReply, "");
     }
-    EXPECT_TRUE(sim_.readingStopped());
-    EXPECT_EQ(sim_.receivedLines().size(), 1u);
+    EXPECT_TRUE(sim_->readingStopped());
+    EXPECT_EQ(sim_->receivedLines().size(), 1u);
 
     // Taking data again: the port works, nothing of the dropped lines is left in it.
     setOptions([](Options&) {});
     exchange("getin2tonr");
     EXPECT_EQ(link_.LinkErrorCode, link_code::Ok);
     EXPECT_EQ(link_.LastReply, "25");
-    EXPECT_EQ(sim_.receivedLines(), (std::vector<std::string>{"getin0tonr", "getin2tonr"}));
+    EXPECT_EQ(sim_->receivedLines(), (std::vector<std::string>{"getin0tonr", "getin2tonr"}));
 }
 
 TEST_F(PtyExchange, PortNameChangeTakesEffectWithTheNextExchange) {
-    DeviceSimulator second;
-    ASSERT_TRUE(second.start());
-    ASSERT_TRUE(second.registerPort("COM2"));
-    second.setValue("in0tonr", "77");
-
+    const std::string device = link_.PortName;
     exchange("getin0tonr");
     EXPECT_EQ(link_.LastReply, "3");
-    link_.PortName = "COM2";
+    link_.PortName = sim_->missingPortName();
     exchange("getin0tonr");
-    EXPECT_EQ(link_.LastReply, "77");
-    EXPECT_EQ(sim_.receivedLines().size(), 1u);
-    EXPECT_EQ(second.receivedLines().size(), 1u);
+    EXPECT_EQ(link_.LinkErrorCode, link_code::ReadFailed);
+    link_.PortName = device;
+    exchange("getin1tonr");
+    EXPECT_EQ(link_.LastReply, "12");
+    EXPECT_EQ(sim_->receivedLines(), (std::vector<std::string>{"getin0tonr", "getin1tonr"}));
 }
 
 }  // namespace

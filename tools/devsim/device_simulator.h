@@ -17,11 +17,6 @@
 
 namespace blx52::devsim {
 
-// The padding character of long replies.
-inline constexpr char LongReplyPad = '*';
-inline constexpr std::size_t LongReplyLength = 30;
-inline constexpr const char* FirmwareVersion = "4.1";
-
 // A BLX52 Glowpanel on a pseudo-terminal: answers the command language, keeps the settings and
 // pictures written to it.
 class DeviceSimulator {

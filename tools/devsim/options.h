@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <set>
 #include <string>
@@ -31,5 +32,10 @@ struct Options {
                         // over at once, as a USB adapter's latency timer does
     bool printTraffic = false;  // every received line (binary bytes as hex) and reply to stdout
 };
+
+// The padding character of long replies.
+inline constexpr char LongReplyPad = '*';
+inline constexpr std::size_t LongReplyLength = 30;
+inline constexpr const char* FirmwareVersion = "4.1";
 
 }  // namespace blx52::devsim
