@@ -153,20 +153,22 @@ std::string ControlServer::handle(const std::string& request) {
         return yesNo(d.hungUp());
     if (verb == "readingstopped")
         return yesNo(d.readingStopped());
-    if (verb == "devicepath")
-        return "ok " + control::token(d.devicePath());
     return "error unknown request " + verb;
+}
+
+bool ControlServer::waitReadable(int fd) const {
+    for (;;) {
+        pollfd fds[2] = {{fd, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        if (::poll(fds, 2, -1) >= 0)
+            return fds[1].revents == 0;
+        if (errno != EINTR)
+            return false;
+    }
 }
 
 void ControlServer::serve() {
     while (!stopping_) {
-        pollfd fds[2] = {{listen_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            return;
-        }
-        if (fds[1].revents != 0)
+        if (!waitReadable(listen_))
             return;
         const int client = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
@@ -180,13 +182,7 @@ void ControlServer::serveClient(int client) {
     std::string pending;
     char buffer[4096];
     while (!stopping_) {
-        pollfd fds[2] = {{client, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            return;
-        }
-        if (fds[1].revents != 0)
+        if (!waitReadable(client))
             return;
         const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
         if (n < 0 && errno == EINTR)

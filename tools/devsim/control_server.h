@@ -32,6 +32,8 @@ class ControlServer {
 
   private:
     void serveClient(int client);
+    // Until `fd` has data; false once stop() was called or polling failed.
+    bool waitReadable(int fd) const;
 
     Options startOptions_;
     std::string portName_;
