@@ -1,19 +1,16 @@
-// The shared exchange cases through this system's serial port: on Linux against the simulator on
-// a pseudo-terminal in this process; on Windows against the simulator that the test runner starts
-// beside Wine and maps to a COM port (BLX52_CASE_PORT, default COM1).
+// The shared exchange cases through this system's serial port, against the simulator answering
+// them: in this process on Linux, beside Wine under Windows.
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "exchange_cases.h"
 #include "link/device_link.h"
 #include "link_test_support.h"
-#ifndef _WIN32
-#include "tools/devsim/device_simulator.h"
-#endif
+#include "tests/common/simulated_device.h"
+#include "tools/devsim/options.h"
 
 namespace blx52 {
 namespace {
@@ -26,29 +23,25 @@ constexpr auto HangBound = std::chrono::milliseconds(900);
 class SharedExchangeCase : public ::testing::TestWithParam<ExchangeCase> {
   protected:
     void SetUp() override {
-#ifdef _WIN32
-        const char* port = std::getenv("BLX52_CASE_PORT");
-        devicePort_ = port != nullptr ? port : "COM1";
-#else
+        std::string why;
+        sim_ = test::startSimulatedDevice("COM1", &why);
+        ASSERT_TRUE(sim_) << why;
         devsim::Options options;
         options.rawReplies = test::exchangeCaseReplies();
-        sim_ = std::make_unique<devsim::DeviceSimulator>(options);
-        ASSERT_TRUE(sim_->start());
-        devicePort_ = sim_->devicePath();
-#endif
+        sim_->setOptions(options);
     }
 
-    std::string devicePort_;
 #ifndef _WIN32
-    std::unique_ptr<devsim::DeviceSimulator> sim_;
+    test::TempConfigHome home_;  // the port folder of a device in this process
 #endif
+    std::unique_ptr<test::SimulatedDevice> sim_;
 };
 
 TEST_P(SharedExchangeCase, GivesTheSameReplyCodeAndTexts) {
     const ExchangeCase& c = GetParam();
     test::RecordingSink sink;
     DeviceLink link(&sink);
-    link.PortName = c.portName.empty() ? devicePort_ : c.portName;
+    link.PortName = c.portName.empty() ? sim_->portName() : c.portName;
     if (!c.before.empty()) {
         link.Exchange(c.before, static_cast<int>(c.before.size()));
         sink.entries.clear();
@@ -60,13 +53,11 @@ TEST_P(SharedExchangeCase, GivesTheSameReplyCodeAndTexts) {
     EXPECT_EQ(link.LastReply, c.lastReply);
     EXPECT_EQ(link.LinkErrorCode, c.code);
     EXPECT_EQ(sink.texts(), c.texts);
-#ifndef _WIN32
     if (c.portName.empty()) {
         // The command crossed the wire as one line, whatever bytes it holds.
         ASSERT_FALSE(sim_->receivedLines().empty());
         EXPECT_EQ(sim_->receivedLines().back(), c.command);
     }
-#endif
 }
 
 TEST(SharedExchangeCases, AnswerEveryCommandTheyUse) {

@@ -1,31 +1,29 @@
 #!/usr/bin/env bash
 # Runs the Windows build's test programs (build/windows) under Wine, each program once, on Qt's
-# offscreen platform, against Linux simulators from the Linux build in build/release:
-#   COM1         the simulated device of the window tests, reset by each test through its
-#                remote control (BLX52_SIM_CONTROL) and reached through its port link;
-#   COM2 … COM9  lead nowhere, as the monkey test wants every other port;
-#   COM10        the device serving the shared exchange cases.
+# offscreen platform, against the Linux simulator from the Linux build in build/release:
+#   COM1         the simulated device, reset by each test through its remote control
+#                (BLX52_SIM_CONTROL) and reached through its port link;
+#   COM2 … COM9  lead nowhere, as the monkey test wants every other port.
 # Fails when a test fails.
 set -uo pipefail
 . "$(dirname "$0")/wine-env.sh"
 build=${1:-${BLX52_WINDOWS_BUILD:-$blx52_root/build/windows}}
-device_program=$blx52_root/build/release/tools/blx52-exchange-case-device
-[ -x "$device_program" ] || { echo "missing $device_program (build the Linux tree first)"; exit 1; }
+simulator=$blx52_root/build/release/tools/blx52-devsim
+[ -x "$simulator" ] || { echo "missing $simulator (build the Linux tree first)"; exit 1; }
 
 wine_prefix || { echo "cannot create the Wine prefix $WINEPREFIX"; exit 1; }
-sim_start case_device "$device_program" || exit 1
 # The window device's port link lives in a folder of its own; Wine opens the link, so it follows
 # the device through every reset.
 sim_config=$(mktemp -d)
 trap 'sim_stop_all; "$blx52_wineserver" -k 2>/dev/null; rm -rf "$sim_config"' EXIT
 XDG_CONFIG_HOME=$sim_config sim_start_printing control control_port \
-    "$blx52_root/build/release/tools/blx52-devsim" --control --quiet --port COM1 || exit 1
+    "$simulator" --control --quiet --port COM1 || exit 1
 nowhere=()
 for k in 2 3 4 5 6 7 8 9; do nowhere+=("COM$k" /nonexistent/blx52-no-device); done
-map_ports COM1 "$sim_config/blx52/ports/COM1" "${nowhere[@]}" COM10 "$case_device" ||
+map_ports COM1 "$sim_config/blx52/ports/COM1" "${nowhere[@]}" ||
     { echo "cannot map the COM ports in Wine"; exit 1; }
 
-export BLX52_SIM_CONTROL=$control_port BLX52_SIM_PORT=COM1 BLX52_CASE_PORT=COM10
+export BLX52_SIM_CONTROL=$control_port BLX52_SIM_PORT=COM1
 export QT_QPA_PLATFORM=offscreen
 # The monkey's runs are the long ones; under Wine fewer events keep the Windows part short.
 export BLX52_MONKEY_EVENTS=${BLX52_WINE_MONKEY_EVENTS:-2000}
@@ -61,24 +59,38 @@ for exe in "$build"/tests/*/*_tests.exe; do
             sed 's/^/    skipped: /'
     fi
 done
-# blx52-send.exe through Wine's COM10 to the exchange-case device: a plain reply, and a command
-# holding NUL, LF and CR written as \xHH.
+# blx52-send.exe through Wine's COM1 to a fresh simulator: a plain reply, and a picture whose data
+# holds NUL, LF and CR, written as \xHH, which must reach the device's store unchanged.
+sim_request() {  # one remote-control request; prints the answer
+    local answer
+    exec 3<>"/dev/tcp/127.0.0.1/$control_port" || return 1
+    printf '%s\n' "$1" >&3
+    IFS= read -r answer <&3
+    exec 3<&-
+    printf '%s\n' "$answer"
+}
+hex() { printf '%s' "$1" | od -An -v -tx1 | tr -d ' \n'; }
 send_checks=0 send_passed=0
-check_send() {  # expected output, arguments…
-    local expected=$1 got
-    shift
+check() {  # what, expected, got
     send_checks=$((send_checks + 1))
-    got=$(timeout 60 "$blx52_root/tools/windows/wine-run" "$build/tools/blx52-send.exe" "$@" \
-        2>&1 </dev/null | tr -d '\r')
-    if [ "$got" = "$expected" ]; then
+    if [ "$2" = "$3" ]; then
         send_passed=$((send_passed + 1))
     else
         status=1
-        printf 'blx52-send %s: expected\n%s\ngot\n%s\n' "$*" "$expected" "$got"
+        printf '%s: expected\n%s\ngot\n%s\n' "$1" "$2" "$3"
     fi
 }
-check_send $'reply: 42\ncode: 0' COM10 casetwodigits
-check_send $'reply: 77\ncode: 0' COM10 'casebinary\x00\x0a\x0d!'
+send() {
+    timeout 60 "$blx52_root/tools/windows/wine-run" "$build/tools/blx52-send.exe" "$@" \
+        2>&1 </dev/null | tr -d '\r'
+}
+picture_data='\x00\x0a\x0d'$(printf '\\x07%.0s' $(seq 509))
+sim_request reset >/dev/null
+check "blx52-send COM1 getin0pic0t" $'reply: 1500\ncode: 0' "$(send COM1 getin0pic0t)"
+check "blx52-send COM1 setin1pic0d_<data>" $'reply: OK\ncode: 0' \
+    "$(send COM1 "setin1pic0d_$picture_data")"
+check "the picture on the device" "ok x000a0d$(printf '07%.0s' $(seq 509))" \
+    "$(sim_request "picture x$(hex in1pic0)")"
 echo "blx52-send: $send_passed of $send_checks passed"
 passed=$((passed + send_passed)) failed=$((failed + send_checks - send_passed))
 
