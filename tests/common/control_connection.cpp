@@ -35,6 +35,20 @@ struct ControlConnection::Socket {
 };
 #endif
 
+namespace {
+
+// The longest request waits 5 s for the device; beyond this limit the server is taken by another
+// client or stuck, and the test fails saying so instead of hanging.
+auto answerTimeout() {
+#ifdef _WIN32
+    return DWORD{ControlConnection::AnswerTimeoutMs};
+#else
+    return timeval{ControlConnection::AnswerTimeoutMs / 1000, 0};
+#endif
+}
+
+}  // namespace
+
 std::unique_ptr<ControlConnection> ControlConnection::open(int port) {
     if (port <= 0 || port > 65535)
         return nullptr;
@@ -49,13 +63,7 @@ std::unique_ptr<ControlConnection> ControlConnection::open(int port) {
     c->socket_->fd = ::socket(AF_INET, SOCK_STREAM, 0);
     if (!c->socket_->valid())
         return nullptr;
-        // The longest request waits 5 s for the device; beyond this the server is taken by another
-        // client or stuck, and the test fails saying so instead of hanging.
-#ifdef _WIN32
-    const DWORD limit = AnswerTimeoutMs;
-#else
-    const timeval limit{AnswerTimeoutMs / 1000, 0};
-#endif
+    const auto limit = answerTimeout();
     if (::setsockopt(c->socket_->fd, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit),
                      sizeof limit) != 0)
         return nullptr;

@@ -22,8 +22,6 @@ class LocalDevice : public SimulatedDevice {
     bool start() { return device_.start() && device_.registerPort(portName_); }
 
     std::string portName() const override { return portName_; }
-    // Beyond the numbers the port folder is made for, and no serial port of that number exists.
-    std::string missingPortName() const override { return "COM97"; }
     std::string devicePath() const override { return device_.devicePath(); }
     void setOptions(const devsim::Options& options) override { device_.setOptions(options); }
     std::string value(const std::string& name) const override { return device_.value(name); }
@@ -55,8 +53,6 @@ class RemoteDevice : public SimulatedDevice {
         : connection_(std::move(connection)), portName_(std::move(portName)) {}
 
     std::string portName() const override { return portName_; }
-    // Wine has no mapping for it, so it opens nothing.
-    std::string missingPortName() const override { return "COM97"; }
     std::string devicePath() const override { return {}; }
     void setOptions(const devsim::Options& options) override {
         ask("options " + control::encodeOptions(options));
