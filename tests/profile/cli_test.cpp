@@ -29,7 +29,7 @@ class CliTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("config")));
+        ASSERT_TRUE(QDir(dir.path()).mkpath("config"));
         qputenv("XDG_CONFIG_HOME", path("config").toUtf8());  // for the simulator's port link
         ASSERT_TRUE(sim.start());
         ASSERT_TRUE(sim.registerPort("COM5"));
@@ -44,8 +44,8 @@ class CliTest : public ::testing::Test {
     CliRun cli(const QStringList& args) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path("config"));
-        env.insert(QStringLiteral("HOME"), dir.path());
+        env.insert("XDG_CONFIG_HOME", path("config"));
+        env.insert("HOME", dir.path());
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(BLX52_CLI_PATH), args);
         EXPECT_TRUE(p.waitForFinished(90000));
@@ -81,8 +81,7 @@ TEST_F(CliTest, ReadWriteToAnotherDeviceAndDiffAgree) {
     sim.setValue("in1ton2p", "9");
     sim.setValue("sbypic", "0");
     sim.setValue("_brightness", "3");
-    const CliRun read = cli(
-        {QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), path("a.blx52")});
+    const CliRun read = cli({"read", "COM5", "-o", path("a.blx52")});
     ASSERT_EQ(read.status, 0) << read.err.toStdString();
     const QByteArray profile = readFile("a.blx52");
     EXPECT_TRUE(profile.contains("\nin0pic0t = 0777  # Input 0, picture 0 duration (ms)\n"));
@@ -94,8 +93,7 @@ TEST_F(CliTest, ReadWriteToAnotherDeviceAndDiffAgree) {
     for (const Setting& s : allSettings())
         sim.setValue(s.getKey.substr(3), s.kind == FieldKind::Brightness ? "8" : "1");
     sim.clearReceived();
-    const CliRun write = cli({QStringLiteral("--log"), path("x.log"), QStringLiteral("write"),
-                              QStringLiteral("COM5"), path("a.blx52")});
+    const CliRun write = cli({"--log", path("x.log"), "write", "COM5", path("a.blx52")});
     ASSERT_EQ(write.status, 0) << write.err.toStdString();
     EXPECT_EQ(deviceValues(), first);
     // 89 set lines, then the verify's 89 reads; every one of them in the log.
@@ -104,120 +102,99 @@ TEST_F(CliTest, ReadWriteToAnotherDeviceAndDiffAgree) {
     EXPECT_EQ(readFile("x.log").count('\n'), 178);
     EXPECT_TRUE(readFile("x.log").contains("sent \"setin0pic0t0777\" reply \"OK\" code 0"));
 
-    const CliRun diff = cli({QStringLiteral("diff"), QStringLiteral("COM5"), path("a.blx52")});
+    const CliRun diff = cli({"diff", "COM5", path("a.blx52")});
     EXPECT_EQ(diff.status, 0) << diff.err.toStdString();
     EXPECT_EQ(diff.out, QString());
 
     // The read to standard output is the same profile.
-    const CliRun toStdout = cli({QStringLiteral("read"), QStringLiteral("COM5")});
+    const CliRun toStdout = cli({"read", "COM5"});
     EXPECT_EQ(toStdout.status, 0);
     EXPECT_EQ(toStdout.out.toUtf8(), profile);
 }
 
 TEST_F(CliTest, OneChangedValueIsWrittenAndAChangeBehindTheToolsBackIsFound) {
-    ASSERT_EQ(
-        cli({QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), path("a.blx52")})
-            .status,
-        0);
+    ASSERT_EQ(cli({"read", "COM5", "-o", path("a.blx52")}).status, 0);
     QByteArray profile = readFile("a.blx52");
     const qsizetype at = profile.indexOf("\nin2ton1p = ");
     ASSERT_GE(at, 0);
     const qsizetype end = profile.indexOf("  #", at);
     profile.replace(at, end - at, "\nin2ton1p = 16");
     writeFile("a.blx52", profile);
-    const CliRun write = cli({QStringLiteral("write"), QStringLiteral("COM5"), path("a.blx52"),
-                              QStringLiteral("--no-verify")});
+    const CliRun write = cli({"write", "COM5", path("a.blx52"), "--no-verify"});
     ASSERT_EQ(write.status, 0) << write.err.toStdString();
     EXPECT_EQ(sim.value("in2ton1p"), "16");
     EXPECT_EQ(sim.receivedLines().size(), 89u + 89u);  // the read, then the write alone
 
     sim.setValue("in2pic3t", "4321");
     sim.setValue("_brightness", "0");
-    const CliRun diff = cli({QStringLiteral("diff"), QStringLiteral("COM5"), path("a.blx52")});
+    const CliRun diff = cli({"diff", "COM5", path("a.blx52")});
     EXPECT_EQ(diff.status, 3);
     const QStringList lines = diff.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2) << diff.out.toStdString();
-    EXPECT_TRUE(
-        lines[0].startsWith(QStringLiteral("in2pic3t (Input 2, picture 3 duration): file ")));
-    EXPECT_TRUE(lines[0].endsWith(QStringLiteral(", device 4321")));
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("_brightness (Brightness): file ")));
+    EXPECT_TRUE(lines[0].startsWith("in2pic3t (Input 2, picture 3 duration): file "));
+    EXPECT_TRUE(lines[0].endsWith(", device 4321"));
+    EXPECT_TRUE(lines[1].startsWith("_brightness (Brightness): file "));
 
     // A device that does not keep what it is sent fails the verify, naming both values.
     devsim::Options keepsOld;
     keepsOld.replyOverrides["getin0pic2t"] = "999";
     sim.setOptions(keepsOld);
-    const CliRun verify = cli({QStringLiteral("write"), QStringLiteral("COM5"), path("a.blx52")});
+    const CliRun verify = cli({"write", "COM5", path("a.blx52")});
     EXPECT_EQ(verify.status, 3);
-    EXPECT_TRUE(
-        verify.err.contains(QStringLiteral("in0pic2t (Input 0, picture 2 duration): file ")))
+    EXPECT_TRUE(verify.err.contains("in0pic2t (Input 0, picture 2 duration): file "))
         << verify.err.toStdString();
-    EXPECT_TRUE(verify.err.contains(QStringLiteral(", device 999")));
+    EXPECT_TRUE(verify.err.contains(", device 999"));
 }
 
 TEST_F(CliTest, BadFilesAndBadUsageSendNothing) {
-    ASSERT_EQ(
-        cli({QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), path("good")})
-            .status,
-        0);
+    ASSERT_EQ(cli({"read", "COM5", "-o", path("good")}).status, 0);
     const QByteArray good = readFile("good");
     QByteArray unknownAndRefused = good;
     unknownAndRefused.replace("\nin0pic1t = ", "\nin0pic1x = ");
     unknownAndRefused.replace("\nin3ton2p = ", "\nin3ton2p = 99");
-    const std::pair<QByteArray, QString> files[] = {
-        {unknownAndRefused, QStringLiteral(":3: unknown key \"in0pic1x\"")},
-        {good + "in0pic0t = 1\n", QStringLiteral(":90: in0pic0t given twice")},
-        {QByteArray(), QStringLiteral(":1: empty file")},
-        {QByteArray("\x7f"
-                    "ELF\x02\x01\x01\0\0\0",
-                    10),
-         QStringLiteral(":1: not UTF-8")},
-        {"in0pic0t = 1\n", QStringLiteral(":1: not a settings profile")},
-    };
+    // The parser's every refusal is tested on its own; here that the tool names file, line and
+    // reason for each fault, refuses before any exchange, and reads an empty file as one.
     sim.clearReceived();
+    const std::pair<QByteArray, QStringList> files[] = {
+        {unknownAndRefused, {":3: unknown key \"in0pic1x\"", ":75: in3ton2p = 99"}},
+        {QByteArray(), {":1: empty file"}},
+    };
     for (const auto& [bytes, expected] : files) {
         writeFile("bad", bytes);
         for (const char* command : {"write", "diff"}) {
-            const CliRun run =
-                cli({QString::fromLatin1(command), QStringLiteral("COM5"), path("bad")});
+            const CliRun run = cli({command, "COM5", path("bad")});
             EXPECT_EQ(run.status, 2);
-            EXPECT_TRUE(run.err.contains(expected)) << run.err.toStdString();
+            for (const QString& e : expected)
+                EXPECT_TRUE(run.err.contains(path("bad") + e)) << run.err.toStdString();
         }
     }
-    writeFile("bad", unknownAndRefused);
-    const CliRun two = cli({QStringLiteral("write"), QStringLiteral("COM5"), path("bad")});
-    EXPECT_TRUE(two.err.contains(QStringLiteral(":75: in3ton2p = 99"))) << two.err.toStdString();
 
     for (const QStringList& args :
-         {QStringList{}, QStringList{QStringLiteral("read")},
-          QStringList{QStringLiteral("erase"), QStringLiteral("COM5")},
-          QStringList{QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("--nearest")},
-          QStringList{QStringLiteral("write"), QStringLiteral("COM5"), path("missing")}}) {
+         {QStringList{}, QStringList{"read"}, QStringList{"erase", "COM5"},
+          QStringList{"read", "COM5", "--nearest"},
+          QStringList{"write", "COM5", path("missing")}}) {
         EXPECT_EQ(cli(args).status, 2) << args.join(u' ').toStdString();
     }
     EXPECT_TRUE(sim.receivedLines().empty());
 
-    const CliRun version = cli({QStringLiteral("--version")});
+    const CliRun version = cli({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_TRUE(version.out.startsWith(QStringLiteral("blx52-cli ")));
-    EXPECT_TRUE(cli({QStringLiteral("--help")}).out.contains(QStringLiteral("exit status")));
+    EXPECT_TRUE(version.out.startsWith("blx52-cli "));
+    EXPECT_TRUE(cli({"--help"}).out.contains("exit status"));
 }
 
 TEST_F(CliTest, SilentDeviceAndMissingPortEndWithStatusOneAndNoProfile) {
     devsim::Options silent;
     silent.silent = true;
     sim.setOptions(silent);
-    const CliRun quiet =
-        cli({QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), path("out")});
+    const CliRun quiet = cli({"read", "COM5", "-o", path("out")});
     EXPECT_EQ(quiet.status, 1);
-    EXPECT_TRUE(quiet.err.contains(QStringLiteral("code 8: the device did not answer")))
-        << quiet.err.toStdString();
+    EXPECT_TRUE(quiet.err.contains("code 8: the device did not answer")) << quiet.err.toStdString();
     EXPECT_FALSE(QFile::exists(path("out")));
 
-    std::filesystem::create_symlink(
-        "/nonexistent/blx52-port",
-        (path("config") + QStringLiteral("/blx52/ports/COM7")).toStdString());
-    const CliRun gone =
-        cli({QStringLiteral("read"), QStringLiteral("COM7"), QStringLiteral("-o"), path("out")});
+    std::filesystem::create_symlink("/nonexistent/blx52-port",
+                                    (path("config") + "/blx52/ports/COM7").toStdString());
+    const CliRun gone = cli({"read", "COM7", "-o", path("out")});
     EXPECT_EQ(gone.status, 1);
     EXPECT_TRUE(gone.err.contains(QString::fromUtf8(
         "code 1: Com Port konnte nicht geöffnet werden: the port could not be opened")))
@@ -225,20 +202,15 @@ TEST_F(CliTest, SilentDeviceAndMissingPortEndWithStatusOneAndNoProfile) {
     EXPECT_FALSE(QFile::exists(path("out")));
     // A previous profile of the same name is left as it was.
     writeFile("out", "earlier profile");
-    EXPECT_EQ(
-        cli({QStringLiteral("read"), QStringLiteral("COM7"), QStringLiteral("-o"), path("out")})
-            .status,
-        1);
+    EXPECT_EQ(cli({"read", "COM7", "-o", path("out")}).status, 1);
     EXPECT_EQ(readFile("out"), "earlier profile");
 
-    const CliRun ports = cli({QStringLiteral("ports")});
+    const CliRun ports = cli({"ports"});
     EXPECT_EQ(ports.status, 0);
-    EXPECT_TRUE(
-        ports.out.contains(QStringLiteral("COM7 -> /nonexistent/blx52-port: cannot be opened")))
+    EXPECT_TRUE(ports.out.contains("COM7 -> /nonexistent/blx52-port: cannot be opened"))
         << ports.out.toStdString();
-    EXPECT_TRUE(ports.out.contains(QStringLiteral("COM5 -> ") +
-                                   QString::fromStdString(sim.devicePath()) +
-                                   QStringLiteral(": can be opened")));
+    EXPECT_TRUE(ports.out.contains("COM5 -> " + QString::fromStdString(sim.devicePath()) +
+                                   ": can be opened"));
 }
 
 TEST_F(CliTest, PictureOffThePaletteNeedsNearestAndSaveKeepsTheSlotFiles) {
@@ -255,8 +227,7 @@ TEST_F(CliTest, PictureOffThePaletteNeedsNearestAndSaveKeepsTheSlotFiles) {
     expected.setPixel(5, 7, LedColor::Red);
     ASSERT_TRUE(image.save(path("pic.png")));
 
-    const CliRun refused = cli({QStringLiteral("picture"), QStringLiteral("COM5"),
-                                QStringLiteral("In1_Pic2"), path("pic.png")});
+    const CliRun refused = cli({"picture", "COM5", "In1_Pic2", path("pic.png")});
     EXPECT_EQ(refused.status, 2);
     EXPECT_TRUE(
         refused.err.contains(QStringLiteral("1 pixels are not one of the eight colours "
@@ -264,12 +235,10 @@ TEST_F(CliTest, PictureOffThePaletteNeedsNearestAndSaveKeepsTheSlotFiles) {
         << refused.err.toStdString();
     EXPECT_TRUE(sim.receivedLines().empty());
 
-    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("BLX52_Settings")));
-    const CliRun sent =
-        cli({QStringLiteral("picture"), QStringLiteral("COM5"), QStringLiteral("112"),
-             path("pic.png"), QStringLiteral("--nearest"), QStringLiteral("--save")});
+    ASSERT_TRUE(QDir(dir.path()).mkpath("BLX52_Settings"));
+    const CliRun sent = cli({"picture", "COM5", "112", path("pic.png"), "--nearest", "--save"});
     ASSERT_EQ(sent.status, 0) << sent.err.toStdString();
-    EXPECT_TRUE(sent.err.contains(QStringLiteral("1 pixels changed")));
+    EXPECT_TRUE(sent.err.contains("1 pixels changed"));
     const auto planes = PlaneData(expected);
     EXPECT_EQ(sim.picture("in1pic2"), std::vector<std::uint8_t>(planes.begin(), planes.end()));
     const auto grid = makeCodeGrid(expected);
@@ -279,26 +248,20 @@ TEST_F(CliTest, PictureOffThePaletteNeedsNearestAndSaveKeepsTheSlotFiles) {
 
     image = image.scaled(33, 32);
     ASSERT_TRUE(image.save(path("big.png")));
-    EXPECT_EQ(cli({QStringLiteral("picture"), QStringLiteral("COM5"), QStringLiteral("In1_Pic2"),
-                   path("big.png")})
-                  .status,
-              2);
-    EXPECT_EQ(cli({QStringLiteral("picture"), QStringLiteral("COM5"), QStringLiteral("In9_Pic0"),
-                   path("pic.png")})
-                  .status,
-              2);
+    EXPECT_EQ(cli({"picture", "COM5", "In1_Pic2", path("big.png")}).status, 2);
+    EXPECT_EQ(cli({"picture", "COM5", "In9_Pic0", path("pic.png")}).status, 2);
 }
 
 TEST_F(CliTest, InitPicturesSetsUpThePictureFolderOnceAndKeepsTheUsersFiles) {
-    const CliRun first = cli({QStringLiteral("init-pictures")});
+    const CliRun first = cli({"init-pictures"});
     ASSERT_EQ(first.status, 0) << first.err.toStdString();
     EXPECT_EQ(QDir(path("BLX52_Settings")).entryList(QDir::Files).size(), 25);
     EXPECT_FALSE(QImage(path("BLX52_Settings/In0_Pic0.bmp")).isNull());
 
     writeFile("BLX52_Settings/In0_Pic0.bmp", "mine");
-    const CliRun again = cli({QStringLiteral("init-pictures")});
+    const CliRun again = cli({"init-pictures"});
     ASSERT_EQ(again.status, 0) << again.err.toStdString();
-    EXPECT_TRUE(again.out.contains(QStringLiteral("25 files already there were kept")));
+    EXPECT_TRUE(again.out.contains("25 files already there were kept"));
     EXPECT_EQ(readFile("BLX52_Settings/In0_Pic0.bmp"), QByteArray("mine"));
 }
 

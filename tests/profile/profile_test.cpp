@@ -136,15 +136,8 @@ TEST(Profile, RefusesEveryKindOfBadFileNamingLineAndReason) {
     }
 }
 
-TEST(Profile, ListsEveryErrorUpToTheCap) {
-    // Two faults in one file are both reported.
-    QByteArray two = edited("in0pic0t", "in0pic0t = x");
-    two.replace("in2tonr = ", "in2tonr = -");
-    const ParsedProfile both = parseProfile(two);
-    ASSERT_EQ(both.errors.size(), 2u);
-    EXPECT_EQ(both.errors[0].line, 2);
-    EXPECT_EQ(both.errors[1].line, 54);
-
+// Several faults in one file are all listed (ProfileWindowTest, CliTest), up to a cap.
+TEST(Profile, ListsErrorsUpToTheCap) {
     QByteArray many = profileOf(SettingsStore());
     for (int i = 0; i < 120; ++i)
         many += "nosuchkey" + QByteArray::number(i) + " = 1\n";
@@ -154,16 +147,9 @@ TEST(Profile, ListsEveryErrorUpToTheCap) {
     EXPECT_TRUE(capped.errorTexts().last().contains(QStringLiteral("70 more")));
 }
 
-TEST(Profile, StoreWithAValueTheWriteRefusesGivesNoProfile) {
-    SettingsStore store;
-    store.setValue(allSettings()[10], QStringLiteral("abc"));
-    StoreSyncView view(store);
-    QByteArray text = "old";
-    const QString refusal = composeProfile(view, text);
-    EXPECT_TRUE(refusal.contains(settingName(allSettings()[10])));
-    EXPECT_TRUE(text.isEmpty());
-
-    // A read reply that is no code of its kind is not turned into a start value either.
+// A value the write refuses gives no profile (ProfileWindowTest); nor is a read reply that is no
+// code of its kind turned into a start value.
+TEST(Profile, RefusedReplyIsNoStartValue) {
     SettingsStore read;
     StoreSyncView readView(read);
     for (const Setting& s : allSettings()) {

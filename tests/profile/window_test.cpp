@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -71,8 +72,13 @@ class ProfileWindowTest : public ::testing::Test {
 };
 
 TEST_F(ProfileWindowTest, MenuHoldsOpenAndSaveBeforeHelpAndInfoWithShortcuts) {
-    auto* file = form->findChild<QMenu*>(QStringLiteral("File1"));
+    auto* bar = form->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->actions().size(), 1);
+    EXPECT_EQ(bar->actions()[0]->text(), QStringLiteral("File"));
+    QMenu* file = bar->actions()[0]->menu();
     ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->objectName(), QStringLiteral("File1"));
     QStringList names;
     for (QAction* a : file->actions()) {
         if (!a->isSeparator())
@@ -83,6 +89,12 @@ TEST_F(ProfileWindowTest, MenuHoldsOpenAndSaveBeforeHelpAndInfoWithShortcuts) {
                            QStringLiteral("Help1"), QStringLiteral("Info1")}));
     EXPECT_EQ(action("OpenSettings1")->text(), QString::fromUtf8("Open settings\u2026"));
     EXPECT_EQ(action("SaveSettingsAs1")->text(), QString::fromUtf8("Save settings as\u2026"));
+    EXPECT_EQ(action("Help1")->text(), QStringLiteral("Help..."));
+    EXPECT_EQ(action("Info1")->text(), QStringLiteral("Info..."));
+    // Help and Info do nothing.
+    action("Help1")->trigger();
+    action("Info1")->trigger();
+    EXPECT_EQ(form->panelText(5), QStringLiteral("Welcome"));
 
     // The shortcuts reach the chooser; a cancelled choice changes nothing and writes nothing.
     form->activateWindow();

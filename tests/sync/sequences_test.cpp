@@ -123,12 +123,10 @@ TEST(Sequences, ValueFormsComposeKeyAndValueWithoutSeparator) {
     view.edits["Edit17"] = "0050";  // sent as typed, never reformatted
     EXPECT_EQ(lineFor("setrestonbt", view), "setrestonbt0050");
 
-    view.pitch["ComboBox1"] = 8;
-    EXPECT_EQ(lineFor("setin0ton0p", view), "setin0ton0p8");
-    view.pitch["ComboBox1"] = 16;
-    EXPECT_EQ(lineFor("setin0ton0p", view), "setin0ton0p16");
-    view.pitch["ComboBox1"] = 0;
-    EXPECT_EQ(lineFor("setin0ton0p", view), "setin0ton0p0");
+    for (int index : {8, 16, 0}) {
+        view.pitch["ComboBox1"] = index;
+        EXPECT_EQ(lineFor("setin0ton0p", view), "setin0ton0p" + std::to_string(index));
+    }
 
     for (auto b : {"RadioButton16", "RadioButton17", "RadioButton18", "RadioButton19"}) {
         view.checked[b] = false;
@@ -198,16 +196,12 @@ TEST(Sequences, GroupsAndPitchBoxesWithoutAChoiceAreRefused) {
     EXPECT_FALSE(composeLine(entryFor("setrestonap"), view).ok());
 }
 
-TEST(Sequences, ComposeWriteGivesAllLinesOrTheFirstRefusal) {
+// All 89 lines of an untouched window are what SyncWindowTest sends byte for byte.
+TEST(Sequences, ComposeWriteGivesTheFirstRefusalAndNoLines) {
     ValuesView view;
-    std::vector<std::string> lines;
-    EXPECT_TRUE(composeWrite(view, lines).isEmpty());
-    ASSERT_EQ(lines.size(), 89u);
-    EXPECT_EQ(lines.front(), "setin0pic0t2000");
-    EXPECT_EQ(lines.back(), "set_wt_flag123");
-
     view.edits["Edit2"] = "99999";
     view.edits["Edit43"] = "x";
+    std::vector<std::string> lines = {"from an earlier write"};
     EXPECT_TRUE(composeWrite(view, lines).startsWith("Device Start, picture 0 duration: 99999"));
     EXPECT_TRUE(lines.empty());
 }

@@ -1,6 +1,4 @@
 #include <QLabel>
-#include <QPushButton>
-#include <QTest>
 
 #include "form_fixture.h"
 
@@ -126,23 +124,6 @@ TEST_F(ControlRules, LinkMessagesCanBeReadInFull) {
     link.Exchange("getdatafw", 9);
     ASSERT_NE(form->panelText(3), QStringLiteral("FW-Ver.: "));
     EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("Panel3"))->toolTip(), form->panelText(3));
-}
-
-TEST_F(ControlRules, PictureButtonsOpenTheEditorForTheirSlot) {
-    QList<int> opened;
-    form->setPictureEditorOpener([&](int code) { opened << code; });
-    QTest::mouseClick(form->button(QStringLiteral("BitBtn15")), Qt::LeftButton);
-    QTest::mouseClick(form->button(QStringLiteral("BitBtn9")), Qt::LeftButton);
-    QTest::mouseClick(form->button(QStringLiteral("BitBtn25")), Qt::LeftButton);
-    EXPECT_EQ(opened, QList<int>({120, 131, 152}));
-
-    QImage saved(32, 32, QImage::Format_RGB32);
-    saved.fill(Qt::green);
-    const QImage before = form->buttonGlyph(121);
-    form->setButtonGlyph(120, saved);
-    EXPECT_EQ(form->buttonGlyph(120), saved);
-    EXPECT_EQ(form->buttonGlyph(121), before);
-    EXPECT_FALSE(form->settingsChanged());
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include <QTest>
-
 #include "form_fixture.h"
 
 namespace blx52 {
@@ -141,20 +139,6 @@ TEST_F(EditRules, TextThatIsNoNumberShowsTheConversionErrorAndEndsTheRule) {
     setText("Edit20", odd);
     EXPECT_EQ(text("Edit20"), odd);
     EXPECT_TRUE(dialogs.log.isEmpty());
-}
-
-TEST_F(EditRules, TypingAForbiddenCharacter) {
-    QLineEdit* e = form->edit(QStringLiteral("Edit22"));
-    e->setFocus();
-    e->selectAll();
-    QTest::keyClicks(e, QStringLiteral("x"));
-    EXPECT_EQ(e->text(), QStringLiteral("2500"));
-    EXPECT_EQ(dialogs.log, QStringList({NumbersOnly}));
-    QTest::keyClick(e, Qt::Key_End);
-    QTest::keyClick(e, Qt::Key_Backspace);
-    QTest::keyClicks(e, QStringLiteral("1"));
-    EXPECT_EQ(e->text(), QStringLiteral("2501"));
-    EXPECT_EQ(dialogs.log.size(), 1);
 }
 
 }  // namespace

@@ -86,11 +86,6 @@ devsim::Options replying(const std::string& key, const std::string& reply) {
     o.replyOverrides[key] = reply;
     return o;
 }
-devsim::Options silent() {
-    devsim::Options o;
-    o.silent = true;
-    return o;
-}
 
 // The value name of a setting on the device: its get key without "get".
 std::string deviceName(const Setting& s) {
@@ -312,30 +307,6 @@ TEST_F(SyncWindowTest, WriteStopsAtTheFirstFailedEntryAndSaysHowMuchWentOut) {
     EXPECT_EQ(form->deviceSync().lastWrite().successes, 31);
     expectIdle();
 
-    // A reply other than OK is no confirmation either.
-    setOptions(replying("setin0pic2t", "ERR"));
-    sim->clearReceived();
-    dialogs.log.clear();
-    click("Button2");
-    EXPECT_EQ(sim->receivedLines().size(), 3u);
-    EXPECT_EQ(dialogs.log,
-              (QStringList{PortWarningEntry, writeStoppedEntry("Input 0, picture 2 duration",
-                                                               "Antwort 'ERR' statt OK", 2)}));
-    EXPECT_EQ(strip("Memo37"), TForm1::clRed());
-
-    // Silent at once: one exchange, the device's warning alone.
-    setOptions(silent());
-    sim->clearReceived();
-    dialogs.log.clear();
-    click("Button2");
-    EXPECT_EQ(sim->receivedLines().size(), 1u);
-    EXPECT_EQ(form->panelText(3), writeStopped("Input 0, picture 0 duration", "keine Antwort"));
-    EXPECT_EQ(strip("Memo37"), TForm1::clRed());
-    EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NoAnswerEntry}));
-    EXPECT_EQ(dialogs.beeps, 2);
-    EXPECT_TRUE(form->settingsChanged());
-    expectIdle();
-
     // A port that cannot be opened: nothing went out.
     usePortWhoseDeviceIsGone();
     dialogs.log.clear();
@@ -351,16 +322,6 @@ TEST_F(SyncWindowTest, WriteStopsAtTheFirstFailedEntryAndSaysHowMuchWentOut) {
                                              "Fehler an der Schnittstelle (Fehler 7)", 0)}));
     EXPECT_TRUE(form->settingsChanged());
     expectIdle();
-
-    // A failed write of unchanged settings leaves them unchanged: nothing new to write.
-    link.PortName = sim->portName();
-    setOptions({});
-    click("Button2");
-    ASSERT_FALSE(form->settingsChanged());
-    setOptions(silent());
-    click("Button2");
-    EXPECT_FALSE(form->settingsChanged());
-    EXPECT_EQ(strip("Memo37"), TForm1::clRed());
 }
 
 TEST_F(SyncWindowTest, CancelledWarningsSendNothingAndColourTheStrips) {
@@ -409,23 +370,12 @@ TEST_F(SyncWindowTest, WriteRefusesValuesThatCannotGoOnTheLineAndSendsNothing) {
     EXPECT_TRUE(form->settingsChanged());
     expectIdle();
 
-    // Too many digits for the line: "setrespic4t" leaves room for four.
+    // Once the value is mended, the same click writes.
     form->edit(QStringLiteral("Edit21"))->setText(QStringLiteral("1200"));
-    form->edit(QStringLiteral("Edit6"))->setText(QStringLiteral("12345"));
-    dialogs.log.clear();
-    click("Button2");
-    ASSERT_EQ(dialogs.log.size(), 2);
-    EXPECT_TRUE(dialogs.log[1].startsWith(
-        QStringLiteral("errorOk: Device Start, picture 4 duration: 12345")));
-    EXPECT_TRUE(dialogs.log[1].contains(QStringLiteral("4 Ziffern")));
-    EXPECT_TRUE(sim->receivedLines().empty());
-
-    form->edit(QStringLiteral("Edit6"))->setText(QStringLiteral("1234"));
     click("Button2");
     const auto sent = sim->receivedLines();
     ASSERT_EQ(sent.size(), 89u);
     EXPECT_EQ(sent[2], "setin0pic2t1200");
-    EXPECT_EQ(sent[20], "setrespic4t1234");
 }
 
 // ---- read ----
@@ -511,27 +461,16 @@ TEST_F(SyncWindowTest, ReadStopsAtAnUnansweredStepAndKeepsTheRest) {
     expectIdle();
 }
 
-TEST_F(SyncWindowTest, ReadFromASilentDeviceOrAMissingPortChangesNoSetting) {
+// A silent device's read is followed through every operation by the fault matrix; a port that
+// cannot be opened is one the simulator beside Wine can show too.
+TEST_F(SyncWindowTest, ReadFromAMissingPortChangesNoSetting) {
     loadOtherDeviceValues();
     const auto start = windowValues();
-
-    setOptions(silent());
+    usePortWhoseDeviceIsGone();
     click("Button1");
-    EXPECT_EQ(sim->receivedLines().size(), 1u);  // one exchange, not 89 time-outs
     EXPECT_EQ(windowValues(), start);
     EXPECT_FALSE(form->settingsChanged());
     EXPECT_EQ(form->panelText(1), "SW-Ver.: V2.4");
-    EXPECT_EQ(form->panelText(3), readStopped("Firmware version", "keine Antwort"));
-    EXPECT_EQ(strip("Memo40"), TForm1::clFuchsia());
-    EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NoAnswerEntry}));
-    EXPECT_EQ(dialogs.beeps, 1);
-    expectIdle();
-
-    usePortWhoseDeviceIsGone();
-    dialogs.log.clear();
-    click("Button1");
-    EXPECT_EQ(windowValues(), start);
-    EXPECT_FALSE(form->settingsChanged());
     EXPECT_EQ(form->panelText(3),
               readStopped("Firmware version", "Fehler an der Schnittstelle (Fehler 7)"));
     EXPECT_EQ(form->panelText(4), "Fehler 7");
@@ -544,13 +483,15 @@ TEST_F(SyncWindowTest, ReadFromASilentDeviceOrAMissingPortChangesNoSetting) {
 
     // The port is back: the next read works.
     link.PortName = sim->portName();
-    setOptions({});
     click("Button1");
     EXPECT_EQ(strip("Memo40"), TForm1::clLime());
 }
 
 // A reply that is no valid value for its setting is never handed to the window's rules: no
-// field-rule box, no replacement value, no conversion error; the read ends there.
+// field-rule box, no replacement value, no conversion error; the read ends there. The read checks
+// every step's reply alike; which reply is which fault for each kind is in
+// Sequences.RepliesAreCheckedAgainstTheirSetting, so here each reason once, the first and the last
+// step, and how a control character is shown.
 TEST_F(SyncWindowTest, ReadStopsAtAReplyThatIsNoValueForItsSetting) {
     struct Case {
         const char* key;
@@ -560,23 +501,14 @@ TEST_F(SyncWindowTest, ReadStopsAtAReplyThatIsNoValueForItsSetting) {
         const char* why;
     };
     const Case cases[] = {
-        {"getin0ton1t", "OK", 23, "Input 0, tone 1 duration", "Antwort 'OK' ist keine Zahl"},
         {"getin0pic0t", "", 0, "Input 0, picture 0 duration", "Antwort '' ist keine Zahl"},
         {"getin0pic3t", "12\x01", 3, "Input 0, picture 3 duration", "Antwort '12?' ist keine Zahl"},
-        {"getin2pic1t", "-5", 9, "Input 2, picture 1 duration", "Antwort '-5' ist keine Zahl"},
         {"getrespic4t", "12345", 20, "Device Start, picture 4 duration",
          "Antwort '12345' ist zu lang"},
-        {"getin0tonr", "123456", 50, "Input 0, repeats", "Antwort '123456' ist zu lang"},
-        {"getin1tonv", "OK", 56, "Input 1, volume", "Antwort 'OK' ist keine Zahl"},
         {"getin1tonv", "4", 56, "Input 1, volume",
          "Antwort '4' liegt au\u00dferhalb des Wertebereichs"},
-        {"getsbypic", "3", 54, "No Inputs, standby picture",
-         "Antwort '3' liegt au\u00dferhalb des Wertebereichs"},
-        {"getin0ton0p", "17", 59, "Input 0, tone 0 pitch",
-         "Antwort '17' liegt au\u00dferhalb des Wertebereichs"},
         {"get_brightness", "12", 87, "Brightness",
          "Antwort '12' liegt au\u00dferhalb des Wertebereichs"},
-        {"get_brightness", "2.0", 87, "Brightness", "Antwort '2.0' ist keine Zahl"},
     };
     loadOtherDeviceValues();
     const auto device = deviceValues();
@@ -656,17 +588,6 @@ TEST_F(SyncWindowTest, BrightnessBothWays) {
     EXPECT_FALSE(form->settingsChanged());
     EXPECT_EQ(strip("Memo37"), TForm1::clMenu());
     EXPECT_EQ(strip("Memo40"), TForm1::clLime());
-
-    // Numbers outside 0 … 9 end the read there and move nothing either.
-    for (const char* reply : {"12", "-1"}) {
-        SCOPED_TRACE(reply);
-        sim->setValue("_brightness", reply);
-        click("Button1");
-        EXPECT_EQ(form->trackBarPosition(), 2);
-        EXPECT_EQ(text("Memo34"), "2");
-        EXPECT_FALSE(form->settingsChanged());
-        EXPECT_EQ(strip("Memo40"), TForm1::clFuchsia());
-    }
 }
 
 // ---- input tests ----
@@ -685,19 +606,9 @@ TEST_F(SyncWindowTest, InputTestsWarnOnceAndToggleTheirOwnOutput) {
     EXPECT_EQ(strip("Memo36"), TForm1::clLime());
 }
 
-TEST_F(SyncWindowTest, InputTestWarnsWhenTheDeviceIsSilentButNotWhenThePortIsMissing) {
-    setOptions(silent());
-    click("Button8");
-    EXPECT_EQ(dialogs.log, (QStringList{PortWarningEntry, NoAnswerEntry}));
-    EXPECT_EQ(dialogs.beeps, 1);
-    EXPECT_EQ(strip("Memo36"), TForm1::clLime());  // the new state stands
-    setOptions({});
-    click("Button8");
-    EXPECT_EQ(dialogs.log.size(), 2);
-    EXPECT_EQ(sim->receivedLines(), (std::vector<std::string>{"outin2_1", "outin2_0"}));
-
-    // A port that cannot be opened: its message only. The open shows the flag and the strip
-    // already changed before the exchange.
+// A port that cannot be opened: its status-bar message only, no box, no sound. The open sees
+// the flag and the strip already changed before the exchange.
+TEST_F(SyncWindowTest, InputTestStaysQuietWhenThePortIsMissing) {
     std::unique_ptr<TForm1> other;
     std::vector<std::pair<bool, QColor>> atOpen;
     DeviceLink noPort(nullptr, [&] {
@@ -709,14 +620,13 @@ TEST_F(SyncWindowTest, InputTestWarnsWhenTheDeviceIsSilentButNotWhenThePortIsMis
         return port;
     });
     other = std::make_unique<TForm1>(noPort, dialogs);
-    dialogs.log.clear();
     other->checkBox(QStringLiteral("CheckBox1"))->setChecked(true);
     QTest::mouseClick(other->button(QStringLiteral("Button6")), Qt::LeftButton);
     QTest::mouseClick(other->button(QStringLiteral("Button6")), Qt::LeftButton);
     EXPECT_EQ(atOpen, (std::vector<std::pair<bool, QColor>>{{true, TForm1::clLime()},
                                                             {false, TForm1::clRed()}}));
     EXPECT_TRUE(dialogs.log.isEmpty());
-    EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_EQ(dialogs.beeps, 0);
 }
 
 TEST_F(SyncWindowTest, InputTestWarningCancelledIsNotShownAgain) {
