@@ -41,42 +41,32 @@ TEST_F(EditorPen, NoColourDrawsNothingAndEachColourButtonSetsPenAndSwatch) {
     EXPECT_EQ(form2->pictureView()->pixmap().toImage(), form2->picture().image());
 }
 
+// A typed value beyond the matrix wraps forwards to 0 and steps back by one, as typed.
 TEST_F(EditorPen, MovesWrapAroundAndShowTheNewPosition) {
-    QLineEdit* column = edit("Edit1");
-    QLineEdit* row = edit("Edit2");
-    form2->Button7Click();
-    EXPECT_EQ(column->text(), QStringLiteral("31"));
-    EXPECT_EQ(form2->pen().column, 31);
-    form2->Button8Click();
-    EXPECT_EQ(column->text(), QStringLiteral("0"));
-    form2->Button8Click();
-    EXPECT_EQ(form2->pen().column, 1);
-    column->setText(QStringLiteral("40"));
-    form2->Button8Click();
-    EXPECT_EQ(column->text(), QStringLiteral("0"));
-    column->setText(QStringLiteral("40"));
-    form2->Button7Click();
-    EXPECT_EQ(column->text(), QStringLiteral("39"));
-    EXPECT_EQ(form2->pen().column, 39);
-
-    form2->Button9Click();
-    EXPECT_EQ(row->text(), QStringLiteral("31"));
-    EXPECT_EQ(form2->pen().row, 31);
-    form2->Button10Click();
-    EXPECT_EQ(row->text(), QStringLiteral("0"));
-    EXPECT_EQ(form2->pen().row, 0);
-    form2->Button10Click();
-    form2->Button10Click();
-    EXPECT_EQ(row->text(), QStringLiteral("2"));
-    form2->Button9Click();
-    EXPECT_EQ(form2->pen().row, 1);
-    // A typed row beyond the matrix: "v" wraps, "^" steps back, as for columns.
-    row->setText(QStringLiteral("40"));
-    form2->Button10Click();
-    EXPECT_EQ(row->text(), QStringLiteral("0"));
-    row->setText(QStringLiteral("40"));
-    form2->Button9Click();
-    EXPECT_EQ(form2->pen().row, 39);
+    const struct {
+        const char* edit;
+        void (TForm2::*back)();
+        void (TForm2::*forward)();
+        int Pen::*coordinate;
+    } axes[] = {{"Edit1", &TForm2::Button7Click, &TForm2::Button8Click, &Pen::column},
+                {"Edit2", &TForm2::Button9Click, &TForm2::Button10Click, &Pen::row}};
+    const struct {
+        const char* typed;
+        bool forward;
+        int expected;
+    } steps[] = {{nullptr, false, 31}, {nullptr, true, 0}, {nullptr, true, 1}, {nullptr, true, 2},
+                 {nullptr, false, 1},  {"40", true, 0},    {"40", false, 39}};
+    for (const auto& axis : axes) {
+        int n = 0;
+        for (const auto& step : steps) {
+            SCOPED_TRACE(testing::Message() << axis.edit << " step " << n++);
+            if (step.typed)
+                edit(axis.edit)->setText(QString::fromLatin1(step.typed));
+            (form2.get()->*(step.forward ? axis.forward : axis.back))();
+            EXPECT_EQ(edit(axis.edit)->text(), QString::number(step.expected));
+            EXPECT_EQ(form2->pen().*axis.coordinate, step.expected);
+        }
+    }
     EXPECT_TRUE(dialogs.log.isEmpty());
 }
 
