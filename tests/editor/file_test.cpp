@@ -87,13 +87,5 @@ TEST_F(EditorFiles, LoadReplacesThePictureOrReportsAndKeepsIt) {
     EXPECT_EQ(slotText(), QStringLiteral("143"));
 }
 
-TEST_F(EditorFiles, NoSlotNoFiles) {
-    form2->Button17Click();
-    form2->Button20Click();
-    EXPECT_TRUE(dialogs.log.isEmpty());
-    EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
-    EXPECT_EQ(form2->picture(), initialPicture());
-}
-
 }  // namespace
 }  // namespace blx52

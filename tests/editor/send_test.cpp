@@ -104,7 +104,12 @@ TEST_F(EditorSend, FirmwareQueryThenPictureLineByteForByteThenDeviceFile) {
 TEST_F(EditorSend, PortWarningOnlyOnceAndBothSidesSetEvenOnCancel) {
     startDevice();
     putBitmap(120, initialPicture());
+    EXPECT_FALSE(mainSideChecked());
     clickMain(QStringLiteral("BitBtn15"));
+    // Opening signals the main window without a dialog; the editor's own side waits for its send.
+    EXPECT_TRUE(mainSideChecked());
+    EXPECT_FALSE(form2->portWarningShown());
+    EXPECT_TRUE(dialogs.log.isEmpty());
     dialogs.answerOk = false;
     click(QStringLiteral("Button4"));
     ASSERT_EQ(dialogs.log.size(), 1);
@@ -167,11 +172,15 @@ TEST_F(EditorSend, MissingPortStillWritesTheDeviceFileAndTheLinkReports) {
     EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
 }
 
-TEST_F(EditorSend, NothingWithoutACurrentSlotAndNoFileWhenTheFolderIsGone) {
+TEST_F(EditorSend, NothingWithoutACurrentSlotAndNoDeviceFileWhenTheFolderIsGone) {
     startDevice();
+    form2->Button17Click();
+    form2->Button20Click();
     form2->Button4Click();
     EXPECT_TRUE(dialogs.log.isEmpty());
     EXPECT_FALSE(form2->portWarningShown());
+    EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(form2->picture(), initialPicture());
 
     putBitmap(100, Picture());
     clickMain(QStringLiteral("BitBtn1"));

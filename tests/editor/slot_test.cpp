@@ -103,15 +103,6 @@ TEST_F(EditorSlots, MissingBitmapIsReportedBeforeShowingAndTheSlotStillBecomesCu
     EXPECT_EQ(form2->picture(), filled(LedColor::Red));
 }
 
-TEST_F(EditorSlots, FirstOpeningSignalsTheMainWindowWithoutADialog) {
-    putBitmap(100, Picture());
-    EXPECT_FALSE(mainSideChecked());
-    clickMain(QStringLiteral("BitBtn1"));
-    EXPECT_TRUE(mainSideChecked());
-    EXPECT_FALSE(form2->portWarningShown());  // the editor's own side waits for its send
-    EXPECT_TRUE(dialogs.log.isEmpty());
-}
-
 TEST_F(EditorSlots, UnknownCodeChangesNothing) {
     putBitmap(120, filled(LedColor::Yellow));
     clickMain(QStringLiteral("BitBtn15"));
