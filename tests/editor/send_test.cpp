@@ -99,6 +99,7 @@ TEST_F(EditorSend, FirmwareQueryThenPictureLineByteForByteThenDeviceFile) {
     // The send leaves picture and pen alone.
     EXPECT_EQ(form2->picture().code(0, 31), 6);
     EXPECT_EQ(form2->pen().column, 0);
+    EXPECT_EQ(form2->pen().row, 31);
 }
 
 TEST_F(EditorSend, PortWarningOnlyOnceAndBothSidesSetEvenOnCancel) {

@@ -250,8 +250,9 @@ TEST_F(PictureFiles, RefusedFilesNeverChangeThePicture) {
     EXPECT_TRUE(namesFile(loadBitmap(dir.path(), picture), dir.path()));
     EXPECT_EQ(picture, before);
 
-    Picture p;
-    EXPECT_TRUE(loadBitmap(path("large.bmp"), p)->contains("32 × 32"));
+    const FileError large = loadBitmap(path("large.bmp"), picture);
+    ASSERT_TRUE(large);
+    EXPECT_TRUE(large->contains("32 × 32"));
 
     // The untouched file itself is fine, so the refusals above were for their faults.
     writeRaw(path("good.bmp"), good);
