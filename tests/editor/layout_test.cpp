@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QGroupBox>
-#include <QIcon>
 #include <QToolBar>
 
 #include "editor_fixture.h"
@@ -117,41 +116,6 @@ TEST_F(EditorLayout, EditsComboAndCursors) {
             << name.toStdString();
     }
     EXPECT_NE(form2->button(QStringLiteral("Button4"))->cursor().shape(), Qt::PointingHandCursor);
-}
-
-TEST_F(EditorLayout, GlyphsShowColoursAndPresets) {
-    const struct {
-        const char* name;
-        QColor inside;
-    } colors[] = {{"BitBtn4", QColor(128, 128, 128)}, {"BitBtn5", QColor(255, 0, 0)},
-                  {"BitBtn6", QColor(255, 255, 0)},   {"BitBtn7", QColor(0, 255, 0)},
-                  {"BitBtn8", QColor(0, 128, 128)},   {"BitBtn9", QColor(0, 0, 255)},
-                  {"BitBtn10", QColor(255, 0, 255)},  {"BitBtn11", QColor(255, 255, 255)}};
-    for (const auto& c : colors) {
-        QPushButton* b = form2->button(QString::fromLatin1(c.name));
-        EXPECT_EQ(b->iconSize(), QSize(16, 16)) << c.name;
-        const QImage glyph = b->icon().pixmap(16, 16).toImage();
-        ASSERT_EQ(glyph.size(), QSize(16, 16)) << c.name;
-        for (const QPoint frame : {QPoint(0, 0), QPoint(15, 7), QPoint(7, 15), QPoint(0, 15)}) {
-            EXPECT_EQ(glyph.pixelColor(frame), QColor(Qt::black)) << c.name;
-        }
-        for (const QPoint inside : {QPoint(1, 1), QPoint(8, 8), QPoint(14, 14)}) {
-            EXPECT_EQ(glyph.pixelColor(inside), c.inside) << c.name;
-        }
-    }
-    const struct {
-        const char* name;
-        Picture picture;
-    } presets[] = {{"BitBtn1", warningTrianglePicture()},
-                   {"BitBtn2", prohibitionSignPicture()},
-                   {"BitBtn3", blueDiscPicture()}};
-    for (const auto& p : presets) {
-        QPushButton* b = form2->button(QString::fromLatin1(p.name));
-        EXPECT_EQ(b->iconSize(), QSize(32, 32)) << p.name;
-        const auto shown = Picture::fromImage(b->icon().pixmap(32, 32).toImage());
-        ASSERT_TRUE(shown.has_value()) << p.name;
-        EXPECT_EQ(*shown, p.picture) << p.name;
-    }
 }
 
 TEST_F(EditorLayout, TabOrderFollowsTheDesigner) {

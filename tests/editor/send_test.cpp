@@ -99,12 +99,18 @@ TEST_F(EditorSend, FirmwareQueryThenPictureLineByteForByteThenDeviceFile) {
     // The send leaves picture and pen alone.
     EXPECT_EQ(form2->picture().code(0, 31), 6);
     EXPECT_EQ(form2->pen().column, 0);
+    EXPECT_EQ(form2->pen().row, 31);
 }
 
 TEST_F(EditorSend, PortWarningOnlyOnceAndBothSidesSetEvenOnCancel) {
     startDevice();
     putBitmap(120, initialPicture());
+    EXPECT_FALSE(mainSideChecked());
     clickMain(QStringLiteral("BitBtn15"));
+    // Opening signals the main window without a dialog; the editor's own side waits for its send.
+    EXPECT_TRUE(mainSideChecked());
+    EXPECT_FALSE(form2->portWarningShown());
+    EXPECT_TRUE(dialogs.log.isEmpty());
     dialogs.answerOk = false;
     click(QStringLiteral("Button4"));
     ASSERT_EQ(dialogs.log.size(), 1);
@@ -124,24 +130,7 @@ TEST_F(EditorSend, PortWarningOnlyOnceAndBothSidesSetEvenOnCancel) {
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[2], "getdatafw");
     EXPECT_EQ(lines[3].substr(0, 12), "setin2pic0d_");
-    // Initial picture: 32 zero bytes, then 30 × (0, thirty 7s, 0), then 32 zero bytes.
-    const QByteArray file = fileBytes(devicePath(120));
-    ASSERT_EQ(file.size(), 1024);
-    EXPECT_EQ(file.left(32), QByteArray(32, '\0'));
-    EXPECT_EQ(file.mid(32, 32), QByteArray(1, '\0') + QByteArray(30, '\7') + QByteArray(1, '\0'));
-    EXPECT_EQ(file.right(32), QByteArray(32, '\0'));
-}
-
-TEST_F(EditorSend, WarningSkippedWhenTheMainWindowAlreadySetTheEditorSide) {
-    startDevice();
-    putBitmap(152, Picture());
-    clickMain(QStringLiteral("BitBtn25"));
-    form2->setPortWarningShown();
-    click(QStringLiteral("Button4"));
-    EXPECT_TRUE(dialogs.log.isEmpty());
-    ASSERT_TRUE(device->waitForHandled(2, 5000));
-    EXPECT_EQ(device->receivedLines()[1].substr(0, 12), "setsbypic2d_");
-    EXPECT_EQ(fileBytes(devicePath(152)), QByteArray(1024, '\0'));
+    EXPECT_EQ(fileBytes(devicePath(120)), devicePictureBytes(makeCodeGrid(initialPicture())));
 }
 
 TEST_F(EditorSend, AReadInTheMainWindowCountsAsTheEditorsWarning) {
@@ -149,14 +138,15 @@ TEST_F(EditorSend, AReadInTheMainWindowCountsAsTheEditorsWarning) {
     clickMain(QStringLiteral("Button1"));
     ASSERT_EQ(dialogs.log, QStringList{PortWarningEntry});
     EXPECT_TRUE(form2->portWarningShown());
-    putBitmap(110, Picture());
-    clickMain(QStringLiteral("BitBtn5"));
+    putBitmap(152, Picture());
+    clickMain(QStringLiteral("BitBtn25"));
     dialogs.log.clear();
     device->clearReceived();
     click(QStringLiteral("Button4"));
     EXPECT_TRUE(dialogs.log.isEmpty());
     ASSERT_TRUE(device->waitForHandled(2, 5000));
-    EXPECT_EQ(device->receivedLines()[1].substr(0, 12), "setin1pic0d_");
+    EXPECT_EQ(device->receivedLines()[1].substr(0, 12), "setsbypic2d_");
+    EXPECT_EQ(fileBytes(devicePath(152)), QByteArray(1024, '\0'));
 }
 
 TEST_F(EditorSend, MissingPortStillWritesTheDeviceFileAndTheLinkReports) {
@@ -183,11 +173,15 @@ TEST_F(EditorSend, MissingPortStillWritesTheDeviceFileAndTheLinkReports) {
     EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
 }
 
-TEST_F(EditorSend, NothingWithoutACurrentSlotAndNoFileWhenTheFolderIsGone) {
+TEST_F(EditorSend, NothingWithoutACurrentSlotAndNoDeviceFileWhenTheFolderIsGone) {
     startDevice();
+    form2->Button17Click();
+    form2->Button20Click();
     form2->Button4Click();
     EXPECT_TRUE(dialogs.log.isEmpty());
     EXPECT_FALSE(form2->portWarningShown());
+    EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(form2->picture(), initialPicture());
 
     putBitmap(100, Picture());
     clickMain(QStringLiteral("BitBtn1"));
