@@ -77,8 +77,7 @@ std::string encodeOptions(const Options& o) {
     out << "silent=" << o.silent << " delay=" << o.delayMs << " paced=" << o.paced
         << " long=" << o.longReplies << " nocrlf=" << o.noLineEnd << " garbage=" << o.garbage
         << " seed=" << o.garbageSeed << " hangup=" << o.hangUpAfter
-        << " stopreading=" << o.stopReadingAfter << " latency=" << o.latencyMs
-        << " traffic=" << o.printTraffic;
+        << " stopreading=" << o.stopReadingAfter << " latency=" << o.latencyMs;
     for (const auto& key : o.ignoredKeys)
         out << " ignore=" << token(key);
     for (const auto& [key, reply] : o.replyOverrides)
@@ -133,8 +132,6 @@ std::optional<Options> decodeOptions(const std::vector<std::string>& words) {
             o.stopReadingAfter = static_cast<int>(*n);
         } else if (name == "latency") {
             o.latencyMs = static_cast<int>(*n);
-        } else if (name == "traffic") {
-            o.printTraffic = *n != 0;
         } else {
             return std::nullopt;
         }

@@ -18,6 +18,7 @@ std::optional<std::string> fromToken(const std::string& token);
 std::vector<std::string> words(const std::string& line);
 
 // Options as "name=value" words; strings as tokens, key/reply pairs as two tokens joined by ':'.
+// Whether the traffic is printed stays the serving process's own choice and does not travel.
 std::string encodeOptions(const Options& options);
 std::optional<Options> decodeOptions(const std::vector<std::string>& words);
 

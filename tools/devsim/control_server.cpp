@@ -104,6 +104,8 @@ std::string ControlServer::handle(const std::string& request) {
         auto options = control::decodeOptions({w.begin() + 1, w.end()});
         if (!options)
             return "error bad options";
+        // Printing the traffic is this process's choice, not the client's.
+        options->printTraffic = startOptions_.printTraffic;
         d.setOptions(std::move(*options));
         return "ok";
     }
