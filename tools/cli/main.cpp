@@ -8,6 +8,7 @@
 #include <optional>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #else
 #include <unistd.h>
@@ -239,6 +240,10 @@ int runRead(Session& session, const QString& output) {
         return DeviceFailed;
     }
     if (output.isEmpty()) {
+#ifdef _WIN32
+        // The profile as it is in a file: a redirected read is the same as -o, byte for byte.
+        _setmode(_fileno(stdout), _O_BINARY);
+#endif
         std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
         return std::fflush(stdout) == 0 ? Success : BadUsage;
     }
