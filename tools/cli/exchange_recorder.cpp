@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include "link/escaped_text.h"
+
 namespace blx52::cli {
 
 // The system's port with the bytes it writes seen by the recorder.
@@ -80,26 +82,11 @@ void ExchangeRecorder::finish() {
 }
 
 std::string printableLine(const std::string& bytes) {
-    static constexpr char hex[] = "0123456789abcdef";
     // A picture command: its 12-character key, then binary plane data.
     if (bytes.size() > 40 && bytes.compare(0, 3, "set") == 0)
         return printableLine(bytes.substr(0, 12)) + " +" + std::to_string(bytes.size() - 12) +
                " data bytes";
-    std::string out;
-    for (char ch : bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '\\' || c == '"') {
-            out += '\\';
-            out += ch;
-        } else if (c >= 0x20 && c < 0x7f) {
-            out += ch;
-        } else {
-            out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
+    return escapedText(bytes, "\\\"");
 }
 
 }  // namespace blx52::cli

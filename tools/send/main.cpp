@@ -9,6 +9,7 @@
 
 #include "blx52_version.h"
 #include "link/device_link.h"
+#include "link/escaped_text.h"
 
 namespace {
 
@@ -61,25 +62,6 @@ std::optional<std::string> unescape(const std::string& text) {
     return out;
 }
 
-// Replies may hold any byte; keep the output one line each.
-std::string escape(const std::string& text) {
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string out;
-    for (char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c >= 0x20 && c < 0x7f) {
-            out += ch;
-        } else {
-            out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
-
 class RecordingSink final : public blx52::StatusSink {
   public:
     void setPanelText(int panel, const std::string& text) override {
@@ -111,7 +93,7 @@ int main(int argc, char** argv) {
     link.PortName = port;
     link.Exchange(*command, static_cast<int>(command->size()));
 
-    std::printf("reply: %s\n", escape(link.LastReply).c_str());
+    std::printf("reply: %s\n", blx52::escapedText(link.LastReply).c_str());
     std::printf("code: %d\n", static_cast<int>(link.LinkErrorCode));
     for (const auto& [panel, text] : sink.texts)
         std::printf("panel %d: %s\n", panel, text.c_str());
