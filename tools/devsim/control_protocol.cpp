@@ -7,14 +7,6 @@ namespace blx52::devsim::control {
 
 namespace {
 
-std::optional<long long> number(const std::string& text) {
-    long long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 std::string pair(const std::string& key, const std::string& value) {
     return token(key) + ":" + token(value);
 }
@@ -31,6 +23,14 @@ std::optional<std::pair<std::string, std::string>> fromPair(const std::string& t
 }
 
 }  // namespace
+
+std::optional<long long> number(const std::string& text) {
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
 
 std::string token(const std::string& bytes) {
     static constexpr char hex[] = "0123456789abcdef";

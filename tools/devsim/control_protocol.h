@@ -14,6 +14,9 @@ namespace blx52::devsim::control {
 std::string token(const std::string& bytes);
 std::optional<std::string> fromToken(const std::string& token);
 
+// A whole word of decimal digits (with an optional '-'), nothing else.
+std::optional<long long> number(const std::string& text);
+
 // Splits a line at blanks.
 std::vector<std::string> words(const std::string& line);
 

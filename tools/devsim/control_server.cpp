@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <limits>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -92,12 +92,9 @@ std::string ControlServer::handle(const std::string& request) {
     auto arg = [&](std::size_t i) -> std::optional<std::string> {
         return i < w.size() ? control::fromToken(w[i]) : std::nullopt;
     };
-    auto count = [&](std::size_t i) -> std::optional<long> {
-        if (i >= w.size())
-            return std::nullopt;
-        char* end = nullptr;
-        const long n = std::strtol(w[i].c_str(), &end, 10);
-        return *end == '\0' && n >= 0 ? std::optional(n) : std::nullopt;
+    auto count = [&](std::size_t i) -> std::optional<long long> {
+        const auto n = i < w.size() ? control::number(w[i]) : std::nullopt;
+        return n && *n >= 0 && *n <= std::numeric_limits<int>::max() ? n : std::nullopt;
     };
 
     if (verb == "options") {
