@@ -29,6 +29,7 @@ class QSlider;
 namespace blx52 {
 
 class DeviceSync;
+class PortsDialog;
 class Form1SyncView;
 
 // The main window: every setting in its own control, the connection panel, brightness, status
@@ -59,6 +60,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     QCheckBox* checkBox(const QString& name) const;
     QSlider* trackBar() const { return trackBar_; }
     QProgressBar* progressBar() const { return progressBar_; }
+    PortsDialog* portsDialog() const { return portsDialog_; }  // null until Ports… was chosen
 
     // Text of an edit or memo.
     QString controlText(const QString& name) const;
@@ -135,6 +137,8 @@ class TForm1 : public QMainWindow, public StatusSink {
     // File menu.
     void OpenSettings1Click();
     void SaveSettingsAs1Click();
+    // Device menu.
+    void Ports1Click();
     // Connection panel.
     void Button1Click();
     void Button2Click();
@@ -185,7 +189,8 @@ class TForm1 : public QMainWindow, public StatusSink {
     std::function<void()> setEditorSide_;
     FileNameChooser chooseFile_;
     std::unique_ptr<Form1SyncView> syncView_;
-    std::unique_ptr<DeviceSync> sync_;  // uses syncView_, so it goes first
+    std::unique_ptr<DeviceSync> sync_;    // uses syncView_, so it goes first
+    PortsDialog* portsDialog_ = nullptr;  // made on first use, owned as a child
 };
 
 }  // namespace blx52

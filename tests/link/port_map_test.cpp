@@ -20,6 +20,7 @@
 #include "link/device_link.h"
 #include "link/port_map.h"
 #include "link/port_names.h"
+#include "link/system_ports.h"
 #include "link_test_support.h"
 #include "tests/common/simulated_device.h"
 
@@ -181,6 +182,8 @@ TEST(PortMap, TheSerialCodeOpensWhatTheNameIsMappedTo) {
         link.PortName = c.name;
         link.Exchange("getdatafw", 9);
         const std::string opened = c.name + " -> " + resolvePortPath(c.name);
+        // The port list's look at the port agrees with the open.
+        EXPECT_EQ(probePort(c.name).state == PortState::Free, c.reachesDevice) << opened;
         if (c.reachesDevice) {
             EXPECT_EQ(link.LinkErrorCode, link_code::Ok) << opened;
             EXPECT_EQ(link.LastReply, "4.1") << opened;

@@ -74,8 +74,9 @@ class ProfileWindowTest : public ::testing::Test {
 TEST_F(ProfileWindowTest, MenuHoldsOpenAndSaveBeforeHelpAndInfoWithShortcuts) {
     auto* bar = form->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
     ASSERT_NE(bar, nullptr);
-    ASSERT_EQ(bar->actions().size(), 1);
+    ASSERT_EQ(bar->actions().size(), 2);
     EXPECT_EQ(bar->actions()[0]->text(), QStringLiteral("File"));
+    EXPECT_EQ(bar->actions()[1]->text(), QStringLiteral("Device"));
     QMenu* file = bar->actions()[0]->menu();
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->objectName(), QStringLiteral("File1"));
