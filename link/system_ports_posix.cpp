@@ -81,7 +81,7 @@ PortProbe probePort(const std::string& portName) {
     }
     PortProbe probe{PortState::Free, {}};
     if (::isatty(fd) == 0) {
-        probe = {PortState::NotATerminal, "not a serial port"};
+        probe = {PortState::NotATerminal, "it opens, but is no terminal"};
     } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         // The exchange holds its port with flock too, so this also finds another configurator.
         probe = {PortState::Busy, "in use by another program"};

@@ -102,7 +102,7 @@ PortProbe probePort(const std::string& portName) {
     const bool serial = ::GetCommState(handle, &dcb) != 0;
     ::CloseHandle(handle);
     if (!serial)
-        return {PortState::NotATerminal, "not a serial port"};
+        return {PortState::NotATerminal, "it opens, but takes no serial line settings"};
     return {PortState::Free, {}};
 }
 

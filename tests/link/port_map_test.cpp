@@ -118,8 +118,9 @@ TEST(PortMap, TheLinkGoesToTheStablePathOfTheDevice) {
 std::string directDevicePort(const test::SimulatedDevice& sim) {
     if (!sim.inOtherProcess())
         return sim.devicePath();
+    // With the device namespace prefix, as a port other than the nine is named.
     const char* high = std::getenv("BLX52_SIM_HIGH_PORT");
-    return high != nullptr ? high : "";
+    return high != nullptr && *high != '\0' ? std::string("\\\\.\\") + high : "";
 }
 
 TEST(PortMap, TheSerialCodeOpensWhatTheNameIsMappedTo) {

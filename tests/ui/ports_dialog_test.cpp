@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -138,6 +139,38 @@ TEST_F(PortsTest, EachNameAndPortShowsWhatAnOpenWouldDo) {
     }
     // Listing sent nothing.
     EXPECT_TRUE(sim->receivedLines().empty());
+}
+
+// Windows: the device behind Wine's COM1 and, through the mapping, COM3 standing for the high
+// port that leads there too; the other names lead nowhere.
+TEST_F(PortsTest, WindowsNamesShowTheirMappingAndState) {
+    const QString high = qEnvironmentVariable("BLX52_SIM_HIGH_PORT");
+    std::string why;
+    auto sim = test::startSimulatedDevice("COM1", &why);
+    ASSERT_TRUE(sim) << why;
+    if (!sim->inOtherProcess() || high.isEmpty())
+        GTEST_SKIP() << "Wine's COM ports mapped to the simulator (run-tests.sh)";
+    EnvOverride appData("APPDATA", config.path().toUtf8());
+    std::string error;
+    ASSERT_TRUE(assignPort(3, high.toStdString(), error)) << error;
+    const QList<PortNameEntry> names = listPortNames();
+    ASSERT_EQ(names.size(), 9);
+    EXPECT_EQ(names[0].state, PortState::Free);
+    EXPECT_TRUE(names[0].target.isEmpty());
+    EXPECT_EQ(names[0].opens, QStringLiteral("COM1"));
+    EXPECT_NE(names[1].state, PortState::Free);  // Wine opens the path, then refuses settings
+    EXPECT_EQ(names[2].target, high);
+    EXPECT_EQ(names[2].opens, high);
+    EXPECT_EQ(names[2].state, PortState::Free);
+    const QList<PortEntry> ports = listSystemPorts();
+    const PortEntry* mapped = findPort(ports, high.toStdString());
+    ASSERT_NE(mapped, nullptr);
+    EXPECT_EQ(mapped->state, PortState::Free);
+    EXPECT_TRUE(mapped->names.contains(QStringLiteral("COM3")));
+    QStringList listed;
+    for (const PortEntry& p : ports)
+        listed << p.device + QStringLiteral(" (") + p.description + QStringLiteral(")");
+    std::printf("Wine lists: %s\n", qPrintable(listed.join(QStringLiteral(", "))));
 }
 
 TEST_F(PortsTest, DeviceMenuOpensPortsWhereANameIsAssignedChosenAndUnassigned) {
