@@ -131,9 +131,15 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     connect(assign_, &QPushButton::clicked, this, &PortsDialog::assignSelected);
     connect(unassign_, &QPushButton::clicked, this, &PortsDialog::unassignSelected);
     connect(use_, &QPushButton::clicked, this, &PortsDialog::useSelectedName);
-    connect(names_, &QTableWidget::cellDoubleClicked, this, &PortsDialog::useSelectedName);
+    connect(names_, &QTableWidget::cellDoubleClicked, this, [this](int row) {
+        names_->selectRow(row);
+        useSelectedName();
+    });
     // A double click on a port assigns it to the marked name.
-    connect(portTable_, &QTableWidget::cellDoubleClicked, this, &PortsDialog::assignSelected);
+    connect(portTable_, &QTableWidget::cellDoubleClicked, this, [this](int row) {
+        portTable_->selectRow(row);
+        assignSelected();
+    });
     connect(find_, &QPushButton::clicked, this, &PortsDialog::findDevice);
     connect(useFound_, &QPushButton::clicked, this, &PortsDialog::useFound);
     connect(results_, &QListWidget::itemSelectionChanged, this, [this] {

@@ -173,13 +173,34 @@ TEST_F(PortsTest, WindowsNamesShowTheirMappingAndState) {
     std::printf("Wine lists: %s\n", qPrintable(listed.join(QStringLiteral(", "))));
 }
 
+// Saves a render where BLX52_RENDER_DIR says (for looking at it), else in the temporary folder.
+void render(QWidget* widget, const QString& name) {
+    const QString dir = qEnvironmentVariableIsSet("BLX52_RENDER_DIR")
+                            ? qEnvironmentVariable("BLX52_RENDER_DIR")
+                            : QDir::tempPath();
+    if (QDir().mkpath(dir))
+        widget->grab().save(QDir(dir).filePath(name));
+}
+
+// On Linux the device is a pseudo-terminal that COM2 leads to; under Wine it is the simulator
+// beside Wine, on COM1 and on a high port (COM14) that the dialog assigns to COM6.
 TEST_F(PortsTest, DeviceMenuOpensPortsWhereANameIsAssignedChosenAndUnassigned) {
     test::SimulatedDevice* sim = startDevice("COM2");
-    if (sim == nullptr)
-        GTEST_SKIP() << "the port folder and the pseudo-terminals are Linux's";
+    std::unique_ptr<test::SimulatedDevice> remote;
+    std::unique_ptr<EnvOverride> appData;
+    QString devicePort;  // how the system's list names the device's port
+    if (sim != nullptr) {
+        devicePort = qs(sim->devicePath());
+    } else {
+        std::string why;
+        remote = test::startSimulatedDevice("COM1", &why);
+        ASSERT_TRUE(remote) << why;
+        devicePort = qEnvironmentVariable("BLX52_SIM_HIGH_PORT");
+        if (devicePort.isEmpty())
+            GTEST_SKIP() << "no high COM port leads to the simulator (BLX52_SIM_HIGH_PORT)";
+        appData = std::make_unique<EnvOverride>("APPDATA", config.path().toUtf8());
+    }
     TForm1* f = openForm();
-    auto* bar = f->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
-    ASSERT_NE(bar, nullptr);
     QMenu* device = f->findChild<QMenu*>(QStringLiteral("Device1"));
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(device->title(), QStringLiteral("Device"));
@@ -196,21 +217,29 @@ TEST_F(PortsTest, DeviceMenuOpensPortsWhereANameIsAssignedChosenAndUnassigned) {
     ASSERT_NE(names, nullptr);
     ASSERT_NE(system, nullptr);
     ASSERT_EQ(names->rowCount(), 9);
-    EXPECT_EQ(names->item(1, 1)->text(), qs(sim->devicePath()));
-    EXPECT_EQ(names->item(1, 2)->text(), QStringLiteral("free"));
-    const int ptyRow = rowOf(system, qs(sim->devicePath()));
-    ASSERT_GE(ptyRow, 0);
-    EXPECT_EQ(system->item(ptyRow, 3)->text(), QStringLiteral("COM2"));
+    const int deviceRow = rowOf(system, devicePort);
+    ASSERT_GE(deviceRow, 0) << devicePort.toStdString();
+    EXPECT_EQ(system->item(deviceRow, 2)->text(), QStringLiteral("free"));
+    if (sim != nullptr) {
+        EXPECT_EQ(names->item(1, 1)->text(), devicePort);
+        EXPECT_EQ(names->item(1, 2)->text(), QStringLiteral("free"));
+        EXPECT_EQ(system->item(deviceRow, 3)->text(), QStringLiteral("COM2"));
+    } else {
+        EXPECT_EQ(names->item(0, 1)->text(), QStringLiteral("COM1 (its own port)"));
+        EXPECT_EQ(names->item(0, 2)->text(), QStringLiteral("free"));
+    }
 
-    // Assign: the name, then the port with a double click.
+    // Assign: mark the name, double-click the port.
     clickRow(names, 5);
-    const QRect portRect = system->visualItemRect(system->item(ptyRow, 0));
-    QTest::mouseClick(system->viewport(), Qt::LeftButton, {}, portRect.center());
-    QTest::mouseDClick(system->viewport(), Qt::LeftButton, {}, portRect.center());
-    EXPECT_EQ(mappedTarget(6), sim->devicePath());
-    EXPECT_EQ(names->item(5, 1)->text(), qs(sim->devicePath()));
+    // A double click as the system delivers it: the first click, then the double-click event.
+    const QPoint portPoint = system->visualItemRect(system->item(deviceRow, 0)).center();
+    QTest::mouseClick(system->viewport(), Qt::LeftButton, {}, portPoint);
+    QTest::mouseDClick(system->viewport(), Qt::LeftButton, {}, portPoint);
+    EXPECT_EQ(qs(mappedTarget(6)), devicePort);
+    EXPECT_EQ(names->item(5, 1)->text(), devicePort);
+    EXPECT_EQ(names->item(5, 2)->text(), QStringLiteral("free"));
 
-    // Choose: the window's combo takes it through its own rule.
+    // Choose: the window's combo takes it through its own rule, and the link follows.
     auto* use = dialog->findChild<QPushButton*>(QStringLiteral("UsePortName"));
     ASSERT_NE(use, nullptr);
     QTest::mouseClick(use, Qt::LeftButton);
@@ -221,21 +250,26 @@ TEST_F(PortsTest, DeviceMenuOpensPortsWhereANameIsAssignedChosenAndUnassigned) {
     EXPECT_EQ(link.LinkErrorCode, 0);
     EXPECT_EQ(link.LastReply, "4.1");
 
-    // The list follows the folder within a second, whoever changed it.
-    fs::create_symlink("/nonexistent/blx52-adapter", folderEntry("COM9"));
-    QTRY_COMPARE_WITH_TIMEOUT(names->item(8, 2)->text(), QStringLiteral("missing"), 3000);
+    // The list follows a change made elsewhere within a second.
+    std::string error;
+    if (sim != nullptr) {
+        fs::create_symlink("/nonexistent/blx52-adapter", folderEntry("COM9"));
+        QTRY_COMPARE_WITH_TIMEOUT(names->item(8, 2)->text(), QStringLiteral("missing"), 3000);
+    } else {
+        ASSERT_TRUE(assignPort(9, devicePort.toStdString(), error)) << error;
+        QTRY_COMPARE_WITH_TIMEOUT(names->item(8, 2)->text(), QStringLiteral("free"), 3000);
+    }
+    render(dialog, QStringLiteral("ports_dialog.png"));
 
-    // Unassign: the name, then the button.
+    // Unassign: mark the name, click the button.
     clickRow(names, 5);
     auto* unassign = dialog->findChild<QPushButton*>(QStringLiteral("UnassignPort"));
     ASSERT_NE(unassign, nullptr);
     QTest::mouseClick(unassign, Qt::LeftButton);
     EXPECT_TRUE(mappedTarget(6).empty());
-    EXPECT_EQ(names->item(5, 1)->text(), QStringLiteral("/dev/ttyS5 (its own port)"));
-
-    const QString png = QStringLiteral("/work/renders/ports_dialog.png");
-    if (QDir().mkpath(QStringLiteral("/work/renders")))
-        dialog->grab().save(png);
+    EXPECT_EQ(names->item(5, 1)->text(), sim != nullptr
+                                             ? QStringLiteral("/dev/ttyS5 (its own port)")
+                                             : QStringLiteral("COM6 (its own port)"));
 }
 
 TEST_F(PortsTest, FindDeviceAsksEachFreePortOnceAndOffersTheAnsweringOnes) {
@@ -298,8 +332,7 @@ TEST_F(PortsTest, FindDeviceAsksEachFreePortOnceAndOffersTheAnsweringOnes) {
         EXPECT_EQ(asked->receivedLines(), std::vector<std::string>{"getdatafw"});
     EXPECT_TRUE(held->receivedLines().empty());
 
-    if (QDir().mkpath(QStringLiteral("/work/renders")))
-        dialog.grab().save(QStringLiteral("/work/renders/ports_dialog_find.png"));
+    render(&dialog, QStringLiteral("ports_dialog_find.png"));
 
     // The unnamed one, used: mapped to the marked name and chosen in the window.
     dialog.setCurrentName(6);
