@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -235,7 +236,8 @@ TEST_F(PortsTest, DeviceMenuOpensPortsWhereANameIsAssignedChosenAndUnassigned) {
     const QPoint portPoint = system->visualItemRect(system->item(deviceRow, 0)).center();
     QTest::mouseClick(system->viewport(), Qt::LeftButton, {}, portPoint);
     QTest::mouseDClick(system->viewport(), Qt::LeftButton, {}, portPoint);
-    EXPECT_EQ(qs(mappedTarget(6)), devicePort);
+    EXPECT_EQ(qs(mappedTarget(6)), devicePort)
+        << dialog->findChild<QLabel*>(QStringLiteral("PortsMessage"))->text().toStdString();
     EXPECT_EQ(names->item(5, 1)->text(), devicePort);
     EXPECT_EQ(names->item(5, 2)->text(), QStringLiteral("free"));
 
