@@ -11,6 +11,7 @@
 
 #include "blx52_version.h"
 #include "link/device_link.h"
+#include "link/parent_console.h"
 #include "picture/start_pictures.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
@@ -75,8 +76,10 @@ int answerCommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (isCommandLineRequest(argc, argv))
+    if (isCommandLineRequest(argc, argv)) {
+        blx52::attachParentConsole();
         return answerCommandLine(argc, argv);
+    }
 
     blx52::Application app(argc, argv);
     // The toolkit has taken its own options out; anything left is no option of this program.

@@ -22,6 +22,7 @@
 #include <cmath>
 #include <map>
 
+#include "blx52_version.h"
 #include "picture/slot_table.h"
 #include "settings/number_text.h"
 #include "settings/sound_time.h"
@@ -72,7 +73,7 @@ struct StatusPanel {
 };
 constexpr StatusPanel statusPanels[TForm1::PanelCount] = {
     {"SW-PN: BLX52", 85}, {"SW-Ver.: V2.4", 85}, {"HW-PN: BLH52", 85},       {"FW-Ver.: ", 85},
-    {"COM1", 85},         {"Welcome", 650},      {"blx52.example.org", 120},
+    {"COM1", 85},         {"Welcome", 650},      {BLX52_HOMEPAGE_SHOWN, 120},
 };
 
 struct PanelButton {

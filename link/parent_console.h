@@ -1,0 +1,11 @@
+#pragma once
+
+namespace blx52 {
+
+// A window program on Windows starts without a console, so what it prints for --help,
+// --version or --init-pictures would be lost when it is started from a command prompt. This
+// attaches standard output and error to the console of the calling process, unless they already
+// lead somewhere (a redirection, a pipe). Does nothing on other systems.
+void attachParentConsole();
+
+}  // namespace blx52
