@@ -73,6 +73,20 @@ check "uninstall entry's icon is the program" grep -q 'DisplayIcon.*blx52.exe' <
 check "no tools on PATH unless asked" \
     test -z "$("$blx52_wine" reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment' /v Path 2>/dev/null | grep -i 'BLX52')"
 
+# The window program opens no console; the tools are console programs; each carries the icon
+# (a group icon resource) and the version resource with the product's version.
+check "blx52.exe is a window program" grep -q '(GUI)' <<<"$(file "$dir/bin/blx52.exe")"
+for exe in blx52-cli blx52-send; do
+    check "$exe.exe is a console program" grep -q '(console)' <<<"$(file "$dir/bin/$exe.exe")"
+done
+for exe in blx52 blx52-cli blx52-send; do
+    resources=$(wrestool -l "$dir/bin/$exe.exe" 2>&1)
+    check "$exe.exe has the icon" grep -q 'type=14' <<<"$resources"
+    check "$exe.exe has a version resource" grep -q 'type=16' <<<"$resources"
+    check "$exe.exe's version is $version" \
+        grep -q "ProductVersion.*$version" <<<"$(wrestool -x -t 16 "$dir/bin/$exe.exe" | tr -d '\0')"
+done
+
 out=$(run "$dir/bin/blx52.exe" --version)
 check "installed blx52.exe --version says 'blx52 $version' (got '$out')" test "$out" = "blx52 $version"
 run "$dir/bin/blx52-cli.exe" read COM1 >"$work/profile"
@@ -92,14 +106,21 @@ check "a second install leaves one working installation" \
 
 run "$dir/uninstall.exe" /S >"$work/uninstall.log"
 check "silent uninstall ends" wait_uninstalled
+# The uninstaller's copy of itself in the temporary folder goes at the next restart (Windows
+# removes it then, as the uninstaller asked); a restart of Wine's "system" does the same.
+"$blx52_wine" wineboot -r </dev/null >/dev/null 2>&1
 check "the uninstall entry is gone" test -z "$(registry)"
 check "the picture folder is kept" test "$(cat "$pictures/In0_Pic0.bmp" 2>/dev/null)" = mine
 rm -rf "$pictures"
 snapshot >"$work/after"
 left=$(comm -13 "$work/before" "$work/after")
 check "the uninstall leaves no file behind${left:+: $left}" test -z "$left"
-temp_left=$(cd "$drive" && find . -path './users/*/Temp/*' -newer "$work/before" -iname '*nsu*' 2>/dev/null)
+temp_files=$(cd "$drive" && find . -path './users/*/Temp/*' -type f -newer "$work/before")
+check "no file of ours in the temporary folder after the restart${temp_files:+: $temp_files}" \
+    test -z "$temp_files"
+temp_dirs=$(cd "$drive" && find . -path './users/*/Temp/*' -type d -empty -newer "$work/before" |
+    tr '\n' ' ')
 echo "installer: $(stat -c %s "$setup") bytes; left behind after install and uninstall:" \
-    "${left:-nothing}${temp_left:+; in the temporary folder: $temp_left}"
+    "${left:-no file}${temp_dirs:+; the empty folder(s) $temp_dirs of the uninstaller in the temporary folder}"
 echo "installer under Wine: $((checks - failed)) of $checks checks passed in $((SECONDS - started)) s"
 [ "$failed" -eq 0 ]
