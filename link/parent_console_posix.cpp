@@ -3,6 +3,8 @@
 namespace blx52 {
 
 // A program started from a terminal has it already.
-void attachParentConsole() {}
+bool attachParentConsole() {
+    return true;
+}
 
 }  // namespace blx52

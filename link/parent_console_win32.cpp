@@ -17,16 +17,19 @@ bool leadsSomewhere(DWORD which) {
 
 }  // namespace
 
-void attachParentConsole() {
+bool attachParentConsole() {
     const bool out = leadsSomewhere(STD_OUTPUT_HANDLE);
     const bool err = leadsSomewhere(STD_ERROR_HANDLE);
-    if ((out && err) || !AttachConsole(ATTACH_PARENT_PROCESS))
-        return;
+    if (out && err)
+        return true;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS))
+        return out;
     // Only the streams that had nowhere to go are pointed at the console.
     if (!out && std::freopen("CONOUT$", "w", stdout) != nullptr)
         SetStdHandle(STD_OUTPUT_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stdout))));
     if (!err && std::freopen("CONOUT$", "w", stderr) != nullptr)
         SetStdHandle(STD_ERROR_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stderr))));
+    return true;
 }
 
 }  // namespace blx52

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QFile>
 #include <QImage>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -83,14 +84,20 @@ TEST_F(FirstStart, FileMenuCreatesThePictureFolderAndSaysWhatItDid) {
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 25);
 
     // The folder works now; a second run keeps what is there, the user's own picture too.
-    putBitmap(100, Picture());
+    putBitmap(131, Picture());
+    QFile mine(bitmapPath(131));
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    const QByteArray saved = mine.readAll();
+    mine.close();
     dialogs.log.clear();
     item->trigger();
     ASSERT_EQ(dialogs.log.size(), 1);
     EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("0 start pictures copied, 25 files")))
         << dialogs.log[0].toStdString();
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    EXPECT_EQ(mine.readAll(), saved);
     dialogs.log.clear();
-    clickMain(QStringLiteral("BitBtn1"));
+    clickMain(QString::fromStdString(slot(131).mainButton));
     EXPECT_TRUE(dialogs.log.isEmpty()) << dialogs.log.join(u'\n').toStdString();
     EXPECT_EQ(form2->picture(), Picture());
 }

@@ -41,6 +41,7 @@ check() {  # what, command…
 }
 run() { timeout 120 "$blx52_root/tools/windows/wine-run" "$@" </dev/null 2>&1 | tr -d '\r'; }
 registry() { "$blx52_wine" reg query "$key" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+no_entry() { ! "$blx52_wine" reg query "$key" </dev/null >/dev/null 2>&1; }
 # Everything in the prefix but Windows' own folders and the temporary files.
 snapshot() {
     (cd "$drive" && find . -path ./windows -prune -o -path '*/Temp' -prune -o -print) |
@@ -50,7 +51,7 @@ snapshot() {
 # its last step, removing the entry in the list of programs, has happened.
 wait_uninstalled() {
     for _ in $(seq 240); do
-        registry >/dev/null || { [ -e "$dir" ] || return 0; }
+        no_entry && [ ! -e "$dir" ] && return 0
         sleep 0.5
     done
     return 1
@@ -84,7 +85,7 @@ for exe in blx52 blx52-cli blx52-send; do
     check "$exe.exe has the icon" grep -q 'type=14' <<<"$resources"
     check "$exe.exe has a version resource" grep -q 'type=16' <<<"$resources"
     check "$exe.exe's version is $version" \
-        grep -q "ProductVersion.*$version" <<<"$(wrestool -x -t 16 "$dir/bin/$exe.exe" | tr -d '\0')"
+        grep -q "ProductVersion.*$version" <<<"$(wrestool -x --raw -t 16 "$dir/bin/$exe.exe" | tr -d '\0')"
 done
 
 out=$(run "$dir/bin/blx52.exe" --version)
@@ -109,7 +110,7 @@ check "silent uninstall ends" wait_uninstalled
 # The uninstaller's copy of itself in the temporary folder goes at the next restart (Windows
 # removes it then, as the uninstaller asked); a restart of Wine's "system" does the same.
 "$blx52_wine" wineboot -r </dev/null >/dev/null 2>&1
-check "the uninstall entry is gone" test -z "$(registry)"
+check "the uninstall entry is gone" no_entry
 check "the picture folder is kept" test "$(cat "$pictures/In0_Pic0.bmp" 2>/dev/null)" = mine
 rm -rf "$pictures"
 snapshot >"$work/after"
