@@ -128,4 +128,9 @@ Section "Uninstall"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    ; The uninstaller runs as a copy of itself in the temporary folder, which goes at the next
+    ; restart; its folder goes with it.
+    ${If} $EXEDIR != $INSTDIR
+        RMDir /REBOOTOK "$EXEDIR"
+    ${EndIf}
 SectionEnd
