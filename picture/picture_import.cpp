@@ -1,5 +1,6 @@
 #include "picture/picture_import.h"
 
+#include <QImageReader>
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
@@ -40,8 +41,14 @@ QImage scaledOverBlack(const QImage& image, const Placement& place) {
     QImage used = image.hasAlphaChannel()
                       ? image.convertToFormat(QImage::Format_ARGB32_Premultiplied)
                       : image.convertToFormat(QImage::Format_RGB32);
-    if (place.source != used.rect())
-        used = used.copy(place.source);
+    if (place.source != used.rect()) {
+        // A view of the square inside the image instead of a copy of it; `used` outlives it.
+        const QRect r = place.source;
+        const QImage square(used.constBits() + r.y() * used.bytesPerLine() + r.x() * 4, r.width(),
+                            r.height(), used.bytesPerLine(), used.format());
+        return square.scaled(place.target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    }
     if (used.size() != place.target) {
         used = used.scaled(place.target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
@@ -113,6 +120,35 @@ Picture importImage(const QImage& image, ImportOptions options) {
         mapDithered(scaled, picture, at);
     }
     return picture;
+}
+
+namespace {
+
+// Enough pixels for the matrix and for the preview beside it.
+constexpr int DecodedSide = 512;
+
+QImage readFrom(QImageReader& reader, QString* error) {
+    const QSize full = reader.size();
+    if (full.isValid() && std::min(full.width(), full.height()) > 2 * DecodedSide &&
+        reader.supportsOption(QImageIOHandler::ScaledSize)) {
+        reader.setScaledSize(full.scaled(DecodedSide, DecodedSide, Qt::KeepAspectRatioByExpanding));
+    }
+    QImage image = reader.read();
+    if (image.isNull() && error)
+        *error = reader.errorString();
+    return image;
+}
+
+}  // namespace
+
+QImage readImageForImport(QIODevice* device, QString* error) {
+    QImageReader reader(device);
+    return readFrom(reader, error);
+}
+
+QImage readImageForImport(const QString& path, QString* error) {
+    QImageReader reader(path);
+    return readFrom(reader, error);
 }
 
 bool isLedPicture(const QImage& image) {

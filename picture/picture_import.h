@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIODevice>
 #include <QImage>
 #include <QString>
 
@@ -27,6 +28,12 @@ struct ImportOptions {
 // Any image Qt reads, brought to the picture. Transparent pixels count as black (each pixel is
 // taken as it shows over black). A null image gives an all-black picture.
 Picture importImage(const QImage& image, ImportOptions options);
+
+// Reads an image file (its first frame) for an import. A large image is decoded at a reduced
+// size where the format can do that itself (JPEG), far larger than the matrix still, which
+// saves most of the decoding time. A null image and the reader's error text on failure.
+QImage readImageForImport(QIODevice* device, QString* error = nullptr);
+QImage readImageForImport(const QString& path, QString* error = nullptr);
 
 // Whether `image` is a 32 × 32 picture in the eight colours already (after transparency), so
 // that taking it needs no choice of fit or colours.

@@ -511,12 +511,11 @@ bool PictureCanvas::importImageWithPreview(const QImage& image, const QString& w
 }
 
 bool PictureCanvas::importFile(const QString& path) {
-    QImageReader reader(path);
     // A GIF gives its first frame.
-    const QImage image = reader.read();
+    QString why;
+    const QImage image = readImageForImport(path, &why);
     if (image.isNull()) {
-        dialogs_.errorOk(
-            QStringLiteral("%1 cannot be read as an image: %2").arg(path, reader.errorString()));
+        dialogs_.errorOk(QStringLiteral("%1 cannot be read as an image: %2").arg(path, why));
         return false;
     }
     return importImageWithPreview(image, QFileInfo(path).fileName());
