@@ -99,6 +99,11 @@ TForm2::TForm2(DeviceLink& link, Dialogs& dialogs, QString folder, QWidget* pare
     showPicture();
 }
 
+// The canvas shows the document, a member that would be gone before the child windows are.
+TForm2::~TForm2() {
+    delete canvas_;
+}
+
 // ---- Window ----
 
 QPushButton* TForm2::addButton(QWidget* parent, const QString& name, int x, int y, int w, int h,

@@ -36,6 +36,7 @@ class TForm2 : public QMainWindow {
   public:
     TForm2(DeviceLink& link, Dialogs& dialogs, QString folder = SettingsFolder(),
            QWidget* parent = nullptr);
+    ~TForm2() override;
 
     // A picture button of the main window: makes the slot current (its bitmap is loaded only
     // when the slot changes), then shows the editor or brings it up.
