@@ -68,9 +68,32 @@ CanvasView::CanvasView(PictureDocument& document, QWidget* parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::CrossCursor);
-    connect(&document_, &PictureDocument::pictureChanged, this, qOverload<>(&QWidget::update));
-    connect(&document_, &PictureDocument::penMoved, this, qOverload<>(&QWidget::update));
+    shown_ = document_.picture();
+    shownPen_ = document_.penPosition();
+    connect(&document_, &PictureDocument::pictureChanged, this, &CanvasView::pictureChanged);
+    connect(&document_, &PictureDocument::penMoved, this, &CanvasView::penMoved);
     setFixedSize(sizeHint());
+}
+
+// Only the pixels that changed are painted again: a stroke touches a few of 1,024.
+void CanvasView::pictureChanged() {
+    const Picture& now = document_.picture();
+    QRect changed;
+    for (int y = 0; y < Picture::Height; ++y) {
+        for (int x = 0; x < Picture::Width; ++x) {
+            if (now.pixel(x, y) != shown_.pixel(x, y))
+                changed |= pixelRect({x, y});
+        }
+    }
+    shown_ = now;
+    if (!changed.isEmpty())
+        update(changed);
+}
+
+void CanvasView::penMoved() {
+    update(pixelRect(shownPen_));
+    shownPen_ = document_.penPosition();
+    update(pixelRect(shownPen_));
 }
 
 QSize CanvasView::sizeHint() const {

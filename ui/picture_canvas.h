@@ -56,7 +56,12 @@ class CanvasView : public QWidget {
     void wheelEvent(QWheelEvent* event) override;
 
   private:
+    void pictureChanged();
+    void penMoved();
+
     PictureDocument& document_;
+    Picture shown_;  // what the last update covered
+    QPoint shownPen_;
     int zoom_ = 16;
     CanvasTool tool_ = CanvasTool::Pencil;
     LedColor color_ = LedColor::Red;
