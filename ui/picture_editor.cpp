@@ -12,7 +12,9 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "picture/pen_text.h"
 #include "picture/picture_send.h"
@@ -20,6 +22,7 @@
 #include "picture/presets.h"
 #include "sync/sync_texts.h"
 #include "ui/main_window.h"
+#include "ui/picture_canvas.h"
 #include "ui/window_size.h"
 
 namespace blx52 {
@@ -89,10 +92,16 @@ TForm2::TForm2(DeviceLink& link, Dialogs& dialogs, QString folder, QWidget* pare
       dialogs_(dialogs),
       folder_(std::move(folder)),
       guard_([&dialogs](const QString& message) { dialogs.generalError(message); }),
-      picture_(initialPicture()) {
+      document_(initialPicture()) {
     buildWindow();
     connectHandlers();
+    connect(&document_, &PictureDocument::pictureChanged, this, &TForm2::showPicture);
     showPicture();
+}
+
+// The canvas shows the document, a member that would be gone before the child windows are.
+TForm2::~TForm2() {
+    delete canvas_;
 }
 
 // ---- Window ----
@@ -128,6 +137,13 @@ void TForm2::buildWindow() {
     strip->setGeometry(0, 0, 564, ToolStripHeight);
     // The strip runs along the whole top of the client area, whatever width the frame leaves.
     central->installEventFilter(this);
+    auto* canvasButton = new QToolButton(strip);
+    canvasButton->setObjectName(QStringLiteral("CanvasButton"));
+    canvasButton->setText(QStringLiteral("Canvas"));
+    canvasButton->setToolTip(QStringLiteral("Draw on a zoomed canvas (Ctrl+E)"));
+    // Not in the keyboard focus order of the window's controls.
+    canvasButton->setFocusPolicy(Qt::NoFocus);
+    strip->addWidget(canvasButton);
 
     // A picture view from the drawing board days; it sits behind the pen group and shows nothing.
     auto* image1 = new QLabel(central);
@@ -259,6 +275,11 @@ void TForm2::connectHandlers() {
         connect(button(QString::fromLatin1(c.name)), &QPushButton::clicked, this, c.handler);
     }
     button(QStringLiteral("Button5"))->installEventFilter(this);
+    connect(findChild<QToolButton*>(QStringLiteral("CanvasButton")), &QToolButton::clicked, this,
+            &TForm2::openCanvas);
+    image2_->installEventFilter(this);
+    auto* canvasKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
+    connect(canvasKey, &QShortcut::activated, this, &TForm2::openCanvas);
     onChange(edit1_, [this] { Edit1Change(); });
     onChange(edit2_, [this] { Edit2Change(); });
     onChange(memo1_, [this] { Memo1Change(); });
@@ -270,6 +291,8 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
         if (auto* strip = findChild<QToolBar*>(QStringLiteral("ToolBar1")))
             strip->resize(centralWidget()->width(), ToolStripHeight);
     }
+    if (event->type() == QEvent::MouseButtonDblClick && watched == image2_)
+        openCanvas();
     if (event->type() == QEvent::FocusIn && watched == button(QStringLiteral("Button5"))) {
         // The point is drawn when the focus moves onto "x" inside the window, not when the
         // window itself comes back to the front with "x" still focused.
@@ -386,17 +409,24 @@ void TForm2::penTextRule(QLineEdit* edit, int Pen::*coordinate) {
             // The toolkit's conversion error; the coordinate keeps its value.
             dialogs_.generalError(outcome.errorText);
         }
-        if (outcome.coordinate)
+        if (outcome.coordinate) {
             pen_.*coordinate = *outcome.coordinate;
+            penMoved();
+        }
         // Runs this rule again, nested, on the replacement, which gives the same value.
         if (!outcome.replacementText.isEmpty())
             edit->setText(outcome.replacementText);
     });
 }
 
+void TForm2::penMoved() {
+    document_.setPenPosition(pen_.column, pen_.row);
+}
+
 void TForm2::drawPoint() {
-    if (pen_.drawPoint(picture_))
-        showPicture();
+    Picture next = picture();
+    if (pen_.drawPoint(next))
+        document_.apply(next, QStringLiteral("Point"));
 }
 
 void TForm2::Button5Click() {
@@ -409,32 +439,42 @@ void TForm2::Button5Enter() {
 
 // ---- Whole picture ----
 
-void TForm2::setPicture(const Picture& picture) {
-    picture_ = picture;
-    showPicture();
+void TForm2::setPicture(const Picture& picture, const QString& step) {
+    document_.apply(picture, step);
 }
 
 void TForm2::showPicture() {
-    image2_->setPixmap(QPixmap::fromImage(picture_.image()));
+    image2_->setPixmap(QPixmap::fromImage(picture().image()));
 }
 
 void TForm2::Button3Click() {
     guard_.run([this] {
-        resetPicture(picture_);
-        showPicture();
+        Picture next = picture();
+        resetPicture(next);
+        setPicture(next, QStringLiteral("Reset"));
     });
 }
 
 void TForm2::BitBtn1Click() {
-    guard_.run([this] { setPicture(warningTrianglePicture()); });
+    guard_.run(
+        [this] { setPicture(warningTrianglePicture(), QStringLiteral("Warning triangle")); });
 }
 
 void TForm2::BitBtn2Click() {
-    guard_.run([this] { setPicture(prohibitionSignPicture()); });
+    guard_.run(
+        [this] { setPicture(prohibitionSignPicture(), QStringLiteral("Prohibition sign")); });
 }
 
 void TForm2::BitBtn3Click() {
-    guard_.run([this] { setPicture(blueDiscPicture()); });
+    guard_.run([this] { setPicture(blueDiscPicture(), QStringLiteral("Blue disc")); });
+}
+
+void TForm2::openCanvas() {
+    guard_.run([this] {
+        if (!canvas_)
+            canvas_ = new PictureCanvas(document_, dialogs_, this);
+        canvas_->showFor(currentSlot());
+    });
 }
 
 // ---- Slots ----
@@ -468,7 +508,8 @@ void TForm2::Memo1Change() {
             return;  // no slot of the table: nothing changes
         current_ = slot;
         selectByProgram(comboBox1_, slotIndex(slot->code));
-        loadSlotBitmap(*slot);
+        // A bitmap that cannot be read leaves the picture shown before, now the new slot's.
+        document_.enterSlot(slot->code, loadSlotBitmap(*slot).value_or(picture()));
     });
 }
 
@@ -482,14 +523,14 @@ void TForm2::ComboBox1Change() {
     });
 }
 
-void TForm2::loadSlotBitmap(const PictureSlot& slot) {
-    Picture loaded = picture_;
+std::optional<Picture> TForm2::loadSlotBitmap(const PictureSlot& slot) {
+    Picture loaded = picture();
     if (FileError error = loadBitmap(bitmapFilePath(slot, folder_), loaded)) {
         // The picture keeps what it showed; the slot is current all the same.
         dialogs_.errorOk(*error);
-        return;
+        return std::nullopt;
     }
-    setPicture(loaded);
+    return loaded;
 }
 
 // ---- Files and device ----
@@ -497,8 +538,10 @@ void TForm2::loadSlotBitmap(const PictureSlot& slot) {
 void TForm2::Button20Click() {
     guard_.run([this] {
         // The editor can only be shown for a slot; without one there is no file to read.
-        if (const PictureSlot* slot = currentSlot())
-            loadSlotBitmap(*slot);
+        if (const PictureSlot* slot = currentSlot()) {
+            if (std::optional<Picture> loaded = loadSlotBitmap(*slot))
+                setPicture(*loaded, QStringLiteral("Load from file"));
+        }
     });
 }
 
@@ -508,7 +551,7 @@ void TForm2::Button17Click() {
         if (!slot)
             return;
         const QString path = bitmapFilePath(*slot, folder_);
-        if (FileError error = saveBitmap(picture_, path)) {
+        if (FileError error = saveBitmap(picture(), path)) {
             dialogs_.errorOk(*error);
             return;
         }
@@ -539,7 +582,7 @@ void TForm2::Button4Click() {
             }
         }
         const BusyCursor busy;
-        sendPictureToDevice(link_, *slot, picture_, folder_);
+        sendPictureToDevice(link_, *slot, picture(), folder_);
     });
 }
 

@@ -9,6 +9,7 @@
 
 #include "link/device_link.h"
 #include "picture/picture.h"
+#include "picture/picture_document.h"
 #include "picture/picture_files.h"
 #include "picture/picture_send.h"
 #include "picture/slot_table.h"
@@ -21,10 +22,12 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QToolButton;
 
 namespace blx52 {
 
 class TForm1;
+class PictureCanvas;
 
 // The picture editor: one slot's 32 × 32 picture, the pen, the slot's files and the send.
 // Controls carry their designer names (objectName).
@@ -33,6 +36,7 @@ class TForm2 : public QMainWindow {
   public:
     TForm2(DeviceLink& link, Dialogs& dialogs, QString folder = SettingsFolder(),
            QWidget* parent = nullptr);
+    ~TForm2() override;
 
     // A picture button of the main window: makes the slot current (its bitmap is loaded only
     // when the slot changes), then shows the editor or brings it up.
@@ -53,7 +57,9 @@ class TForm2 : public QMainWindow {
     bool portWarningShown() const;
     void setPortWarningShown();
 
-    const Picture& picture() const { return picture_; }
+    const Picture& picture() const { return document_.picture(); }
+    // The picture with its undo history, which the canvas edits too.
+    PictureDocument& document() { return document_; }
     const Pen& pen() const { return pen_; }
     // The current slot, or nothing before the first opening.
     const PictureSlot* currentSlot() const { return current_; }
@@ -64,6 +70,10 @@ class TForm2 : public QMainWindow {
     QComboBox* comboBox() const { return comboBox1_; }
     Memo* slotMemo() const { return memo1_; }
     QLabel* pictureView() const { return image2_; }
+
+    // The zoomed drawing window on this editor's picture, made at its first opening.
+    void openCanvas();
+    PictureCanvas* canvas() const { return canvas_; }
 
   public slots:
     // Pen colours.
@@ -109,9 +119,10 @@ class TForm2 : public QMainWindow {
     void penTextRule(QLineEdit* edit, int Pen::*coordinate);
     void movePen(void (Pen::*move)(), QLineEdit* edit, int Pen::*coordinate);
     void drawPoint();
-    void setPicture(const Picture& picture);
+    void setPicture(const Picture& picture, const QString& step);
     void showPicture();
-    void loadSlotBitmap(const PictureSlot& slot);
+    std::optional<Picture> loadSlotBitmap(const PictureSlot& slot);
+    void penMoved();
     void placeOverMainWindow();
 
     DeviceLink& link_;
@@ -119,7 +130,7 @@ class TForm2 : public QMainWindow {
     QString folder_;
     HandlerGuard guard_;
 
-    Picture picture_;
+    PictureDocument document_;
     Pen pen_;
     const PictureSlot* current_ = nullptr;
     bool opened_ = false;
@@ -135,6 +146,7 @@ class TForm2 : public QMainWindow {
     QComboBox* comboBox1_ = nullptr;
     Memo* memo1_ = nullptr;
     QCheckBox* checkBox2_ = nullptr;
+    PictureCanvas* canvas_ = nullptr;
 };
 
 // How the two windows talk: the main window's picture buttons open the editor, a saved picture

@@ -17,6 +17,7 @@
 #include "blx52_version.h"
 #include "exchange_recorder.h"
 #include "link/device_link.h"
+#include "picture/color_match.h"
 #include "picture/picture.h"
 #include "picture/picture_files.h"
 #include "picture/picture_send.h"
@@ -309,23 +310,6 @@ const PictureSlot* slotByName(const QString& name) {
     return nullptr;
 }
 
-LedColor nearestColor(QRgb rgb, bool& exact) {
-    int best = 0;
-    int bestDistance = -1;
-    for (const LedColorInfo& c : ledColors()) {
-        const int dr = qRed(rgb) - qRed(c.rgb);
-        const int dg = qGreen(rgb) - qGreen(c.rgb);
-        const int db = qBlue(rgb) - qBlue(c.rgb);
-        const int distance = dr * dr + dg * dg + db * db;
-        if (bestDistance < 0 || distance < bestDistance) {
-            bestDistance = distance;
-            best = static_cast<int>(c.color);
-        }
-    }
-    exact = bestDistance == 0;
-    return static_cast<LedColor>(best);
-}
-
 int runPicture(Session& session, const QString& slotName, const QString& imagePath, bool nearest,
                bool save) {
     const PictureSlot* slot = slotByName(slotName);
@@ -352,10 +336,10 @@ int runPicture(Session& session, const QString& slotName, const QString& imagePa
     QString firstOff;
     for (int y = 0; y < Picture::Height; ++y) {
         for (int x = 0; x < Picture::Width; ++x) {
-            const QRgb rgb = image.pixel(x, y);
-            bool exact = false;
-            const LedColor color = nearestColor(rgb, exact);
-            if (!exact) {
+            // As the canvas imports it: transparent is black.
+            const QRgb rgb = overBlack(image.pixel(x, y)) | 0xff000000u;
+            const LedColor color = nearestLedColor(rgb);
+            if (ledRgb(color) != rgb) {
                 if (++changed == 1)
                     firstOff = QStringLiteral("x %1, y %2: #%3")
                                    .arg(x)
