@@ -25,7 +25,8 @@ class Win32SerialPort final : public SerialPort {
     bool open(const std::string& portName) override {
         close();
         // The device namespace prefix also reaches COM10 and above; COM1 … COM9 open the same.
-        const std::string path = "\\\\.\\" + portName;
+        const std::string path =
+            portName.rfind("\\\\.\\", 0) == 0 ? portName : "\\\\.\\" + portName;
         readTimeoutSet_ = false;
         handle_ = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "link/command_keys.h"
+#include "sync/shown_text.h"
 #include "sync/sync_texts.h"
 #include "sync/sync_view.h"
 
@@ -63,7 +64,7 @@ QString notAWholeNumber(const Setting& setting, const QString& value, std::size_
     const QString digits = maxDigits == 1
                                ? utf8(sync_text::OneDigit)
                                : utf8(sync_text::Digits).arg(static_cast<qulonglong>(maxDigits));
-    return settingName(setting) + QStringLiteral(": ") + value + QStringLiteral("\n\n") +
+    return settingName(setting) + QStringLiteral(": ") + shownText(value) + QStringLiteral("\n\n") +
            utf8(sync_text::NotAWholeNumber).arg(digits);
 }
 
@@ -172,6 +173,48 @@ QString composeWrite(const SyncView& view, std::vector<std::string>& lines) {
     return {};
 }
 
+int highestChoice(const Setting& setting) {
+    switch (setting.kind) {
+        case FieldKind::Standby:
+        case FieldKind::Volume:
+            return static_cast<int>(setting.buttons.size()) - 1;
+        case FieldKind::Pitch:
+            return static_cast<int>(PitchNames.size()) - 1;
+        case FieldKind::Brightness:
+            return BrightnessMax;
+        default:
+            return -1;
+    }
+}
+
+std::optional<int> choiceNumber(const Setting& setting, std::string_view digits) {
+    if (setting.isEdit() || digits.empty())
+        return std::nullopt;
+    int value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > highestChoice(setting))  // also keeps a long digit text from overflowing
+            return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> choiceNumber(const Setting& setting, const QString& text) {
+    for (QChar c : text) {
+        if (c.unicode() > 0x7f)
+            return std::nullopt;
+    }
+    const std::string digits = text.toLatin1().toStdString();
+    return choiceNumber(setting, std::string_view(digits));
+}
+
+QString storedValue(const Setting& setting, const QString& text) {
+    const std::optional<int> number = choiceNumber(setting, text);
+    return number ? QString::number(*number) : text;
+}
+
 ReplyFault checkReply(const Setting& setting, std::string_view reply) {
     if (reply.empty())
         return ReplyFault::NotANumber;
@@ -183,28 +226,7 @@ ReplyFault checkReply(const Setting& setting, std::string_view reply) {
         return reply.size() + setting.setKey.size() > MaxLineLength ? ReplyFault::TooLong
                                                                     : ReplyFault::None;
     }
-    int highest = 0;
-    switch (setting.kind) {
-        case FieldKind::Standby:
-        case FieldKind::Volume:
-            highest = static_cast<int>(setting.buttons.size()) - 1;
-            break;
-        case FieldKind::Pitch:
-            highest = static_cast<int>(PitchNames.size()) - 1;
-            break;
-        case FieldKind::Brightness:
-            highest = BrightnessMax;
-            break;
-        default:
-            break;
-    }
-    // Two digits hold every choice; longer texts cannot be one and must not overflow below.
-    if (reply.size() > 2)
-        return ReplyFault::OutOfRange;
-    int value = 0;
-    for (char c : reply)
-        value = value * 10 + (c - '0');
-    return value <= highest ? ReplyFault::None : ReplyFault::OutOfRange;
+    return choiceNumber(setting, reply) ? ReplyFault::None : ReplyFault::OutOfRange;
 }
 
 QString replyText(const std::string& bytes) {
