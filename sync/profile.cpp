@@ -216,8 +216,12 @@ ParsedProfile parseProfile(const QByteArray& bytes) {
         StoreSyncView view(parsed.store);
         const ComposedLine composed = composeLine(writeEntryOf(index), view);
         if (!composed.ok()) {
-            errors.add(n, QStringLiteral("%1 = %2 refused: %3")
-                              .arg(key, shownText(value), composed.refusal.simplified()));
+            // The refusal quotes the value; a message shows it escaped and cut.
+            errors.add(
+                n,
+                QStringLiteral("%1 = %2 refused: %3")
+                    .arg(key, shownText(value),
+                         QString(composed.refusal).replace(value, shownText(value)).simplified()));
         } else if (QString::fromStdString(composed.line.substr(writeEntryOf(index).key.size())) !=
                    value) {
             errors.add(n, QStringLiteral("%1 = %2 refused: the write would send it differently")

@@ -3,7 +3,6 @@
 #include <array>
 
 #include "link/command_keys.h"
-#include "sync/shown_text.h"
 #include "sync/sync_texts.h"
 #include "sync/sync_view.h"
 
@@ -64,7 +63,7 @@ QString notAWholeNumber(const Setting& setting, const QString& value, std::size_
     const QString digits = maxDigits == 1
                                ? utf8(sync_text::OneDigit)
                                : utf8(sync_text::Digits).arg(static_cast<qulonglong>(maxDigits));
-    return settingName(setting) + QStringLiteral(": ") + shownText(value) + QStringLiteral("\n\n") +
+    return settingName(setting) + QStringLiteral(": ") + value + QStringLiteral("\n\n") +
            utf8(sync_text::NotAWholeNumber).arg(digits);
 }
 

@@ -82,8 +82,13 @@ const char* const UsageText =
     "exit status: 0 success, 1 device or port failed, 2 bad usage or bad file,\n"
     "             3 the device differs from the file (write verify, diff)\n";
 
+// Every message to the terminal: control characters in it (from a file, a device or an
+// argument) are shown, not obeyed.
 void err(const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stderr);
+    QStringList lines = text.split(u'\n');
+    for (QString& line : lines)
+        line = shownText(line, line.size());
+    std::fputs(lines.join(u'\n').toLocal8Bit().constData(), stderr);
     std::fputc('\n', stderr);
 }
 
