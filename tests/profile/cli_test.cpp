@@ -26,6 +26,8 @@
 #include "tools/devsim/options.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -304,17 +306,46 @@ TEST_F(CliTest, SilentDeviceAndMissingPortEndWithStatusOneAndNoProfile) {
 // The port folder and the reason a port cannot be opened are the POSIX side's; on Windows the
 // tool lists the COM names only.
 TEST_F(CliTest, PortsNamesWhereEachPortLeadsAndWhetherItOpens) {
-    if (sim->inOtherProcess())
-        GTEST_SKIP() << "the port folder and its reasons are the POSIX side's; on Windows "
-                        "ports lists the COM names only";
-    std::filesystem::create_symlink("/nonexistent/blx52-port",
-                                    (path("config") + "/blx52/ports/COM7").toStdString());
+#ifdef _WIN32
+    GTEST_SKIP() << "the port folder and its reasons are the POSIX side's; on Windows "
+                    "ports lists the COM names only";
+#else
+    // What an exchange's open of each entry would meet.
+    const QString folder = path("config") + "/blx52/ports/";
+    ASSERT_TRUE(QDir().mkpath(path("folder")));
+    writeFile("file", "x");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    const std::pair<const char*, QString> entries[] = {
+        {"COM1", path("folder")},
+        {"COM2", path("file")},
+        {"COM3", path("fifo")},
+        {"COM4", QStringLiteral("/dev/null")},
+        {"COM7", QStringLiteral("/nonexistent/blx52-port")},
+    };
+    for (const auto& [name, target] : entries)
+        ASSERT_TRUE(QFile::link(target, folder + name)) << name;
     const CliRun ports = cli({"ports"});
     EXPECT_EQ(ports.status, 0);
-    EXPECT_TRUE(ports.out.contains("COM7 -> /nonexistent/blx52-port: cannot be opened"))
-        << ports.out.toStdString();
-    EXPECT_TRUE(ports.out.contains("COM5 -> " + QString::fromStdString(sim->devicePath()) +
-                                   ": can be opened"));
+    for (const QString& line :
+         {"COM1 -> " + path("folder") + ": cannot be opened: not a terminal: a folder",
+          "COM2 -> " + path("file") + ": cannot be opened: not a terminal: a regular file",
+          "COM3 -> " + path("fifo") + ": cannot be opened: not a terminal: a FIFO",
+          QStringLiteral("COM4 -> /dev/null: cannot be opened: not a terminal: a device that is "
+                         "no terminal"),
+          QStringLiteral("COM7 -> /nonexistent/blx52-port: cannot be opened: missing"),
+          "COM5 -> " + QString::fromStdString(sim->devicePath()) + ": can be opened"})
+        EXPECT_TRUE(ports.out.contains(line)) << line.toStdString() << "\n"
+                                              << ports.out.toStdString();
+
+    // Held by another program, as the exchange would find it.
+    const int holder = ::open(sim->devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    const CliRun busy = cli({"ports"});
+    ::close(holder);
+    EXPECT_TRUE(busy.out.contains(": cannot be opened: busy")) << busy.out.toStdString();
+    EXPECT_TRUE(sim->receivedLines().empty());
+#endif
 }
 
 TEST_F(CliTest, PictureOffThePaletteNeedsNearestAndSaveKeepsTheSlotFiles) {
@@ -345,6 +376,13 @@ TEST_F(CliTest, PictureOffThePaletteNeedsNearestAndSaveKeepsTheSlotFiles) {
     const QString folder = SettingsFolder();
 #else
     const QString folder = path("BLX52_Settings") + QStringLiteral("/");
+#endif
+#ifndef _WIN32
+    // Without the picture folder --save sends nothing at all.
+    const CliRun noFolder = cli({"picture", port, "112", path("pic.png"), "--nearest", "--save"});
+    EXPECT_EQ(noFolder.status, 2);
+    EXPECT_TRUE(noFolder.err.contains("the picture folder")) << noFolder.err.toStdString();
+    EXPECT_TRUE(sim->receivedLines().empty());
 #endif
     const KeepFiles keep(folder, {"Pic2_In1.ledframe", "In1_Pic2.bmp"});
     ASSERT_TRUE(QDir().mkpath(folder));
@@ -378,7 +416,54 @@ TEST_F(CliTest, InitPicturesSetsUpThePictureFolderOnceAndKeepsTheUsersFiles) {
     ASSERT_EQ(again.status, 0) << again.err.toStdString();
     EXPECT_TRUE(again.out.contains("25 files already there were kept"));
     EXPECT_EQ(readFile("BLX52_Settings/In0_Pic0.bmp"), QByteArray("mine"));
+
+    // A folder that cannot be made is an unusable file (2), not a device failure (1).
+    ASSERT_TRUE(QDir(path("BLX52_Settings")).removeRecursively());
+    writeFile("BLX52_Settings", "a file where the folder belongs");
+    EXPECT_EQ(cli({"init-pictures"}).status, 2);
+#ifndef _WIN32
+    // Without a home there is no picture folder: none is made at the root.
+    const bool atRoot = QFileInfo::exists("/BLX52_Settings");
+    for (const bool unset : {false, true}) {
+        const CliRun homeless = cli({"init-pictures"}, [unset](QProcess& p) {
+            QProcessEnvironment env = p.processEnvironment();
+            if (unset)
+                env.remove("HOME");
+            else
+                env.insert("HOME", QString());
+            p.setProcessEnvironment(env);
+        });
+        EXPECT_EQ(homeless.status, 2);
+        EXPECT_TRUE(homeless.err.contains("HOME")) << homeless.err.toStdString();
+    }
+    EXPECT_EQ(QFileInfo::exists("/BLX52_Settings"), atRoot);
+#endif
 }
+
+#ifndef _WIN32
+// A file name is bytes on POSIX: one that is no valid UTF-8 is used as it is. (Windows hands
+// the command line over as UTF-16 text, which Qt keeps whole.)
+TEST_F(CliTest, FileNamesThatAreNoTextAreUsedAsTheyAre) {
+    const QByteArray name = QFile::encodeName(dir.path()) + "/caf\xe9.blx52";  // Latin-1
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", path("config"));
+    env.insert("BLX52_DIR", dir.path());
+    p.setProcessEnvironment(env);
+    // The shell makes the name's raw bytes; QProcess would pass text.
+    const QString script = QStringLiteral(
+                               "n=\"$BLX52_DIR/caf$(printf '\\351').blx52\" && \"$0\" read %1 "
+                               "-o \"$n\" && \"$0\" diff %1 \"$n\"")
+                               .arg(port);
+    p.start("/bin/sh", {"-c", script, cliProgram()});
+    ASSERT_TRUE(p.waitForFinished(90000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    struct stat info {};
+    EXPECT_EQ(::stat(name.constData(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    ::unlink(name.constData());  // a name QTemporaryDir could not remove
+}
+#endif
 
 // A write that stops part-way names what is confirmed and the entry that went out unconfirmed,
 // which the device may hold.

@@ -79,8 +79,10 @@ const char* const UsageText =
     "  --no-verify   skip the read-back after a write\n"
     "  --help, --version\n"
     "COMn is COM1 ... COM9 or a device path.\n"
-    "exit status: 0 success, 1 device or port failed, 2 bad usage or bad file,\n"
-    "             3 the device differs from the file (write verify, diff)\n";
+    "exit status: 0 success, 1 device or port failed, 2 bad usage, bad file or an output\n"
+    "             that could not be written, 3 the device differs from the file (write\n"
+    "             verify, diff); ended by SIGINT, SIGTERM or SIGHUP after the exchange in\n"
+    "             flight: that signal's status\n";
 
 // Every message to the terminal: control characters in it (from a file, a device or an
 // argument) are shown, not obeyed.

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "link/port_names.h"
+#include "link/serial_port.h"
 
 #ifdef BLX52_HAVE_SERIALPORT
 #include <QSerialPortInfo>
@@ -15,8 +16,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <vector>
 #endif
 
@@ -52,23 +51,34 @@ QString groupName(gid_t gid) {
 QString whyNotOpenable(const QString& path) {
 #ifdef Q_OS_UNIX
     const QByteArray native = QFile::encodeName(path);
-    if (access(native.constData(), R_OK | W_OK) == 0)
-        return {};
-    const int error = errno;
+    // As the exchange opens it, so "can be opened" holds for read and write too.
+    const PortCheck check = checkPortPath(native.toStdString());
     struct stat info {};
-    if (error == ENOENT)
-        return QStringLiteral("the device does not exist (adapter unplugged?)");
-    if (error == EACCES && stat(native.constData(), &info) == 0) {
-        if (!inGroup(info.st_gid) && (info.st_mode & S_IRWXG) == (S_IRGRP | S_IWGRP)) {
-            return QStringLiteral(
-                       "permission denied: the device belongs to group \"%1\" and you are not "
-                       "in it (sudo usermod -aG %1 $USER, then log in again)")
-                .arg(groupName(info.st_gid));
-        }
-        return QStringLiteral("permission denied (mode %1, group \"%2\")")
-            .arg(QString::number(info.st_mode & 0777, 8), groupName(info.st_gid));
+    switch (check.state) {
+        case PortCheck::Openable:
+            return {};
+        case PortCheck::Missing:
+            return QStringLiteral("missing: the device does not exist (adapter unplugged?)");
+        case PortCheck::NotATerminal:
+            return QStringLiteral("not a terminal: %1").arg(QString::fromStdString(check.detail));
+        case PortCheck::Busy:
+            return QStringLiteral("busy: another program holds it");
+        case PortCheck::NoPermission:
+            if (stat(native.constData(), &info) == 0 && !inGroup(info.st_gid) &&
+                (info.st_mode & S_IRWXG) == (S_IRGRP | S_IWGRP)) {
+                return QStringLiteral(
+                           "no permission: the device belongs to group \"%1\" and you are not "
+                           "in it (sudo usermod -aG %1 $USER, then log in again)")
+                    .arg(groupName(info.st_gid));
+            }
+            if (stat(native.constData(), &info) == 0)
+                return QStringLiteral("no permission (mode %1, group \"%2\")")
+                    .arg(QString::number(info.st_mode & 0777, 8), groupName(info.st_gid));
+            return QStringLiteral("no permission");
+        case PortCheck::Failed:
+            break;
     }
-    return QString::fromLocal8Bit(std::strerror(error));
+    return QString::fromLocal8Bit(check.detail.c_str());
 #else
     Q_UNUSED(path);
     return {};
