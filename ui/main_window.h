@@ -130,11 +130,15 @@ class TForm1 : public QMainWindow, public StatusSink {
     // Writes what a write would send as a profile, atomically. A value the write would refuse
     // is refused the same way and no file is written. True when written.
     bool saveSettingsFile(const QString& path);
+    // Where "Create picture folder…" copies the start pictures from and to; by default the
+    // ones beside the program and the user's picture folder.
+    void setPictureFolders(const QString& startPictures, const QString& pictureFolder);
 
   public slots:
     // File menu.
     void OpenSettings1Click();
     void SaveSettingsAs1Click();
+    void CreatePictureFolder1Click();
     // Connection panel.
     void Button1Click();
     void Button2Click();
@@ -184,6 +188,8 @@ class TForm1 : public QMainWindow, public StatusSink {
     bool portWarningShown_ = false;
     std::function<void()> setEditorSide_;
     FileNameChooser chooseFile_;
+    QString startPictures_;  // empty: beside the program
+    QString pictureFolder_;  // empty: SettingsFolder()
     std::unique_ptr<Form1SyncView> syncView_;
     std::unique_ptr<DeviceSync> sync_;  // uses syncView_, so it goes first
 };
