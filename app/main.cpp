@@ -12,6 +12,7 @@
 #include "blx52_version.h"
 #include "link/device_link.h"
 #include "link/parent_console.h"
+#include "picture/picture_files.h"
 #include "picture/start_pictures.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
@@ -34,6 +35,10 @@ bool isCommandLineRequest(int argc, char** argv) {
 
 int initPictures() {
     const QString source = blx52::startPicturesFolder(QCoreApplication::applicationDirPath());
+    if (const std::optional<QString> problem = blx52::settingsFolderProblem()) {
+        std::fprintf(stderr, "blx52: %s\n", qPrintable(*problem));
+        return 1;
+    }
     const QString folder = blx52::SettingsFolder();
     const blx52::StartPicturesResult result = blx52::installStartPictures(source, folder);
     const QString summary = blx52::startPicturesSummary(result, folder);

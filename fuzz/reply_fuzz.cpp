@@ -129,7 +129,7 @@ class RecordingView final : public SyncView {
 };
 
 // The largest value a choice offers, or -1 for a number edit.
-int highestChoice(const Setting& s) {
+int choiceLimit(const Setting& s) {
     switch (s.kind) {
         case FieldKind::Standby:
             return 2;
@@ -148,12 +148,17 @@ void checkValue(const Setting& s, const QString& value) {
     FUZZ_CHECK(!value.isEmpty());
     for (QChar c : value)
         FUZZ_CHECK(c >= u'0' && c <= u'9');
-    const int highest = highestChoice(s);
+    const int highest = choiceLimit(s);
     if (highest < 0) {
         // Must fit behind its set key on one 15-character line.
         FUZZ_CHECK(s.setKey.size() + static_cast<std::size_t>(value.size()) <= 15);
     } else {
-        FUZZ_CHECK(value.size() <= 2 && value.toInt() <= highest);
+        // A choice is its number, leading zeros included.
+        qsizetype first = 0;
+        while (first + 1 < value.size() && value[first] == u'0')
+            ++first;
+        const QString digits = value.mid(first);
+        FUZZ_CHECK(digits.size() <= 2 && digits.toInt() <= highest);
     }
 }
 

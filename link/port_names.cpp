@@ -10,18 +10,20 @@ namespace blx52 {
 
 namespace {
 
-// The number of "COMn" (n from 1), or 0 when the name has another form.
+// The number of "COMn" (n from 1 to 9), or 0 when the name has another form.
 int comNumber(const std::string& portName) {
-    if (portName.size() < 4 || portName.size() > 6 || portName.compare(0, 3, "COM") != 0)
+    if (portName.size() != 4 || portName.compare(0, 3, "COM") != 0 || portName[3] < '1' ||
+        portName[3] > '9')
         return 0;
-    int number = 0;
-    for (std::size_t i = 3; i < portName.size(); ++i) {
-        const char c = portName[i];
-        if (c < '0' || c > '9')
-            return 0;
-        number = number * 10 + (c - '0');
-    }
-    return number;
+    return portName[3] - '0';
+}
+
+bool isDevicePath(const std::string& name) {
+#ifdef _WIN32
+    return name.size() > 4 && name.compare(0, 4, "\\\\.\\") == 0;
+#else
+    return name.find('/') != std::string::npos;
+#endif
 }
 
 }  // namespace
@@ -38,6 +40,18 @@ std::string portsFolder() {
     return base + "/blx52/ports";
 }
 
+bool isPortName(const std::string& name) {
+    return comNumber(name) > 0 || isDevicePath(name);
+}
+
+std::string acceptedPortNames() {
+#ifdef _WIN32
+    return "the port names are COM1 ... COM9, or a device path such as \\\\.\\COM12";
+#else
+    return "the port names are COM1 ... COM9, or a device path such as /dev/ttyUSB0";
+#endif
+}
+
 std::string resolvePortPath(const std::string& portName) {
 #ifdef _WIN32
     // COM1 … COM9 may stand for another port (often a USB adapter at COM10 or above).
@@ -49,7 +63,7 @@ std::string resolvePortPath(const std::string& portName) {
 #endif
     const int number = comNumber(portName);
     if (number < 1)
-        return portName;
+        return isDevicePath(portName) ? portName : std::string();
     const std::filesystem::path entry = std::filesystem::path(portsFolder()) / portName;
     std::error_code error;
     // A dangling link still names the device the user meant; opening it reports the failure.

@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include "picture/bitmap_check.h"
 #include "picture/regular_file.h"
@@ -32,9 +31,16 @@ QString withFolderHint(const QString& message, const QString& path) {
                          .arg(shown(folder));
 }
 
-QString cannotWrite(const QString& path) {
-    return withFolderHint(
-        QStringLiteral("Datei kann nicht geschrieben werden: %1").arg(shown(path)), path);
+QString cannotWrite(const QString& path, const FileFault& fault = {}) {
+    QString message = QStringLiteral("Datei kann nicht geschrieben werden: %1").arg(shown(path));
+    if (fault.kind == FileFault::NotRegular)
+        message += QStringLiteral(
+            "\n\nUnter diesem Namen steht keine gewöhnliche Datei (ein Ordner, FIFO oder "
+            "Gerät); sie bleibt unverändert.");
+    else if (fault.kind == FileFault::NoSpace)
+        message +=
+            QStringLiteral("\n\nDer Datenträger ist voll; die alte Datei bleibt unverändert.");
+    return withFolderHint(message, path);
 }
 
 QString cannotRead(const QString& path) {
@@ -46,19 +52,10 @@ QString wrongSize(const QString& path) {
     return QStringLiteral("Bild ist nicht 32 × 32 Pixel groß: %1").arg(shown(path));
 }
 
-// A temporary file next to the target is renamed over it only after everything was written.
-// Unbuffered: with Qt's write buffer a short write while flushing (a full disk) goes unnoticed
-// and commit() would rename the cut-off file over the old one.
+// The one safe save: a regular file is replaced only once the new one is completely written.
 FileError writeAtomically(const QString& path, const QByteArray& data) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return cannotWrite(path);
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return cannotWrite(path);
-    }
-    if (!file.commit())
-        return cannotWrite(path);
+    if (const FileFault fault = saveRegularFile(path, data))
+        return cannotWrite(path, fault);
     return std::nullopt;
 }
 
@@ -69,6 +66,18 @@ QString SettingsFolder() {
     return QStringLiteral("C:\\Users\\BLX52_Settings\\");
 #else
     return QDir::homePath() + QStringLiteral("/BLX52_Settings/");
+#endif
+}
+
+std::optional<QString> settingsFolderProblem() {
+#ifdef Q_OS_WIN
+    return std::nullopt;
+#else
+    if (qEnvironmentVariableIsEmpty("HOME"))
+        return QStringLiteral(
+            "HOME ist nicht gesetzt: ohne Home-Ordner gibt es keinen Bilderordner "
+            "(er entstünde als /BLX52_Settings im Wurzelverzeichnis).");
+    return std::nullopt;
 #endif
 }
 

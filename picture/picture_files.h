@@ -14,6 +14,9 @@ namespace blx52 {
 // The folder of all picture files, with a trailing separator: "C:\Users\BLX52_Settings\" on
 // Windows, "$HOME/BLX52_Settings/" elsewhere. The program never creates it.
 QString SettingsFolder();
+// Why there can be no picture folder: on POSIX without a home ($HOME unset or empty) it would
+// be made at the file system's root. Nothing when there is a home.
+std::optional<QString> settingsFolderProblem();
 
 QString bitmapFilePath(const PictureSlot& slot, const QString& folder = SettingsFolder());
 QString devicePictureFilePath(const PictureSlot& slot, const QString& folder = SettingsFolder());

@@ -2,20 +2,36 @@
 
 #include <QFile>
 
-#include "link/regular_file.h"
-
 namespace blx52 {
 
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes) {
+std::string nativeFileName(const QString& path) {
 #ifdef Q_OS_WIN
-    const std::string name = path.toStdString();  // UTF-8
+    return path.toStdString();  // UTF-8
 #else
-    const std::string name = QFile::encodeName(path).toStdString();
+    return QFile::encodeName(path).toStdString();
 #endif
-    const std::optional<std::string> bytes = readRegularFileBytes(name, maxBytes);
+}
+
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes, FileFault* fault) {
+    const std::optional<std::string> bytes =
+        readRegularFileBytes(nativeFileName(path), maxBytes, fault);
     if (!bytes)
         return std::nullopt;
     return QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size()));
+}
+
+FileFault saveRegularFile(const QString& path, const QByteArray& bytes) {
+    return replaceRegularFile(
+        nativeFileName(path),
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+FileFault checkSaveTarget(const QString& path) {
+    return checkSaveTarget(nativeFileName(path));
+}
+
+QString fileFaultText(const FileFault& fault) {
+    return QString::fromStdString(describeFileFault(fault));
 }
 
 }  // namespace blx52

@@ -36,6 +36,13 @@ QString shownReply(const std::string& reply) {
     return text;
 }
 
+// A failure to open or set up the port sends nothing; any later one comes after (part of) the
+// line went out.
+bool lineWentOut(std::int32_t code) {
+    return code != link_code::OpenFailed && code != link_code::ReadSettingsFailed &&
+           code != link_code::ApplySettingsFailed && code != link_code::ApplyTimeoutsFailed;
+}
+
 QString linkFailureReason(std::int32_t code) {
     if (code == link_code::NoAnswer)
         return utf8(sync_text::NoReply);
@@ -96,9 +103,13 @@ void DeviceSync::readTriggerChanged(const QString& text) {
     std::exception_ptr failure;
     std::optional<Stop> stop;
     for (const ReadStep& step : readSequence()) {
-        sendLine(link_, step.key);
         const QString where =
             step.setting ? settingName(*step.setting) : utf8(sync_text::FirmwareName);
+        if (stopRequested()) {
+            stop = Stop{where, utf8(sync_text::Interrupted)};
+            break;
+        }
+        sendLine(link_, step.key);
         if (link_.LinkErrorCode != link_code::Ok) {
             stop = Stop{where, linkFailureReason(link_.LinkErrorCode)};
         } else if (step.setting == nullptr) {
@@ -172,12 +183,21 @@ void DeviceSync::writeTriggerChanged(const QString& text) {
     std::optional<Stop> stop;
     view_.setStrip(name(WriteStrip), Strip::Fuchsia);
     view_.beginBusy();
+    // Whether the line of the entry where the write stopped went out: then the device may hold
+    // it although it did not confirm it.
+    bool stopLineSent = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        ++outcome.steps;
-        sendLine(link_, lines[i]);
         const WriteEntry& entry = writeSequence()[i];
         const QString where =
             entry.setting ? settingName(*entry.setting) : utf8(sync_text::WriteFlagName);
+        if (stopRequested()) {
+            stop = Stop{where, utf8(sync_text::Interrupted)};
+            stopLineSent = false;
+            break;
+        }
+        ++outcome.steps;
+        sendLine(link_, lines[i]);
+        stopLineSent = lineWentOut(link_.LinkErrorCode);
         if (link_.LinkErrorCode != link_code::Ok) {
             stop = Stop{where, linkFailureReason(link_.LinkErrorCode)};
         } else if (link_.LastReply != WriteReply) {
@@ -205,11 +225,23 @@ void DeviceSync::writeTriggerChanged(const QString& text) {
     const QString line = utf8(sync_text::WriteStopped).arg(stop->where, stop->reason);
     view_.setStatusPanel(MessagePanel, line);
     warnIfNoAnswer();
-    if (outcome.successes > 0) {
+    const int stopEntry = outcome.successes;  // counted from 0
+    const QString stopName = stop->where;
+    if (stopLineSent && stopEntry > 0) {
+        view_.warningOk(line + QStringLiteral("\n\n") +
+                        utf8(sync_text::WriteUnconfirmed)
+                            .arg(outcome.successes)
+                            .arg(static_cast<qulonglong>(lines.size()))
+                            .arg(stopEntry + 1)
+                            .arg(stopName));
+    } else if (outcome.successes > 0) {
         view_.warningOk(line + QStringLiteral("\n\n") +
                         utf8(sync_text::WritePartlySent)
                             .arg(outcome.successes)
                             .arg(static_cast<qulonglong>(lines.size())));
+    } else if (stopLineSent && link_.LinkErrorCode != link_code::NoAnswer) {
+        view_.warningOk(line + QStringLiteral("\n\n") +
+                        utf8(sync_text::WriteFirstUnconfirmed).arg(stopName));
     } else if (link_.LinkErrorCode != link_code::NoAnswer) {
         view_.warningOk(line + QStringLiteral("\n\n") + utf8(sync_text::WriteNothingSent));
     }

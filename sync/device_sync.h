@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 
 #include "link/device_link.h"
 #include "sync/sync_view.h"
@@ -41,6 +42,10 @@ class DeviceSync {
     void inputTestClick(int input);
     bool inputTestOn(int input) const { return inputTestOn_.at(static_cast<std::size_t>(input)); }
 
+    // Asked before each exchange of a read or write: true ends it there, as a failed step would,
+    // after the exchange in flight (the command-line tool on a signal).
+    void setStopRequest(std::function<bool()> request) { stopRequest_ = std::move(request); }
+
     const Outcome& lastRead() const { return lastRead_; }
     const Outcome& lastWrite() const { return lastWrite_; }
 
@@ -57,6 +62,9 @@ class DeviceSync {
 
     DeviceLink& link_;
     SyncView& view_;
+    bool stopRequested() const { return stopRequest_ && stopRequest_(); }
+
+    std::function<bool()> stopRequest_;
     std::array<bool, 3> inputTestOn_{};
     Outcome lastRead_;
     Outcome lastWrite_;

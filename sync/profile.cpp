@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "sync/sequences.h"
+#include "sync/shown_text.h"
 #include "sync/sync_view.h"
 
 namespace blx52 {
@@ -141,6 +142,16 @@ ParsedProfile parseProfile(const QByteArray& bytes) {
         QByteArray raw = rawLines[n - 1];
         if (raw.endsWith('\r'))
             raw.chop(1);
+        // A CR alone ends a line on old Macs; taken as text it would glue lines together.
+        if (raw.contains('\r')) {
+            errors.add(n, n == 1 ? QStringLiteral("the lines end with CR alone; a profile's lines "
+                                                  "end with LF or CR LF")
+                                 : QStringLiteral("mixed line ends: a CR alone ends a line here; "
+                                                  "a profile's lines end with LF or CR LF"));
+            if (n == 1)
+                return parsed;
+            continue;
+        }
         const std::optional<QString> decoded = decodeLine(raw);
         if (!decoded) {
             errors.add(n, QStringLiteral("not UTF-8 text (binary data?)"));
@@ -153,7 +164,7 @@ ParsedProfile parseProfile(const QByteArray& bytes) {
             if (line != format) {
                 errors.add(n, line.startsWith(QStringLiteral("# blx52-profile"))
                                   ? QStringLiteral("unsupported format \"%1\"; expected \"%2\"")
-                                        .arg(line, format)
+                                        .arg(shownText(line), format)
                                   : QStringLiteral("not a settings profile; the first line must "
                                                    "be \"%1\"")
                                         .arg(format));
@@ -174,7 +185,7 @@ ParsedProfile parseProfile(const QByteArray& bytes) {
         const QString value = content.mid(eq + 1).trimmed();
         const Setting* setting = findSettingByProfileKey(key);
         if (setting == nullptr) {
-            errors.add(n, QStringLiteral("unknown key \"%1\"").arg(key.left(40)));
+            errors.add(n, QStringLiteral("unknown key \"%1\"").arg(shownText(key)));
             continue;
         }
         const int index = SettingsStore::indexOf(*setting);
@@ -185,17 +196,36 @@ ParsedProfile parseProfile(const QByteArray& bytes) {
         }
         first = n;
 
+        if (value.isEmpty()) {
+            errors.add(n, QStringLiteral("%1 has no value").arg(key));
+            continue;
+        }
+        if (!setting->isEdit()) {
+            // One reading of a choice everywhere: "02" is 2, as the write sends it.
+            if (const std::optional<int> number = choiceNumber(*setting, value)) {
+                parsed.store.setValue(index, QString::number(*number));
+            } else {
+                errors.add(n, QStringLiteral("%1 = %2 refused: not one of its values (0 \u2026 %3)")
+                                  .arg(key, shownText(value))
+                                  .arg(highestChoice(*setting)));
+            }
+            continue;
+        }
         // The write's own check decides: a value it would refuse is refused here.
         parsed.store.setValue(index, value);
         StoreSyncView view(parsed.store);
         const ComposedLine composed = composeLine(writeEntryOf(index), view);
         if (!composed.ok()) {
-            errors.add(n, QStringLiteral("%1 = %2 refused: %3")
-                              .arg(key, value.left(40), composed.refusal.simplified()));
+            // The refusal quotes the value; a message shows it escaped and cut.
+            errors.add(
+                n,
+                QStringLiteral("%1 = %2 refused: %3")
+                    .arg(key, shownText(value),
+                         QString(composed.refusal).replace(value, shownText(value)).simplified()));
         } else if (QString::fromStdString(composed.line.substr(writeEntryOf(index).key.size())) !=
                    value) {
             errors.add(n, QStringLiteral("%1 = %2 refused: the write would send it differently")
-                              .arg(key, value.left(40)));
+                              .arg(key, shownText(value)));
         }
     }
 

@@ -172,6 +172,48 @@ QString composeWrite(const SyncView& view, std::vector<std::string>& lines) {
     return {};
 }
 
+int highestChoice(const Setting& setting) {
+    switch (setting.kind) {
+        case FieldKind::Standby:
+        case FieldKind::Volume:
+            return static_cast<int>(setting.buttons.size()) - 1;
+        case FieldKind::Pitch:
+            return static_cast<int>(PitchNames.size()) - 1;
+        case FieldKind::Brightness:
+            return BrightnessMax;
+        default:
+            return -1;
+    }
+}
+
+std::optional<int> choiceNumber(const Setting& setting, std::string_view digits) {
+    if (setting.isEdit() || digits.empty())
+        return std::nullopt;
+    int value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > highestChoice(setting))  // also keeps a long digit text from overflowing
+            return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> choiceNumber(const Setting& setting, const QString& text) {
+    for (QChar c : text) {
+        if (c.unicode() > 0x7f)
+            return std::nullopt;
+    }
+    const std::string digits = text.toLatin1().toStdString();
+    return choiceNumber(setting, std::string_view(digits));
+}
+
+QString storedValue(const Setting& setting, const QString& text) {
+    const std::optional<int> number = choiceNumber(setting, text);
+    return number ? QString::number(*number) : text;
+}
+
 ReplyFault checkReply(const Setting& setting, std::string_view reply) {
     if (reply.empty())
         return ReplyFault::NotANumber;
@@ -183,28 +225,7 @@ ReplyFault checkReply(const Setting& setting, std::string_view reply) {
         return reply.size() + setting.setKey.size() > MaxLineLength ? ReplyFault::TooLong
                                                                     : ReplyFault::None;
     }
-    int highest = 0;
-    switch (setting.kind) {
-        case FieldKind::Standby:
-        case FieldKind::Volume:
-            highest = static_cast<int>(setting.buttons.size()) - 1;
-            break;
-        case FieldKind::Pitch:
-            highest = static_cast<int>(PitchNames.size()) - 1;
-            break;
-        case FieldKind::Brightness:
-            highest = BrightnessMax;
-            break;
-        default:
-            break;
-    }
-    // Two digits hold every choice; longer texts cannot be one and must not overflow below.
-    if (reply.size() > 2)
-        return ReplyFault::OutOfRange;
-    int value = 0;
-    for (char c : reply)
-        value = value * 10 + (c - '0');
-    return value <= highest ? ReplyFault::None : ReplyFault::OutOfRange;
+    return choiceNumber(setting, reply) ? ReplyFault::None : ReplyFault::OutOfRange;
 }
 
 QString replyText(const std::string& bytes) {

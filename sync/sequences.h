@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,17 @@ enum class ReplyFault {
 // A reply taken as it came (the link's LastReply): digits only; for an edit as many as fit
 // behind its set key on one line; for a choice a value it offers.
 ReplyFault checkReply(const Setting& setting, std::string_view reply);
+
+// The one reading of a choice value (standby picture, volume, pitch, brightness) for the
+// window's read, the settings store, profiles and compares: digits read as their number,
+// leading zeros included; nothing when the text is no digits or not one of the setting's
+// values. Durations and repeats are no choices and keep their text.
+std::optional<int> choiceNumber(const Setting& setting, std::string_view digits);
+std::optional<int> choiceNumber(const Setting& setting, const QString& text);
+// The highest value a choice offers.
+int highestChoice(const Setting& setting);
+// A value as the store keeps it: a choice as its plain number, anything else as it stands.
+QString storedValue(const Setting& setting, const QString& text);
 
 // A reply as the window's controls see it: one character per byte, Windows-1252.
 QString replyText(const std::string& bytes);

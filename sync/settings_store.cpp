@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include "sync/sequences.h"
+
 namespace blx52 {
 
 namespace {
@@ -44,19 +46,6 @@ QString startValue(const Setting& s) {
     return QString::number(s.startIndex);
 }
 
-// A code as the device and the write give it: decimal digits without a leading zero.
-int canonicalCode(const QString& text, int limit) {
-    if (text.isEmpty() || text.size() > 2 || (text.size() > 1 && text.front() == u'0'))
-        return -1;
-    int value = 0;
-    for (QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return -1;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    return value < limit ? value : -1;
-}
-
 }  // namespace
 
 SettingsStore::SettingsStore() {
@@ -85,14 +74,15 @@ bool StoreSyncView::isChecked(const std::string& radioButton) const {
     if (p.setting < 0 || p.button < 0)
         return false;
     const Setting& s = allSettings()[static_cast<std::size_t>(p.setting)];
-    return canonicalCode(store_.value(p.setting), static_cast<int>(s.buttons.size())) == p.button;
+    return choiceNumber(s, store_.value(p.setting)) == p.button;
 }
 
 int StoreSyncView::pitchIndex(const std::string& comboBox) const {
     const ControlPlace p = placeOf(comboBox);
     if (p.setting < 0)
         return -1;
-    return canonicalCode(store_.value(p.setting), static_cast<int>(PitchNames.size()));
+    const Setting& s = allSettings()[static_cast<std::size_t>(p.setting)];
+    return choiceNumber(s, store_.value(p.setting)).value_or(-1);
 }
 
 QString StoreSyncView::memoText(const std::string& memo) const {
@@ -111,7 +101,7 @@ int StoreSyncView::trackBarPosition() const {
 void StoreSyncView::storeReply(const Setting& setting, const QString& reply) {
     const int index = SettingsStore::indexOf(setting);
     if (index >= 0) {
-        store_.setValue(index, reply);
+        store_.setValue(index, storedValue(setting, reply));
         changed_ = true;
     }
 }

@@ -35,6 +35,17 @@ inline constexpr std::string_view WriteNothingSent =
 inline constexpr std::string_view WritePartlySent =
     "Nur %1 von %2 Einstellungen wurden \u00fcbertragen. Das Modul enth\u00e4lt jetzt teils alte, "
     "teils neue Werte.\n\nBitte erneut schreiben!";
+// A write that stopped at an entry whose line went out but was not confirmed: the device may
+// hold it. "%1" confirmed entries of "%2"; "%3" the number and "%4" the name of the entry.
+inline constexpr std::string_view WriteUnconfirmed =
+    "Nur %1 von %2 Einstellungen wurden best\u00e4tigt \u00fcbertragen. Eintrag %3 (%4) wurde "
+    "gesendet, aber nicht best\u00e4tigt; das Modul kann ihn \u00fcbernommen haben. Das Modul "
+    "enth\u00e4lt jetzt teils alte, teils neue Werte.\n\nBitte erneut schreiben!";
+inline constexpr std::string_view WriteFirstUnconfirmed =
+    "Keine Einstellung wurde best\u00e4tigt. Eintrag 1 (%1) wurde gesendet, aber nicht "
+    "best\u00e4tigt; das Modul kann ihn \u00fcbernommen haben.\n\nBitte erneut schreiben!";
+// A read or write that was asked to stop (the command-line tool on a signal).
+inline constexpr std::string_view Interrupted = "unterbrochen";
 inline constexpr std::string_view FirmwareName = "Firmware version";
 inline constexpr std::string_view WriteFlagName = "Closing mark";
 

@@ -15,7 +15,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QSlider>
 #include <QStatusBar>
@@ -23,6 +22,7 @@
 #include <map>
 
 #include "blx52_version.h"
+#include "picture/regular_file.h"
 #include "picture/slot_table.h"
 #include "picture/start_pictures.h"
 #include "settings/number_text.h"
@@ -682,6 +682,11 @@ void TForm1::CreatePictureFolder1Click() {
                                    ? startPicturesFolder(QCoreApplication::applicationDirPath())
                                    : startPictures_;
         const QString folder = pictureFolder_.isEmpty() ? SettingsFolder() : pictureFolder_;
+        if (const std::optional<QString> problem = settingsFolderProblem();
+            problem && pictureFolder_.isEmpty()) {
+            dialogs_.errorOk(*problem);
+            return;
+        }
         const StartPicturesResult result = installStartPictures(source, folder);
         const QString summary = startPicturesSummary(result, folder);
         if (result.ok())
@@ -692,12 +697,16 @@ void TForm1::CreatePictureFolder1Click() {
 }
 
 bool TForm1::openSettingsFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        dialogs_.errorOk(QStringLiteral("Cannot read %1:\n%2").arg(path, file.errorString()));
+    FileFault fault;
+    const std::optional<QByteArray> bytes = readRegularFile(path, MaxProfileSize, &fault);
+    if (!bytes) {
+        dialogs_.errorOk(QStringLiteral("Cannot read %1:\n%2")
+                             .arg(path, fault.kind == FileFault::TooLarge
+                                            ? QStringLiteral("too large for a settings file")
+                                            : fileFaultText(fault)));
         return false;
     }
-    const ParsedProfile parsed = parseProfile(file.read(MaxProfileSize + 1));
+    const ParsedProfile parsed = parseProfile(*bytes);
     if (!parsed.ok()) {
         dialogs_.errorOk(
             QStringLiteral("%1 is no usable settings file; nothing was changed.\n\n").arg(path) +
@@ -719,9 +728,10 @@ bool TForm1::saveSettingsFile(const QString& path) {
         dialogs_.errorOk(refusal);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        dialogs_.errorOk(QStringLiteral("Cannot write %1:\n%2").arg(path, file.errorString()));
+    if (const FileFault fault = saveRegularFile(path, text)) {
+        dialogs_.errorOk(QStringLiteral("Cannot write %1:\n%2\n\nNothing was saved; what stands "
+                                        "under this name is unchanged.")
+                             .arg(path, fileFaultText(fault)));
         return false;
     }
     setPanelText(3, QStringLiteral("Saved settings: %1").arg(SettingsStore::count()));

@@ -38,11 +38,15 @@ TEST(PortNames, ComNamesUseTheFolderEntryOrTheSerialDevice) {
     EXPECT_EQ(resolvePortPath("COM3"), portsFolder() + "/COM3");  // even while unplugged
     EXPECT_EQ(resolvePortPath("COM4"), "/dev/ttyS3");
 
-    // Other names are paths as they stand.
+    // A device path stands as it is; any other name opens nothing, not a port it resembles.
     EXPECT_EQ(resolvePortPath("/dev/ttyACM0"), "/dev/ttyACM0");
-    EXPECT_EQ(resolvePortPath("COM"), "COM");
-    EXPECT_EQ(resolvePortPath("COM0"), "COM0");
-    EXPECT_EQ(resolvePortPath("COMx"), "COMx");
+    for (const char* other : {"COM", "COM0", "COMx", "COM01", "COM001", "COM10", "com1", "ttyS0"}) {
+        EXPECT_EQ(resolvePortPath(other), "") << other;
+        EXPECT_FALSE(isPortName(other)) << other;
+    }
+    EXPECT_TRUE(isPortName("COM1"));
+    EXPECT_TRUE(isPortName("COM9"));
+    EXPECT_TRUE(isPortName("/dev/ttyACM0"));
 }
 
 }  // namespace

@@ -7,12 +7,16 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
 #include <chrono>
+#include <functional>
 #include <future>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "picture/picture_files.h"
 #include "picture/presets.h"
@@ -341,32 +345,82 @@ TEST_F(BitmapCheck, NonRegularFilesAreRefusedWithoutWaiting) {
         QFile::link(path(QStringLiteral("target.bmp")), path(QStringLiteral("In0_Pic2.bmp"))));
     ASSERT_FALSE(loadBitmap(path(QStringLiteral("In0_Pic2.bmp")), picture));
     EXPECT_EQ(picture, blueDiscPicture());
+}
 
-    // Saving over a FIFO replaces it by a file; nothing waits for a reader.
-    const QString frameFifo = path(QStringLiteral("Pic0_In0.ledframe"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(frameFifo).constData(), 0600), 0);
-    auto saving = std::async(std::launch::async, [&] {
-        return std::pair(saveBitmap(warningTrianglePicture(), fifo),
-                         writeDevicePictureFile(makeCodeGrid(warningTrianglePicture()), frameFifo));
-    });
-    if (saving.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
-        const int reader = ::open(fifoName.constData(), O_RDONLY | O_NONBLOCK);
-        const int frameReader =
-            ::open(QFile::encodeName(frameFifo).constData(), O_RDONLY | O_NONBLOCK);
-        saving.wait();
-        for (int fd : {reader, frameReader}) {
-            if (fd >= 0)
-                ::close(fd);
+// Every save of the program goes through saveRegularFile: the bitmap, the device picture file
+// and (in the window and the command-line tool) the settings profile. A target that is no
+// regular file is refused and stays what it was; nothing waits for a reader.
+TEST_F(BitmapCheck, SavesReplaceOnlyRegularFiles) {
+    const auto saves = std::vector<std::pair<const char*, std::function<bool(const QString&)>>>{
+        {"bitmap", [](const QString& p) { return !saveBitmap(warningTrianglePicture(), p); }},
+        {"device picture file",
+         [](const QString& p) {
+             return !writeDevicePictureFile(makeCodeGrid(warningTrianglePicture()), p);
+         }},
+        {"profile", [](const QString& p) { return !saveRegularFile(p, "# blx52-profile 1\n"); }},
+    };
+    const auto native = [](const QString& p) { return QFile::encodeName(p); };
+    const auto readAll = [](const QString& p) {
+        QFile f(p);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const auto writeRaw = [](const QString& p, const QByteArray& bytes) {
+        QFile f(p);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    const auto kindOf = [&](const QString& p) {
+        struct stat info {};
+        return ::lstat(native(p).constData(), &info) == 0 ? info.st_mode & S_IFMT : mode_t(0);
+    };
+    for (const auto& [what, save] : saves) {
+        SCOPED_TRACE(what);
+        QTemporaryDir here;
+        ASSERT_TRUE(here.isValid());
+        const auto at = [&](const char* name) { return here.filePath(QString::fromLatin1(name)); };
+        ASSERT_EQ(::mkfifo(native(at("fifo")).constData(), 0600), 0);
+        ASSERT_TRUE(QDir().mkpath(at("folder")));
+        ASSERT_TRUE(QFile::link(at("fifo"), at("link-to-fifo")));
+        // A character device like /dev/null (1, 3) of our own: only root may make one.
+        const bool device =
+            ::mknod(native(at("device")).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+        struct Target {
+            const char* name;
+            mode_t kind;
+        };
+        std::vector<Target> refused{
+            {"fifo", S_IFIFO}, {"folder", S_IFDIR}, {"link-to-fifo", S_IFLNK}};
+        if (device)
+            refused.push_back({"device", S_IFCHR});
+        for (const Target& t : refused) {
+            auto saving = std::async(std::launch::async, [&] { return save(at(t.name)); });
+            if (saving.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+                const int reader = ::open(native(at("fifo")).constData(), O_RDONLY | O_NONBLOCK);
+                saving.wait();
+                ::close(reader);
+                FAIL() << t.name << ": the save waited for a reader";
+            }
+            EXPECT_FALSE(saving.get()) << t.name;
+            EXPECT_EQ(kindOf(at(t.name)), t.kind) << t.name;
         }
-        FAIL() << "saving over a FIFO blocked";
+        // A link to a regular file (or to none yet) is followed; the link stays a link.
+        ASSERT_TRUE(writeRaw(at("old"), "old"));
+        ASSERT_TRUE(QFile::link(at("old"), at("link-to-file")));
+        ASSERT_TRUE(QFile::link(at("new"), at("link-to-nothing")));
+        for (const char* link : {"link-to-file", "link-to-nothing"}) {
+            EXPECT_TRUE(save(at(link))) << link;
+            EXPECT_EQ(kindOf(at(link)), S_IFLNK) << link;
+        }
+        EXPECT_NE(readAll(at("old")), "old");
+        EXPECT_EQ(readAll(at("old")), readAll(at("new")));
+        QStringList expected{"fifo", "folder", "link-to-fifo", "link-to-file", "link-to-nothing",
+                             "new",  "old"};
+        if (device)
+            expected.insert(0, "device");
+        EXPECT_EQ(
+            QDir(here.path())
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+            expected);  // no temporary file left
     }
-    const auto [bitmapError, frameError] = saving.get();
-    EXPECT_FALSE(bitmapError);
-    EXPECT_FALSE(frameError);
-    ASSERT_FALSE(loadBitmap(fifo, picture));
-    EXPECT_EQ(picture, warningTrianglePicture());
-    EXPECT_EQ(readRegularFile(frameFifo, 2048),
-              devicePictureBytes(makeCodeGrid(warningTrianglePicture())));
 }
 #endif
 

@@ -6,13 +6,9 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
-#include <csignal>
-
 #include "picture/picture_files.h"
 #include "picture/presets.h"
+#include "tests/common/file_size_limit.h"
 #include "tests/picture/bmp_builder.h"
 #include "tests/picture/picture_print.h"
 
@@ -80,28 +76,7 @@ class PictureFiles : public ::testing::Test {
 };
 
 #ifndef _WIN32
-// Files may grow to `bytes` at most while this lives; the write beyond fails with EFBIG instead
-// of killing the process. This holds for root as well.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    bool ok() const { return ok_; }
-
-  private:
-    rlimit saved_{};
-    void (*oldHandler_)(int) = nullptr;
-    bool ok_ = false;
-};
+using test::FileSizeLimit;
 #endif
 
 }  // namespace

@@ -5,11 +5,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QThread>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -21,6 +24,17 @@
 #include "sync/profile.h"
 #include "tests/common/simulated_device.h"
 #include "tools/devsim/options.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
 
 namespace blx52 {
 namespace {
@@ -72,6 +86,7 @@ struct CliRun {
     QString out;  // text for people: line ends as "\n" on every system
     QString err;
     QByteArray outBytes;  // exactly as written
+    int signal = 0;       // the signal that ended it
 };
 
 // Console text ends its lines with CR LF on Windows; the tool's messages are in the system's
@@ -99,18 +114,30 @@ class CliTest : public ::testing::Test {
 
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
-    CliRun cli(const QStringList& args) {
+    // `setUp` may change the process before it starts (its environment, standard output, what
+    // the child does before the program runs); a run that has not ended after `waitMs` is
+    // killed and fails the test.
+    CliRun cli(const QStringList& args, const std::function<void(QProcess&)>& setUp = {},
+               int waitMs = 90000) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", path("config"));
         env.insert("HOME", dir.path());
         env.insert("APPDATA", path("appdata"));  // the Windows port mapping
         p.setProcessEnvironment(env);
+        if (setUp)
+            setUp(p);
         p.start(cliProgram(), args);
-        EXPECT_TRUE(p.waitForFinished(90000));
+        const bool ended = p.waitForFinished(waitMs);
+        EXPECT_TRUE(ended) << "blx52-cli " << args.join(u' ').toStdString() << " did not end";
+        if (!ended) {
+            p.kill();
+            p.waitForFinished();
+        }
         const QByteArray out = p.readAllStandardOutput();
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, consoleText(out, false),
-                consoleText(p.readAllStandardError(), true), out};
+        const bool normal = p.exitStatus() == QProcess::NormalExit;
+        return {normal ? p.exitCode() : -1, consoleText(out, false),
+                consoleText(p.readAllStandardError(), true), out, normal ? 0 : p.exitCode()};
     }
 
     QByteArray readFile(const QString& name) const {
@@ -231,8 +258,16 @@ TEST_F(CliTest, BadFilesAndBadUsageSendNothing) {
 
     for (const QStringList& args :
          {QStringList{}, QStringList{"read"}, QStringList{"erase", port},
-          QStringList{"read", port, "--nearest"}, QStringList{"write", port, path("missing")}}) {
-        EXPECT_EQ(cli(args).status, 2) << args.join(u' ').toStdString();
+          QStringList{"read", port, "--nearest"}, QStringList{"write", port, path("missing")},
+          // COM1 ... COM9 only: the others would open a port other than the one meant.
+          QStringList{"read", "COM01"}, QStringList{"read", "COM001"}, QStringList{"read", "COM10"},
+          QStringList{"read", "COM97"}, QStringList{"diff", "com1", path("good")}}) {
+        const CliRun run = cli(args);
+        EXPECT_EQ(run.status, 2) << args.join(u' ').toStdString();
+        if (args.size() >= 2 && args[1].startsWith(QStringLiteral("COM0"))) {
+            EXPECT_TRUE(run.err.contains("the port names are COM1 ... COM9"))
+                << run.err.toStdString();
+        }
     }
     EXPECT_TRUE(sim->receivedLines().empty());
 
@@ -251,12 +286,20 @@ TEST_F(CliTest, SilentDeviceAndMissingPortEndWithStatusOneAndNoProfile) {
     EXPECT_TRUE(quiet.err.contains("code 8: the device did not answer")) << quiet.err.toStdString();
     EXPECT_FALSE(QFile::exists(path("out")));
 
-    const QString gonePort = QString::fromStdString(sim->missingPortName());
+    // A port name that leads nowhere: on Linux a port-folder link to nothing, under Wine a COM
+    // port that Wine does not map.
+    const QString gonePort = QStringLiteral("COM9");
+    if (!sim->inOtherProcess())
+        std::filesystem::create_symlink("/nonexistent/blx52-port",
+                                        (path("config") + "/blx52/ports/COM9").toStdString());
     const CliRun gone = cli({"read", gonePort, "-o", path("out")});
     EXPECT_EQ(gone.status, 1);
-    EXPECT_TRUE(gone.err.contains(QString::fromUtf8(
-        "code 1: Com Port konnte nicht geöffnet werden: the port could not be opened")))
-        << gone.err.toStdString();
+    // Wine maps COM9 to a serial device of its own, which fails later than at the open.
+    if (!sim->inOtherProcess()) {
+        EXPECT_TRUE(gone.err.contains(QString::fromUtf8(
+            "code 1: Com Port konnte nicht geöffnet werden: the port could not be opened")))
+            << gone.err.toStdString();
+    }
     EXPECT_FALSE(QFile::exists(path("out")));
     // A previous profile of the same name is left as it was.
     writeFile("out", "earlier profile");
@@ -359,6 +402,13 @@ TEST_F(CliTest, PictureOffThePaletteNeedsNearestAndSaveKeepsTheSlotFiles) {
 #else
     const QString folder = path("BLX52_Settings") + QStringLiteral("/");
 #endif
+#ifndef _WIN32
+    // Without the picture folder --save sends nothing at all.
+    const CliRun noFolder = cli({"picture", port, "112", path("pic.png"), "--nearest", "--save"});
+    EXPECT_EQ(noFolder.status, 2);
+    EXPECT_TRUE(noFolder.err.contains("the picture folder")) << noFolder.err.toStdString();
+    EXPECT_TRUE(sim->receivedLines().empty());
+#endif
     const KeepFiles keep(folder, {"Pic2_In1.ledframe", "In1_Pic2.bmp"});
     ASSERT_TRUE(QDir().mkpath(folder));
     const CliRun sent = cli({"picture", port, "112", path("pic.png"), "--nearest", "--save"});
@@ -391,7 +441,247 @@ TEST_F(CliTest, InitPicturesSetsUpThePictureFolderOnceAndKeepsTheUsersFiles) {
     ASSERT_EQ(again.status, 0) << again.err.toStdString();
     EXPECT_TRUE(again.out.contains("25 files already there were kept"));
     EXPECT_EQ(readFile("BLX52_Settings/In0_Pic0.bmp"), QByteArray("mine"));
+
+    // A folder that cannot be made is an unusable file (2), not a device failure (1).
+    ASSERT_TRUE(QDir(path("BLX52_Settings")).removeRecursively());
+    writeFile("BLX52_Settings", "a file where the folder belongs");
+    EXPECT_EQ(cli({"init-pictures"}).status, 2);
+#ifndef _WIN32
+    // Without a home there is no picture folder: none is made at the root.
+    const bool atRoot = QFileInfo::exists("/BLX52_Settings");
+    for (const bool unset : {false, true}) {
+        const CliRun homeless = cli({"init-pictures"}, [unset](QProcess& p) {
+            QProcessEnvironment env = p.processEnvironment();
+            if (unset)
+                env.remove("HOME");
+            else
+                env.insert("HOME", QString());
+            p.setProcessEnvironment(env);
+        });
+        EXPECT_EQ(homeless.status, 2);
+        EXPECT_TRUE(homeless.err.contains("HOME")) << homeless.err.toStdString();
+    }
+    EXPECT_EQ(QFileInfo::exists("/BLX52_Settings"), atRoot);
+#endif
 }
+
+#ifndef _WIN32
+// A file name is bytes on POSIX: one that is no valid UTF-8 is used as it is. (Windows hands
+// the command line over as UTF-16 text, which Qt keeps whole.)
+TEST_F(CliTest, FileNamesThatAreNoTextAreUsedAsTheyAre) {
+    const QByteArray name = QFile::encodeName(dir.path()) + "/caf\xe9.blx52";  // Latin-1
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", path("config"));
+    env.insert("BLX52_DIR", dir.path());
+    p.setProcessEnvironment(env);
+    // The shell makes the name's raw bytes; QProcess would pass text.
+    const QString script = QStringLiteral(
+                               "n=\"$BLX52_DIR/caf$(printf '\\351').blx52\" && \"$0\" read %1 "
+                               "-o \"$n\" && \"$0\" diff %1 \"$n\"")
+                               .arg(port);
+    p.start("/bin/sh", {"-c", script, cliProgram()});
+    ASSERT_TRUE(p.waitForFinished(90000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    struct stat info {};
+    EXPECT_EQ(::stat(name.constData(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    ::unlink(name.constData());  // a name QTemporaryDir could not remove
+}
+#endif
+
+// A write that stops part-way names what is confirmed and the entry that went out unconfirmed,
+// which the device may hold.
+TEST_F(CliTest, AWriteStoppedPartWayTellsWhatReachedTheDevice) {
+    ASSERT_EQ(cli({"read", port, "-o", path("a.blx52")}).status, 0);
+    const std::pair<const char*, const char*> cases[] = {
+        {"setin0pic2t",
+         "Nur 2 von 89 Einstellungen wurden best\u00e4tigt \u00fcbertragen. Eintrag "
+         "3 (Input 0, picture 2 duration) wurde gesendet, aber nicht best\u00e4tigt"},
+        {"setin0pic0t",
+         "Keine Einstellung wurde best\u00e4tigt. Eintrag 1 (Input 0, picture 0 "
+         "duration) wurde gesendet, aber nicht best\u00e4tigt"},
+    };
+    for (const auto& [key, expected] : cases) {
+        devsim::Options refusing;
+        refusing.replyOverrides[key] = "NO";
+        sim->setOptions(refusing);
+        const CliRun write = cli({"write", port, path("a.blx52")});
+        EXPECT_EQ(write.status, 1);
+        EXPECT_TRUE(write.err.contains(QString::fromUtf8(expected))) << write.err.toStdString();
+    }
+}
+
+// One reading of a choice: a device's "02" is the file's 2, for read, diff and the verify.
+TEST_F(CliTest, ChoiceRepliesWithLeadingZerosAreTheirNumbers) {
+    devsim::Options zeros;
+    zeros.replyOverrides = {{"getin0tonv", "02"},
+                            {"getin1ton2p", "006"},
+                            {"getsbypic", "0001"},
+                            {"get_brightness", "04"}};
+    sim->setOptions(zeros);
+    const CliRun read = cli({"read", port, "-o", path("a.blx52")});
+    ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    const QByteArray profile = readFile("a.blx52");
+    for (const char* line :
+         {"\nin0tonv = 2  #", "\nin1ton2p = 6  #", "\nsbypic = 1  #", "\n_brightness = 4  #"})
+        EXPECT_TRUE(profile.contains(line)) << line;
+    const CliRun diff = cli({"diff", port, path("a.blx52")});
+    EXPECT_EQ(diff.status, 0) << diff.out.toStdString() << diff.err.toStdString();
+}
+
+TEST_F(CliTest, TerminalControlsInAFileAreShownEscapedAndCut) {
+    QByteArray bad = "# blx52-profile 1\nin0pic0t = \x1b[2J" + QByteArray(200000, '7') + "\n";
+    writeFile("bad", bad);
+    const CliRun run = cli({"write", port, path("bad")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_FALSE(run.err.contains(QChar(0x1b)));
+    EXPECT_TRUE(run.err.contains("in0pic0t = \\x1b[2J777")) << run.err.left(400).toStdString();
+    EXPECT_LT(run.err.size(), 12000);  // 89 short lines, no 200 KB echo
+    writeFile("bad", QByteArray("# blx52-profile 1\r").repeated(300));
+    const CliRun cr = cli({"diff", port, path("bad")});
+    EXPECT_EQ(cr.status, 2);
+    EXPECT_TRUE(cr.err.contains(":1: the lines end with CR alone")) << cr.err.toStdString();
+    EXPECT_LT(cr.err.size(), 400);
+    EXPECT_TRUE(sim->receivedLines().empty());
+}
+
+// A save to something that is no regular file, or an input that is none, is refused before
+// the first exchange; nothing waits. Folders and links run everywhere; FIFOs, the device's
+// terminal and device nodes are POSIX (Windows has no FIFO or mknod, and under Wine the
+// terminal is the simulator's, out of reach).
+TEST_F(CliTest, OnlyRegularFilesAreReadOrReplacedAndNothingWaits) {
+    ASSERT_EQ(cli({"read", port, "-o", path("good")}).status, 0);
+    ASSERT_TRUE(QDir().mkpath(path("folder")));
+    struct Target {
+        QString path;
+        const char* kind;
+    };
+    std::vector<Target> targets{{path("folder"), "folder"}};
+#ifndef _WIN32
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(path("fifo"), path("link-to-fifo")));
+    targets.push_back({path("fifo"), "FIFO"});
+    targets.push_back({path("link-to-fifo"), "link to a FIFO"});
+    targets.push_back({QString::fromStdString(sim->devicePath()), "terminal"});
+    // Root may make a device node like /dev/null; as a save target it stays what it is.
+    if (::mknod(QFile::encodeName(path("null")).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+        targets.push_back({path("null"), "device"});
+#endif
+    const QImage image(32, 32, QImage::Format_RGB32);
+    sim->clearReceived();
+    for (const Target& t : targets) {
+        SCOPED_TRACE(t.kind);
+        const QStringList runs[] = {
+            {"read", port, "-o", t.path},
+            {"--log", t.path, "read", port},
+            {"write", port, t.path},
+            {"diff", port, t.path},
+            {"picture", port, "In0_Pic0", t.path},
+        };
+        for (const QStringList& args : runs) {
+            const CliRun run = cli(args, {}, 20000);
+            EXPECT_EQ(run.status, 2) << args.join(u' ').toStdString();
+            EXPECT_TRUE(run.err.contains("not a regular file")) << run.err.toStdString();
+        }
+        EXPECT_FALSE(QFileInfo(t.path).isFile());
+    }
+    EXPECT_TRUE(QFileInfo(path("folder")).isDir());
+    EXPECT_TRUE(sim->receivedLines().empty());
+#ifndef _WIN32
+    EXPECT_TRUE(QFileInfo(path("link-to-fifo")).isSymLink());
+    // A link to a profile is followed and stays a link.
+    ASSERT_TRUE(QFile::link(path("good"), path("link")));
+    sim->setValue("in0pic0t", "0777");
+    ASSERT_EQ(cli({"read", port, "-o", path("link")}).status, 0);
+    EXPECT_TRUE(QFileInfo(path("link")).isSymLink());
+    EXPECT_TRUE(readFile("good").contains("\nin0pic0t = 0777  #"));
+#endif
+}
+
+#ifndef _WIN32
+// Each save on a full disk (a file size limit in the tool's process; Windows has none) leaves
+// the old file whole and exits 2; so do a closed and a full standard output, before any
+// exchange where it can tell.
+TEST_F(CliTest, AFailedOutputIsAFailureAndKeepsTheOldFile) {
+    ASSERT_EQ(cli({"read", port, "-o", path("a.blx52")}).status, 0);
+    const QByteArray old = readFile("a.blx52");
+    sim->setValue("in0pic0t", "0777");
+    const auto limited = [](rlim_t bytes) {
+        return [bytes](QProcess& p) {
+            p.setChildProcessModifier([bytes] {
+                ::signal(SIGXFSZ, SIG_IGN);
+                rlimit limit{};
+                ::getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = bytes;
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        };
+    };
+    const CliRun full = cli({"read", port, "-o", path("a.blx52")}, limited(1000));
+    EXPECT_EQ(full.status, 2);
+    EXPECT_TRUE(full.err.contains("the disk is full")) << full.err.toStdString();
+    EXPECT_EQ(readFile("a.blx52"), old);
+
+    const CliRun log = cli({"--log", path("x.log"), "read", port}, limited(1000));
+    EXPECT_EQ(log.status, 2);
+    EXPECT_TRUE(log.err.contains(path("x.log") + ": writing the log failed after "))
+        << log.err.toStdString();
+    EXPECT_EQ(log.outBytes.size(), old.size());  // the profile itself went out
+
+    const CliRun toFull = cli(
+        {"read", port}, [](QProcess& p) { p.setStandardOutputFile(QStringLiteral("/dev/full")); });
+    EXPECT_EQ(toFull.status, 2);
+    EXPECT_TRUE(toFull.err.contains("standard output: writing the profile failed"))
+        << toFull.err.toStdString();
+
+    sim->clearReceived();
+    const CliRun closed =
+        cli({"read", port}, [](QProcess& p) { p.setChildProcessModifier([] { ::close(1); }); });
+    EXPECT_EQ(closed.status, 2);
+    EXPECT_TRUE(closed.err.contains("standard output: cannot write the profile there"))
+        << closed.err.toStdString();
+    EXPECT_TRUE(sim->receivedLines().empty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"a.blx52", "x.log"}));  // no temporary file left
+}
+
+// A signal during a write ends it after the exchange in flight, with the same account of what
+// the device holds as a device failure, and the process ends by that signal. (Windows has no
+// such signals to send to a process under Wine.)
+TEST_F(CliTest, ASignalEndsAWriteWithAnAccountOfWhatWasSent) {
+    ASSERT_EQ(cli({"read", port, "-o", path("a.blx52")}).status, 0);
+    devsim::Options slow;
+    slow.delayMs = 40;  // about 4 s for a write
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        sim->setOptions(slow);
+        sim->clearReceived();
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", path("config"));
+        p.setProcessEnvironment(env);
+        p.start(cliProgram(), {"write", port, path("a.blx52")});
+        ASSERT_TRUE(p.waitForStarted());
+        for (int i = 0; i < 400 && sim->receivedLines().size() < 20; ++i)
+            QThread::msleep(10);
+        ::kill(static_cast<pid_t>(p.processId()), signal);
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);
+        EXPECT_EQ(p.exitCode(), signal);
+        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+        const std::size_t sent = sim->receivedLines().size();
+        EXPECT_GE(sent, 20u);
+        EXPECT_LT(sent, 89u);
+        EXPECT_TRUE(err.contains(QString::fromUtf8("Nur %1 von 89 Einstellungen wurden "
+                                                   "\u00fcbertragen. Das Modul enth\u00e4lt "
+                                                   "jetzt teils alte, teils neue Werte.")
+                                     .arg(sent)))
+            << err.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("stopped by signal %1").arg(signal)));
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace blx52

@@ -119,12 +119,22 @@ TEST(Profile, RefusesEveryKindOfBadFileNamingLineAndReason) {
         {"duplicate", good + "in0ton0p = 4\n", 90, "given twice (first on line 61)"},
         {"letters", edited("in0pic0t", "in0pic0t = 12a"), 2, "in0pic0t = 12a refused"},
         {"too long", edited("in0pic0t", "in0pic0t = 12345"), 2, "4 Ziffern"},
-        {"empty value", edited("reston3t", "reston3t ="), 43, "refused"},
-        {"pitch out of range", edited("in0ton0p", "in0ton0p = 17"), 61, "refused"},
-        {"pitch with leading zero", edited("in0ton0p", "in0ton0p = 05"), 61, "refused"},
-        {"volume out of range", edited("in1tonv", "in1tonv = 4"), 58, "refused"},
-        {"empty brightness", edited("_brightness", "_brightness = "), 89, "refused"},
+        {"empty value", edited("reston3t", "reston3t ="), 43, "reston3t has no value"},
+        {"pitch out of range", edited("in0ton0p", "in0ton0p = 17"), 61,
+         "in0ton0p = 17 refused: not one of its values (0 \u2026 16)"},
+        {"volume out of range", edited("in1tonv", "in1tonv = 004"), 58,
+         "not one of its values (0 \u2026 3)"},
+        {"empty brightness", edited("_brightness", "_brightness = "), 89,
+         "_brightness has no value"},
         {"no equals sign", edited("in0pic3t", "in0pic3t 600"), 5, "key = value"},
+        // What a message quotes is escaped and cut: it must not act on a terminal.
+        {"terminal control", edited("in0pic1t", "in0pic1t = 1\x1b[2J"), 3,
+         "in0pic1t = 1\\x1b[2J refused"},
+        {"endless value", edited("in0pic1t", "in0pic1t = " + QByteArray(200000, '9')), 3,
+         "in0pic1t = 9999999999999999999999999999999999999999\u2026 refused"},
+        {"CR line ends", QByteArray(good).replace('\n', '\r'), 1, "the lines end with CR alone"},
+        {"mixed line ends", edited("in0pic3t", "in0pic3t = 600\rin0pic4t = 600"), 5,
+         "mixed line ends"},
     };
     for (const BadFile& c : cases) {
         SCOPED_TRACE(c.what);
@@ -133,7 +143,46 @@ TEST(Profile, RefusesEveryKindOfBadFileNamingLineAndReason) {
         EXPECT_EQ(parsed.errors.front().line, c.line);
         EXPECT_TRUE(parsed.errors.front().reason.contains(QString::fromUtf8(c.reason)))
             << parsed.errors.front().reason.toStdString();
+        EXPECT_LT(parsed.errors.front().reason.size(), 300);
+        EXPECT_FALSE(parsed.errors.front().reason.contains(QChar(0x1b)));
     }
+}
+
+// One reading of a choice for store and profile: digits are their number, leading
+// zeros included; durations keep their text.
+TEST(Profile, ChoicesAreTheirNumbersLeadingZerosIncluded) {
+    QList<QByteArray> lines = profileOf(SettingsStore()).split('\n');
+    for (QByteArray& l : lines) {
+        for (const char* line : {"in0ton0p = 05", "in1tonv = 002", "sbypic = 01",
+                                 "_brightness = 04", "in0pic0t = 0150"}) {
+            const QByteArray key = QByteArray(line).left(QByteArray(line).indexOf(' '));
+            if (l.startsWith(key + " = "))
+                l = line;
+        }
+    }
+    const QByteArray text = lines.join('\n');
+    const ParsedProfile parsed = parseProfile(text);
+    ASSERT_TRUE(parsed.ok()) << parsed.errorTexts().join(u'\n').toStdString();
+    const auto valueOf = [&](const char* key) {
+        return parsed.store.value(
+            SettingsStore::indexOf(*findSettingByProfileKey(QString::fromLatin1(key))));
+    };
+    EXPECT_EQ(valueOf("in0ton0p"), "5");
+    EXPECT_EQ(valueOf("in1tonv"), "2");
+    EXPECT_EQ(valueOf("sbypic"), "1");
+    EXPECT_EQ(valueOf("_brightness"), "4");
+    EXPECT_EQ(valueOf("in0pic0t"), "0150");  // a duration is sent as typed
+
+    // The reply check: SequencesTest. The store keeps a choice reply as its number.
+    const Setting& volume = *findSettingByProfileKey("in0tonv");
+    const Setting& duration = *findSettingByProfileKey("in0pic0t");
+    SettingsStore store;
+    StoreSyncView view(store);
+    view.storeReply(volume, QStringLiteral("02"));
+    view.storeReply(duration, QStringLiteral("0150"));
+    EXPECT_TRUE(view.isChecked(volume.buttons[2]));
+    EXPECT_EQ(store.value(SettingsStore::indexOf(volume)), "2");
+    EXPECT_EQ(store.value(SettingsStore::indexOf(duration)), "0150");
 }
 
 // Several faults in one file are all listed (ProfileWindowTest, CliTest), up to a cap.

@@ -13,9 +13,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#endif
+
 #include "link/device_link.h"
 #include "sync/profile.h"
 #include "tests/common/expected_tables.h"
+#include "tests/common/file_size_limit.h"
 #include "tests/common/gui_test_support.h"
 #include "ui/main_window.h"
 
@@ -178,6 +188,58 @@ TEST_F(ProfileWindowTest, BadFileChangesNothingAndRefusedValueWritesNoFile) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
               (QStringList{QStringLiteral("bad.blx52"), QStringLiteral("now.blx52")}));
 }
+
+// FIFOs and a per-process file size limit are POSIX; Windows has neither.
+#ifndef _WIN32
+TEST_F(ProfileWindowTest, AFullDiskOrAFifoCostsNoFileAndIsTold) {
+    chosen = dir.filePath(QStringLiteral("kept.blx52"));
+    action("SaveSettingsAs1")->trigger();
+    const QByteArray old = fileBytes(chosen);
+    ASSERT_GT(old.size(), 4000);
+    form->edit(QStringLiteral("Edit20"))->setText(QStringLiteral("1234"));
+    {
+        test::FileSizeLimit limit(1000);  // the new profile does not fit
+        ASSERT_TRUE(limit.ok());
+        form->setPanelText(3, QString());
+        action("SaveSettingsAs1")->trigger();
+    }
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].startsWith(QStringLiteral("errorOk: Cannot write ") + chosen));
+    EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("the disk is full")))
+        << dialogs.log[0].toStdString();
+    EXPECT_EQ(form->panelText(3), QString());
+    EXPECT_EQ(fileBytes(chosen), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("kept.blx52")});
+
+    // A FIFO without a writer is neither waited for on open nor replaced on save.
+    dialogs.log.clear();
+    chosen = dir.filePath(QStringLiteral("fifo.blx52"));
+    const QByteArray fifo = QFile::encodeName(chosen);
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    std::promise<void> done;
+    auto writer = std::async(std::launch::async, [&fifo, finished = done.get_future()] {
+        // Frees a blocked open after a while, so the test fails instead of hanging.
+        if (finished.wait_for(std::chrono::seconds(20)) == std::future_status::ready)
+            return false;
+        const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+        return true;
+    });
+    action("OpenSettings1")->trigger();
+    action("SaveSettingsAs1")->trigger();
+    done.set_value();
+    EXPECT_FALSE(writer.get()) << "the open waited for a writer";
+    ASSERT_EQ(dialogs.log.size(), 2);
+    EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("not a regular file")));
+    EXPECT_TRUE(dialogs.log[1].contains(QStringLiteral("not a regular file")));
+    struct stat info {};
+    ASSERT_EQ(::lstat(fifo.constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(form->panelText(3), QString());
+}
+#endif
 
 }  // namespace
 }  // namespace blx52

@@ -51,15 +51,24 @@ QString readStoppedEntry(const char* where, const char* why) {
                "\n\nDie bis dahin gelesenen Werte wurden \u00fcbernommen, alle "
                "weiteren Einstellungen sind unver\u00e4ndert.");
 }
-// The message box of a write that stopped after `confirmed` entries went out.
+// The message box of a write that stopped after `confirmed` entries went out; the line of the
+// entry where it stopped went out too, unconfirmed, so the device may hold it.
 QString writeStoppedEntry(const char* where, const char* why, int confirmed) {
-    const QString rest = confirmed == 0
-                             ? QString::fromUtf8("Es wurden keine Einstellungen \u00fcbertragen.")
-                             : QString::fromUtf8(
-                                   "Nur %1 von 89 Einstellungen wurden \u00fcbertragen. Das Modul "
-                                   "enth\u00e4lt jetzt teils alte, teils neue Werte.\n\nBitte "
-                                   "erneut schreiben!")
-                                   .arg(confirmed);
+    const QString rest =
+        confirmed == 0 ? QString::fromUtf8(
+                             "Keine Einstellung wurde best\u00e4tigt. Eintrag 1 (%1) wurde "
+                             "gesendet, aber nicht best\u00e4tigt; das Modul kann ihn "
+                             "\u00fcbernommen haben.\n\nBitte erneut schreiben!")
+                             .arg(QString::fromUtf8(where))
+                       : QString::fromUtf8(
+                             "Nur %1 von 89 Einstellungen wurden best\u00e4tigt "
+                             "\u00fcbertragen. Eintrag %2 (%3) wurde gesendet, aber nicht "
+                             "best\u00e4tigt; das Modul kann ihn \u00fcbernommen haben. Das "
+                             "Modul enth\u00e4lt jetzt teils alte, teils neue Werte.\n\nBitte "
+                             "erneut schreiben!")
+                             .arg(confirmed)
+                             .arg(confirmed + 1)
+                             .arg(QString::fromUtf8(where));
     return QStringLiteral("warningOk: ") + writeStopped(where, why) + QStringLiteral("\n\n") + rest;
 }
 

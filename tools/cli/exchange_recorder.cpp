@@ -47,9 +47,8 @@ SerialPortFactory ExchangeRecorder::portFactory() {
     };
 }
 
-bool ExchangeRecorder::openLog(const QString& path) {
-    log_.setFileName(path);
-    return log_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text);
+FileFault ExchangeRecorder::openLog(const std::string& path) {
+    return log_.open(path);
 }
 
 void ExchangeRecorder::begin() {
@@ -76,8 +75,13 @@ void ExchangeRecorder::finish() {
                 .arg(current_.time, QString::fromStdString(printableLine(current_.sent)),
                      QString::fromStdString(printableLine(current_.reply)))
                 .arg(current_.code);
-        log_.write(line.toUtf8());
-        log_.flush();
+        const QByteArray bytes = line.toUtf8();
+        logFault_ = log_.append(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        if (logFault_)
+            log_.close();  // the rest would only be a log with holes
+        else
+            ++logged_;
     }
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFile>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "link/device_link.h"
+#include "link/regular_file.h"
 #include "link/serial_port.h"
 
 namespace blx52::cli {
@@ -35,8 +35,11 @@ class ExchangeRecorder final : public StatusSink {
     SerialPortFactory portFactory();
     void attach(const DeviceLink& link) { link_ = &link; }
 
-    // Appends to the file; false when it cannot be opened.
-    bool openLog(const QString& path);
+    // Appends to the file (a regular one only, created when missing).
+    FileFault openLog(const std::string& path);
+    // The first failed append; the log holds the exchanges before it.
+    const FileFault& logFault() const { return logFault_; }
+    int loggedExchanges() const { return logged_; }
     void finish();
 
     const std::optional<ExchangeRecord>& firstFailure() const { return firstFailure_; }
@@ -57,7 +60,9 @@ class ExchangeRecorder final : public StatusSink {
     std::optional<ExchangeRecord> firstFailure_;
     int exchanges_ = 0;
     std::size_t bytesMoved_ = 0;
-    QFile log_;
+    AppendFile log_;
+    FileFault logFault_;
+    int logged_ = 0;
 };
 
 // Printable form of line bytes: text as it stands, other bytes as \xHH; a picture's data

@@ -1,14 +1,16 @@
 // blx52-cli: the configurator's read, write and picture send for technicians, without a window.
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
-#include <QSaveFile>
 #include <QStringList>
 #include <cstdio>
 #include <optional>
+#include <string>
+#include <vector>
 
 #ifdef _WIN32
-#include <fcntl.h>
 #include <io.h>
 #else
 #include <unistd.h>
@@ -18,10 +20,14 @@
 #include "exchange_recorder.h"
 #include "link/device_link.h"
 #include "picture/color_match.h"
+#include "link/port_names.h"
+#include "link/regular_file.h"
+#include "link/stop_signals.h"
 #include "picture/picture.h"
 #include "picture/picture_files.h"
 #include "picture/picture_send.h"
 #include "picture/plane_data.h"
+#include "picture/regular_file.h"
 #include "picture/slot_table.h"
 #include "picture/start_pictures.h"
 #include "port_list.h"
@@ -29,11 +35,31 @@
 #include "sync/profile.h"
 #include "sync/sequences.h"
 #include "sync/settings_store.h"
+#include "sync/shown_text.h"
 
 namespace blx52::cli {
 namespace {
 
 enum Status { Success = 0, DeviceFailed = 1, BadUsage = 2, Differences = 3 };
+
+// A word of the command line: its bytes as the system gave them (a file name that is no valid
+// text in the system's encoding still opens) and its text for messages and comparisons.
+struct Word {
+    QString text;
+    std::string native;  // UTF-8 on Windows
+};
+
+// A file name in a message: control characters escaped, whole.
+QString shown(const Word& file) {
+    return shownText(file.text, 1000);
+}
+
+QString faultText(const FileFault& fault) {
+    return QString::fromLocal8Bit(describeFileFault(fault).c_str());
+}
+
+// Larger files are no 32 x 32 picture of any format this tool reads.
+constexpr std::int64_t MaxImageFileSize = 16 << 20;
 
 const char* const UsageText =
     "usage: blx52-cli [--log FILE] COMMAND ...\n"
@@ -58,11 +84,18 @@ const char* const UsageText =
     "  --no-verify   skip the read-back after a write\n"
     "  --help, --version\n"
     "COMn is COM1 ... COM9 or a device path.\n"
-    "exit status: 0 success, 1 device or port failed, 2 bad usage or bad file,\n"
-    "             3 the device differs from the file (write verify, diff)\n";
+    "exit status: 0 success, 1 device or port failed, 2 bad usage, bad file or an output\n"
+    "             that could not be written, 3 the device differs from the file (write\n"
+    "             verify, diff); ended by SIGINT, SIGTERM or SIGHUP after the exchange in\n"
+    "             flight: that signal's status\n";
 
+// Every message to the terminal: control characters in it (from a file, a device or an
+// argument) are shown, not obeyed.
 void err(const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stderr);
+    QStringList lines = text.split(u'\n');
+    for (QString& line : lines)
+        line = shownText(line, line.size());
+    std::fputs(lines.join(u'\n').toLocal8Bit().constData(), stderr);
     std::fputc('\n', stderr);
 }
 
@@ -108,7 +141,22 @@ class Session {
         recorder_.attach(link_);
     }
 
-    bool openLog(const QString& path) { return path.isEmpty() || recorder_.openLog(path); }
+    FileFault openLog(const Word& path) {
+        if (path.native.empty())
+            return {};
+        logPath_ = path;
+        return recorder_.openLog(path.native);
+    }
+    // A log whose writes failed is told, once, with how far it got.
+    bool logComplete() {
+        if (!recorder_.logFault())
+            return true;
+        err(QStringLiteral("%1: writing the log failed after %2 exchanges: %3")
+                .arg(shown(logPath_))
+                .arg(recorder_.loggedExchanges())
+                .arg(faultText(recorder_.logFault())));
+        return false;
+    }
     DeviceLink& link() { return link_; }
     ExchangeRecorder& recorder() { return recorder_; }
 
@@ -116,6 +164,7 @@ class Session {
     bool read(SettingsStore& store, const char* what) {
         StoreSyncView view(store);
         DeviceSync sync(link_, view);
+        sync.setStopRequest([] { return caughtStopSignal() != 0; });
         view.setProgressHook(progress(what, static_cast<int>(readSequence().size())));
         sync.readTriggerChanged(QStringLiteral("5"));
         recorder_.finish();
@@ -130,6 +179,7 @@ class Session {
     bool write(SettingsStore& store) {
         StoreSyncView view(store);
         DeviceSync sync(link_, view);
+        sync.setStopRequest([] { return caughtStopSignal() != 0; });
         view.setProgressHook(progress("write", static_cast<int>(writeSequence().size())));
         sync.writeTriggerChanged(QStringLiteral("2"));
         recorder_.finish();
@@ -168,6 +218,8 @@ class Session {
         }
         for (const QString& m : messages)
             err(QStringLiteral("  ") + QString(m).replace(u'\n', u' ').simplified());
+        if (const int signal = caughtStopSignal())
+            err(QStringLiteral("  stopped by signal %1; nothing more was sent").arg(signal));
     }
 
   private:
@@ -191,19 +243,27 @@ class Session {
 
     ExchangeRecorder recorder_;
     DeviceLink link_;
+    Word logPath_;
 };
 
-std::optional<ParsedProfile> loadProfile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        err(QStringLiteral("%1: cannot read: %2").arg(path, file.errorString()));
+std::optional<ParsedProfile> loadProfile(const Word& path) {
+    FileFault fault;
+    const std::optional<std::string> bytes =
+        readRegularFileBytes(path.native, MaxProfileSize, &fault);
+    if (!bytes) {
+        err(QStringLiteral("%1: cannot read: %2; nothing was sent")
+                .arg(shown(path),
+                     fault.kind == FileFault::TooLarge
+                         ? QStringLiteral("larger than %1 bytes, no profile").arg(MaxProfileSize)
+                         : faultText(fault)));
         return std::nullopt;
     }
-    ParsedProfile parsed = parseProfile(file.read(MaxProfileSize + 1));
+    ParsedProfile parsed =
+        parseProfile(QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size())));
     if (!parsed.ok()) {
-        err(QStringLiteral("%1: not a usable profile; nothing was sent:").arg(path));
+        err(QStringLiteral("%1: not a usable profile; nothing was sent:").arg(shown(path)));
         for (const ProfileError& e : parsed.errors)
-            err(QStringLiteral("  %1:%2: %3").arg(path).arg(e.line).arg(e.reason));
+            err(QStringLiteral("  %1:%2: %3").arg(shown(path)).arg(e.line).arg(e.reason));
         if (parsed.moreErrors > 0)
             err(QStringLiteral("  ... and %1 more errors").arg(parsed.moreErrors));
         return std::nullopt;
@@ -216,13 +276,14 @@ int listDifferences(const SettingsStore& file, const SettingsStore& device, bool
     int count = 0;
     const auto& settings = allSettings();
     for (int i = 0; i < SettingsStore::count(); ++i) {
-        if (file.value(i) == device.value(i))
+        const Setting& s = settings[static_cast<std::size_t>(i)];
+        // Choices compare as numbers: a device's "02" is the file's 2.
+        if (storedValue(s, file.value(i)) == storedValue(s, device.value(i)))
             continue;
         ++count;
-        const Setting& s = settings[static_cast<std::size_t>(i)];
-        const QString line =
-            QStringLiteral("%1 (%2): file %3, device %4")
-                .arg(profileKey(s), settingName(s), file.value(i), device.value(i));
+        const QString line = QStringLiteral("%1 (%2): file %3, device %4")
+                                 .arg(profileKey(s), settingName(s), shownText(file.value(i)),
+                                      shownText(device.value(i)));
         if (toStdout) {
             std::printf("%s\n", line.toUtf8().constData());
         } else {
@@ -232,7 +293,19 @@ int listDifferences(const SettingsStore& file, const SettingsStore& device, bool
     return count;
 }
 
-int runRead(Session& session, const QString& output) {
+// Where the profile of a read goes cannot take it: said before the device is asked anything.
+bool outputUsable(const Word& output) {
+    const FileFault fault =
+        output.native.empty() ? checkStandardOutput() : checkSaveTarget(output.native);
+    if (!fault)
+        return true;
+    err(QStringLiteral("%1: cannot write the profile there: %2; nothing was read")
+            .arg(output.native.empty() ? QStringLiteral("standard output") : shown(output),
+                 faultText(fault)));
+    return false;
+}
+
+int runRead(Session& session, const Word& output) {
     SettingsStore store;
     if (!session.read(store, "read"))
         return DeviceFailed;
@@ -244,24 +317,26 @@ int runRead(Session& session, const QString& output) {
             QString(refusal).replace(u'\n', u' ').simplified());
         return DeviceFailed;
     }
-    if (output.isEmpty()) {
-#ifdef _WIN32
-        // The profile as it is in a file: a redirected read is the same as -o, byte for byte.
-        _setmode(_fileno(stdout), _O_BINARY);
-#endif
-        std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
-        return std::fflush(stdout) == 0 ? Success : BadUsage;
+    const std::string_view bytes(text.constData(), static_cast<std::size_t>(text.size()));
+    if (output.native.empty()) {
+        if (const FileFault fault = writeStandardOutput(bytes)) {
+            err(QStringLiteral("standard output: writing the profile failed: %1")
+                    .arg(faultText(fault)));
+            return BadUsage;
+        }
+        return Success;
     }
-    QSaveFile file(output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        err(QStringLiteral("%1: cannot write: %2").arg(output, file.errorString()));
+    if (const FileFault fault = replaceRegularFile(output.native, bytes)) {
+        err(QStringLiteral("%1: cannot write: %2; nothing was saved, what stands there is "
+                           "unchanged")
+                .arg(shown(output), faultText(fault)));
         return BadUsage;
     }
-    err(QStringLiteral("Read %1 settings into %2").arg(SettingsStore::count()).arg(output));
+    err(QStringLiteral("Read %1 settings into %2").arg(SettingsStore::count()).arg(shown(output)));
     return Success;
 }
 
-int runWrite(Session& session, const QString& path, bool verify) {
+int runWrite(Session& session, const Word& path, bool verify) {
     auto parsed = loadProfile(path);
     if (!parsed)
         return BadUsage;
@@ -282,7 +357,7 @@ int runWrite(Session& session, const QString& path, bool verify) {
     return Success;
 }
 
-int runDiff(Session& session, const QString& path) {
+int runDiff(Session& session, const Word& path) {
     auto parsed = loadProfile(path);
     if (!parsed)
         return BadUsage;
@@ -310,7 +385,29 @@ const PictureSlot* slotByName(const QString& name) {
     return nullptr;
 }
 
-int runPicture(Session& session, const QString& slotName, const QString& imagePath, bool nearest,
+// Where --save puts the slot's two files must take them: checked before the picture is sent.
+bool pictureFolderUsable(const PictureSlot& slot) {
+    if (const std::optional<QString> problem = settingsFolderProblem()) {
+        err(QStringLiteral("--save: ") + *problem + QStringLiteral(" Nothing was sent."));
+        return false;
+    }
+    if (!QFileInfo(SettingsFolder()).isDir()) {
+        err(QStringLiteral("--save: the picture folder %1 is missing (blx52-cli init-pictures "
+                           "makes it); nothing was sent")
+                .arg(QDir::toNativeSeparators(SettingsFolder())));
+        return false;
+    }
+    for (const QString& path : {bitmapFilePath(slot), devicePictureFilePath(slot)}) {
+        if (const FileFault fault = checkSaveTarget(path)) {
+            err(QStringLiteral("--save: %1: %2; nothing was sent")
+                    .arg(shownText(QDir::toNativeSeparators(path), 1000), fileFaultText(fault)));
+            return false;
+        }
+    }
+    return true;
+}
+
+int runPicture(Session& session, const QString& slotName, const Word& imagePath, bool nearest,
                bool save) {
     const PictureSlot* slot = slotByName(slotName);
     if (slot == nullptr) {
@@ -319,14 +416,24 @@ int runPicture(Session& session, const QString& slotName, const QString& imagePa
                 .arg(slotName));
         return BadUsage;
     }
-    const QImage image(imagePath);
+    if (save && !pictureFolderUsable(*slot))
+        return BadUsage;
+    FileFault fault;
+    const std::optional<std::string> bytes =
+        readRegularFileBytes(imagePath.native, MaxImageFileSize, &fault);
+    if (!bytes) {
+        err(QStringLiteral("%1: cannot read: %2").arg(shown(imagePath), faultText(fault)));
+        return BadUsage;
+    }
+    const QImage image = QImage::fromData(
+        QByteArray::fromRawData(bytes->data(), static_cast<qsizetype>(bytes->size())));
     if (image.isNull()) {
-        err(QStringLiteral("%1: not an image this program can read").arg(imagePath));
+        err(QStringLiteral("%1: not an image this program can read").arg(shown(imagePath)));
         return BadUsage;
     }
     if (image.width() != Picture::Width || image.height() != Picture::Height) {
         err(QStringLiteral("%1: %2 x %3 pixels; the device takes 32 x 32")
-                .arg(imagePath)
+                .arg(shown(imagePath))
                 .arg(image.width())
                 .arg(image.height()));
         return BadUsage;
@@ -352,7 +459,7 @@ int runPicture(Session& session, const QString& slotName, const QString& imagePa
     if (changed > 0 && !nearest) {
         err(QStringLiteral("%1: %2 pixels are not one of the eight colours (first at %3); "
                            "--nearest maps them to the nearest one")
-                .arg(imagePath)
+                .arg(shown(imagePath))
                 .arg(changed)
                 .arg(firstOff));
         return BadUsage;
@@ -371,13 +478,16 @@ int runPicture(Session& session, const QString& slotName, const QString& imagePa
                 .arg(QString::fromStdString(printableLine(sent.picture.reply))));
         return DeviceFailed;
     }
-    err(QStringLiteral("Sent %1 to %2.").arg(imagePath, QString::fromStdString(slot->comboEntry)));
+    err(QStringLiteral("Sent %1 to %2.")
+            .arg(shown(imagePath), QString::fromStdString(slot->comboEntry)));
     if (save) {
         for (const FileError& failure :
              {saveBitmap(picture, bitmapFilePath(*slot)),
               writeDevicePictureFile(makeCodeGrid(picture), devicePictureFilePath(*slot))}) {
             if (failure) {
-                err(QStringLiteral("--save: ") + *failure);
+                err(QStringLiteral("--save: ") +
+                    QString(*failure).replace(u'\n', u' ').simplified() +
+                    QStringLiteral(" (the picture was sent)"));
                 return BadUsage;
             }
         }
@@ -389,13 +499,17 @@ int runPicture(Session& session, const QString& slotName, const QString& imagePa
 }
 
 int initPictures() {
+    if (const std::optional<QString> problem = settingsFolderProblem()) {
+        err(*problem);
+        return BadUsage;
+    }
     const QString folder = SettingsFolder();
     const StartPicturesResult result =
         installStartPictures(startPicturesFolder(QCoreApplication::applicationDirPath()), folder);
     const QString summary = startPicturesSummary(result, folder);
     if (!result.ok()) {
         err(summary);
-        return DeviceFailed;
+        return BadUsage;
     }
     std::printf("%s\n", qPrintable(summary));
     return Success;
@@ -407,15 +521,15 @@ int usageError(const QString& text) {
     return BadUsage;
 }
 
-int run(QStringList args) {
-    QString logPath;
-    QString output;
+int run(const std::vector<Word>& args) {
+    Word logPath;
+    Word output;
     bool verify = true;
     bool nearest = false;
     bool save = false;
-    QStringList words;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
+    std::vector<Word> words;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const QString& a = args[i].text;
         if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
             std::fputs(UsageText, stdout);
             return Success;
@@ -428,7 +542,7 @@ int run(QStringList args) {
         if (a == QStringLiteral("ports") && words.isEmpty())
             return runPortsCommand(args.mid(i + 1));
         if (a == QStringLiteral("--log") || a == QStringLiteral("-o")) {
-            if (i + 1 >= args.size())
+            if (i + 1 >= args.size() || args[i + 1].native.empty())
                 return usageError(a + QStringLiteral(" needs a file name"));
             (a == QStringLiteral("--log") ? logPath : output) = args[++i];
         } else if (a == QStringLiteral("--no-verify")) {
@@ -438,15 +552,16 @@ int run(QStringList args) {
         } else if (a == QStringLiteral("--save")) {
             save = true;
         } else if (a.startsWith(u'-') && a.size() > 1) {
-            return usageError(QStringLiteral("unknown option %1").arg(a));
+            return usageError(QStringLiteral("unknown option %1").arg(shownText(a)));
         } else {
-            words << a;
+            words.push_back(args[i]);
         }
     }
-    if (words.isEmpty())
+    if (words.empty())
         return usageError(QStringLiteral("no command given"));
-    const QString command = words.takeFirst();
-    const auto expect = [&](qsizetype count) { return words.size() == count; };
+    const QString command = words.front().text;
+    words.erase(words.begin());
+    const auto expect = [&](std::size_t count) { return words.size() == count; };
 
     if (command == QStringLiteral("init-pictures")) {
         if (!expect(0))
@@ -456,39 +571,67 @@ int run(QStringList args) {
     const bool known = command == QStringLiteral("read") || command == QStringLiteral("write") ||
                        command == QStringLiteral("diff") || command == QStringLiteral("picture");
     if (!known)
-        return usageError(QStringLiteral("unknown command \"%1\"").arg(command));
-    const qsizetype wanted = command == QStringLiteral("read")      ? 1
-                             : command == QStringLiteral("picture") ? 3
-                                                                    : 2;
+        return usageError(QStringLiteral("unknown command \"%1\"").arg(shownText(command)));
+    const std::size_t wanted = command == QStringLiteral("read")      ? 1
+                               : command == QStringLiteral("picture") ? 3
+                                                                      : 2;
     if (!expect(wanted))
         return usageError(QStringLiteral("%1: wrong number of arguments").arg(command));
-    if (!output.isEmpty() && command != QStringLiteral("read"))
+    if (!output.native.empty() && command != QStringLiteral("read"))
         return usageError(QStringLiteral("-o belongs to read"));
     if (!verify && command != QStringLiteral("write"))
         return usageError(QStringLiteral("--no-verify belongs to write"));
     if ((nearest || save) && command != QStringLiteral("picture"))
         return usageError(QStringLiteral("--nearest and --save belong to picture"));
+    if (!isPortName(words[0].native))
+        return usageError(
+            QStringLiteral("\"%1\" is no port name: %2")
+                .arg(shownText(words[0].text), QString::fromStdString(acceptedPortNames())));
+    if (command == QStringLiteral("read") && !outputUsable(output))
+        return BadUsage;
 
-    Session session(words[0]);
-    if (!session.openLog(logPath)) {
-        err(QStringLiteral("%1: cannot open the log file").arg(logPath));
+    Session session(QString::fromStdString(words[0].native));
+    if (const FileFault fault = session.openLog(logPath)) {
+        err(QStringLiteral("%1: cannot open the log file: %2; nothing was sent")
+                .arg(shown(logPath), faultText(fault)));
         return BadUsage;
     }
+    // From here a signal ends the run after the exchange in flight, with a word on what the
+    // device holds.
+    catchStopSignals();
+    int status = BadUsage;
     if (command == QStringLiteral("read"))
-        return runRead(session, output);
-    if (command == QStringLiteral("write"))
-        return runWrite(session, words[1], verify);
-    if (command == QStringLiteral("diff"))
-        return runDiff(session, words[1]);
-    return runPicture(session, words[1], words[2], nearest, save);
+        status = runRead(session, output);
+    else if (command == QStringLiteral("write"))
+        status = runWrite(session, words[1], verify);
+    else if (command == QStringLiteral("diff"))
+        status = runDiff(session, words[1]);
+    else
+        status = runPicture(session, words[1].text, words[2], nearest, save);
+    if (!session.logComplete() && status == Success)
+        status = BadUsage;
+    if (const int signal = caughtStopSignal())
+        endBySignal(signal);
+    return status;
 }
 
 }  // namespace
 }  // namespace blx52::cli
 
 int main(int argc, char** argv) {
+    blx52::checkStandardOutput();  // before anything can take a closed descriptor's place
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    std::vector<blx52::cli::Word> args;
+#ifdef _WIN32
+    // Windows hands over the command line as UTF-16; Qt has it whole.
+    QStringList all = QCoreApplication::arguments();
+    all.removeFirst();
+    for (const QString& a : all)
+        args.push_back({a, a.toStdString()});
+#else
+    // File names are bytes; decoding them as text would lose those that are no valid text.
+    for (int i = 1; i < argc; ++i)
+        args.push_back({QFile::decodeName(argv[i]), argv[i]});
+#endif
     return blx52::cli::run(args);
 }
