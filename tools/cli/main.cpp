@@ -539,8 +539,12 @@ int run(const std::vector<Word>& args) {
             return Success;
         }
         // `ports` has options of its own.
-        if (a == QStringLiteral("ports") && words.isEmpty())
-            return runPortsCommand(args.mid(i + 1));
+        if (a == QStringLiteral("ports") && words.empty()) {
+            QStringList rest;
+            for (std::size_t j = i + 1; j < args.size(); ++j)
+                rest << args[j].text;
+            return runPortsCommand(rest);
+        }
         if (a == QStringLiteral("--log") || a == QStringLiteral("-o")) {
             if (i + 1 >= args.size() || args[i + 1].native.empty())
                 return usageError(a + QStringLiteral(" needs a file name"));
