@@ -46,13 +46,4 @@ using SerialPortFactory = std::function<std::unique_ptr<SerialPort>()>;
 // The port of the platform this program was built for (termios or Win32).
 std::unique_ptr<SerialPort> makeSystemSerialPort();
 
-// What opening the device at `path` for an exchange would meet, found the way the exchange opens
-// it (and closed again at once); something that is no character device is not opened at all.
-struct PortCheck {
-    enum State { Openable, Missing, NoPermission, NotATerminal, Busy, Failed };
-    State state = Openable;
-    std::string detail;  // the system's text for Failed; what stands there for NotATerminal
-};
-PortCheck checkPortPath(const std::string& path);
-
 }  // namespace blx52

@@ -190,42 +190,4 @@ std::unique_ptr<SerialPort> makeSystemSerialPort() {
     return std::make_unique<PosixSerialPort>();
 }
 
-PortCheck checkPortPath(const std::string& path) {
-    const auto fromErrno = [](int error) -> PortCheck {
-        switch (error) {
-            case ENOENT:
-            case ENOTDIR:
-            case ENXIO:
-            case ENODEV:
-                return {PortCheck::Missing, {}};
-            case EACCES:
-            case EPERM:
-                return {PortCheck::NoPermission, {}};
-            case EBUSY:
-                return {PortCheck::Busy, {}};
-            default:
-                return {PortCheck::Failed, std::strerror(error)};
-        }
-    };
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return fromErrno(errno);
-    if (!S_ISCHR(info.st_mode)) {
-        return {PortCheck::NotATerminal, S_ISDIR(info.st_mode)    ? "a folder"
-                                         : S_ISREG(info.st_mode)  ? "a regular file"
-                                         : S_ISFIFO(info.st_mode) ? "a FIFO"
-                                                                  : "no device"};
-    }
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return fromErrno(errno);
-    PortCheck check;
-    if (::isatty(fd) == 0)
-        check = {PortCheck::NotATerminal, "a device that is no terminal"};
-    else if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-        check = {PortCheck::Busy, {}};
-    ::close(fd);
-    return check;
-}
-
 }  // namespace blx52

@@ -184,24 +184,4 @@ std::unique_ptr<SerialPort> makeSystemSerialPort() {
     return std::make_unique<Win32SerialPort>();
 }
 
-// Windows opens a port for one program only: a port in use is refused as denied.
-PortCheck checkPortPath(const std::string& path) {
-    const std::string device = path.rfind("\\\\.\\", 0) == 0 ? path : "\\\\.\\" + path;
-    const HANDLE handle = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                        OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            return {PortCheck::Missing, {}};
-        if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
-            return {PortCheck::Busy, {}};
-        return {PortCheck::Failed, "error " + std::to_string(error)};
-    }
-    PortCheck check;
-    if (::GetFileType(handle) != FILE_TYPE_CHAR)
-        check = {PortCheck::NotATerminal, "no serial device"};
-    ::CloseHandle(handle);
-    return check;
-}
-
 }  // namespace blx52
