@@ -143,7 +143,10 @@ void TForm2::buildWindow() {
     canvasButton->setToolTip(QStringLiteral("Draw on a zoomed canvas (Ctrl+E)"));
     // Not in the keyboard focus order of the window's controls.
     canvasButton->setFocusPolicy(Qt::NoFocus);
-    strip->addWidget(canvasButton);
+    // Placed by hand, not by the strip's layout: that one follows the style's margins, so the
+    // button would sit elsewhere on Windows than on Linux.
+    canvasButton->setAutoRaise(true);
+    canvasButton->setGeometry(4, 4, 55, 20);
 
     // A picture view from the drawing board days; it sits behind the pen group and shows nothing.
     auto* image1 = new QLabel(central);

@@ -128,8 +128,13 @@ class CliTest : public ::testing::Test {
         if (setUp)
             setUp(p);
         p.start(cliProgram(), args);
+        // Wine under load now and then fails to create a process at all; that says nothing
+        // about the program, so such a start is tried once more.
+        if (!p.waitForStarted(waitMs) && p.error() == QProcess::FailedToStart)
+            p.start(cliProgram(), args);
         const bool ended = p.waitForFinished(waitMs);
-        EXPECT_TRUE(ended) << "blx52-cli " << args.join(u' ').toStdString() << " did not end";
+        EXPECT_TRUE(ended) << "blx52-cli " << args.join(u' ').toStdString()
+                           << " did not end: " << p.errorString().toStdString();
         if (!ended) {
             p.kill();
             p.waitForFinished();
