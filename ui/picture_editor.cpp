@@ -12,12 +12,15 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QTime>
 #include <QToolBar>
+#include <QWindow>
 
 #include "picture/pen_text.h"
 #include "picture/picture_send.h"
 #include "picture/plane_data.h"
 #include "picture/presets.h"
+#include "sync/exchange_log.h"
 #include "sync/sync_texts.h"
 #include "ui/main_window.h"
 #include "ui/window_size.h"
@@ -126,6 +129,13 @@ void TForm2::buildWindow() {
     strip->setObjectName(QStringLiteral("ToolBar1"));
     strip->setMovable(false);
     strip->setGeometry(0, 0, 564, ToolStripHeight);
+    // The layout leaves the strip empty; it tells the outcome of the last send.
+    sendResult_ = new QLabel(strip);
+    sendResult_->setObjectName(QStringLiteral("SendResult"));
+    sendResult_->setWordWrap(true);
+    sendResult_->setContentsMargins(6, 0, 6, 0);
+    sendResult_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    strip->addWidget(sendResult_);
     // The strip runs along the whole top of the client area, whatever width the frame leaves.
     central->installEventFilter(this);
 
@@ -451,6 +461,11 @@ void TForm2::openForSlot(int slotCode) {
                 mainSignal_();
         }
         if (!isVisible()) {
+            // Owned by the main window: it stays in front of it, and both stay usable.
+            if (mainWindow_ != nullptr && mainWindow_->window()->winId() != 0 && winId() != 0 &&
+                windowHandle() != nullptr) {
+                windowHandle()->setTransientParent(mainWindow_->window()->windowHandle());
+            }
             placeOverMainWindow();
             show();
         }
@@ -466,6 +481,8 @@ void TForm2::Memo1Change() {
         const PictureSlot* slot = number ? findSlot(code) : nullptr;
         if (!slot)
             return;  // no slot of the table: nothing changes
+        if (slot != current_)
+            sendResult_->clear();
         current_ = slot;
         selectByProgram(comboBox1_, slotIndex(slot->code));
         loadSlotBitmap(*slot);
@@ -539,8 +556,56 @@ void TForm2::Button4Click() {
             }
         }
         const BusyCursor busy;
-        sendPictureToDevice(link_, *slot, picture_, folder_);
+        if (log_ != nullptr)
+            log_->beginOperation(QStringLiteral("picture send"));
+        const PictureSendResult result = sendPictureToDevice(link_, *slot, picture_, folder_);
+        showSendResult(*slot, result);
     });
+}
+
+QString TForm2::sendResultText() const {
+    return sendResult_->text();
+}
+
+void TForm2::showSendResult(const PictureSlot& slot, const PictureSendResult& result) {
+    // The link's own words for the failed picture command: the log's last exchange.
+    QString linkText;
+    if (log_ != nullptr) {
+        for (std::size_t i = log_->size(); i-- > 0;) {
+            const LogRow& row = log_->row(i);
+            if (row.kind == LogRow::Kind::Exchange) {
+                if (row.failed())
+                    linkText = linkFailureText(row);
+                break;
+            }
+        }
+    }
+    if (log_ != nullptr)
+        log_->endOperation(pictureSendOutcome(slot, link_.PortName, result, linkText));
+
+    const QString name = QString::fromStdString(slot.comboEntry);
+    const QString port = QString::fromStdString(link_.PortName);
+    const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    const QString file = QString::fromStdString(slot.devicePictureFile);
+    const QString failure = pictureSendFailure(result, linkText);
+    QString text;
+    if (failure.isEmpty()) {
+        text = QStringLiteral("%1 sent to %2 at %3").arg(name, port, time);
+        if (!result.deviceFileWritten)
+            text += QStringLiteral("; %1 could not be written").arg(file);
+        sendResult_->setStyleSheet(QString());
+    } else {
+        // Every send records the picture as meant to be sent, so the file tells nothing of
+        // the device here.
+        text = QStringLiteral("%1 not sent to %2 at %3: %4. %5")
+                   .arg(name, port, time, failure,
+                        result.deviceFileWritten
+                            ? QStringLiteral("%1 was written all the same.").arg(file)
+                            : QStringLiteral("%1 was not written.").arg(file));
+        sendResult_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    }
+    sendResult_->setText(text);
+    sendResult_->setToolTip(text);
 }
 
 void connectEditor(TForm1& form1, TForm2& form2) {
@@ -550,6 +615,7 @@ void connectEditor(TForm1& form1, TForm2& form2) {
         [&form1](int slotCode, const QImage& image) { form1.setButtonGlyph(slotCode, image); });
     form2.setMainWindowSignal(
         [&form1] { form1.checkBox(QStringLiteral("CheckBox1"))->setChecked(true); });
+    form2.setExchangeLog(&form1.exchangeLog());
     // The main window's read, write and input tests record the port warning on this side too.
     form1.setEditorPortWarningHook([&form2] { form2.setPortWarningShown(); });
 }

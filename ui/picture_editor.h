@@ -24,6 +24,7 @@ class QPushButton;
 
 namespace blx52 {
 
+class ExchangeLog;
 class TForm1;
 
 // The picture editor: one slot's 32 × 32 picture, the pen, the slot's files and the send.
@@ -47,6 +48,11 @@ class TForm2 : public QMainWindow {
     // The editor's signal to the main window: sets the main window's side of the port-warning
     // record (its hidden check box).
     void setMainWindowSignal(std::function<void()> signal) { mainSignal_ = std::move(signal); }
+    // Where the send names its exchanges and tells its outcome; the note reads the link's
+    // words for a failure from it.
+    void setExchangeLog(ExchangeLog* log) { log_ = log; }
+    // The tool strip's note on the last send; empty before the first one and after a slot change.
+    QString sendResultText() const;
 
     // The editor's side of the port-warning record. The main window's read, write and input
     // tests set it whenever they set their own side.
@@ -113,6 +119,7 @@ class TForm2 : public QMainWindow {
     void showPicture();
     void loadSlotBitmap(const PictureSlot& slot);
     void placeOverMainWindow();
+    void showSendResult(const PictureSlot& slot, const PictureSendResult& result);
 
     DeviceLink& link_;
     Dialogs& dialogs_;
@@ -127,6 +134,8 @@ class TForm2 : public QMainWindow {
     QWidget* mainWindow_ = nullptr;
     std::function<void(int, const QImage&)> glyphHook_;
     std::function<void()> mainSignal_;
+    ExchangeLog* log_ = nullptr;
+    QLabel* sendResult_ = nullptr;
 
     QLabel* image2_ = nullptr;
     QLineEdit* edit1_ = nullptr;

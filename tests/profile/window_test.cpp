@@ -74,7 +74,8 @@ class ProfileWindowTest : public ::testing::Test {
 TEST_F(ProfileWindowTest, MenuHoldsOpenAndSaveBeforeHelpAndInfoWithShortcuts) {
     auto* bar = form->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
     ASSERT_NE(bar, nullptr);
-    ASSERT_EQ(bar->actions().size(), 1);
+    // File first; the Device menu follows it (tests/ui/device_menu_test.cpp).
+    ASSERT_EQ(bar->actions().size(), 2);
     EXPECT_EQ(bar->actions()[0]->text(), QStringLiteral("File"));
     QMenu* file = bar->actions()[0]->menu();
     ASSERT_NE(file, nullptr);
@@ -175,6 +176,40 @@ TEST_F(ProfileWindowTest, BadFileChangesNothingAndRefusedValueWritesNoFile) {
     EXPECT_FALSE(QFile::exists(chosen));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
               (QStringList{QStringLiteral("bad.blx52"), QStringLiteral("now.blx52")}));
+}
+
+TEST_F(ProfileWindowTest, SaveAddsTheSuffixAndOpenAsksBeforeReplacingUnwrittenChanges) {
+    // A name without a suffix gets the one "Open settings…" lists; another suffix stays.
+    const struct {
+        const char* chosen;
+        const char* written;
+    } names[] = {{"signal_A", "signal_A.blx52"}, {"signal_B.txt", "signal_B.txt"}};
+    for (const auto& n : names) {
+        chosen = dir.filePath(QString::fromLatin1(n.chosen));
+        action("SaveSettingsAs1")->trigger();
+        EXPECT_TRUE(QFile::exists(dir.filePath(QString::fromLatin1(n.written)))) << n.written;
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("signal_A"))));
+
+    chosen = dir.filePath(QStringLiteral("signal_A.blx52"));
+    const QString question = QStringLiteral(
+        "warningOkCancel: Replace the unwritten changes in the window with the file's settings?");
+    form->edit(QStringLiteral("Edit20"))->setText(QStringLiteral("4321"));
+    ASSERT_TRUE(form->settingsChanged());
+    dialogs.answerOk = false;
+    action("OpenSettings1")->trigger();
+    EXPECT_EQ(dialogs.log, QStringList{question});
+    EXPECT_EQ(form->controlText(QStringLiteral("Edit20")), QStringLiteral("4321"));
+
+    dialogs.answerOk = true;
+    action("OpenSettings1")->trigger();
+    EXPECT_EQ(dialogs.log, (QStringList{question, question}));
+    EXPECT_NE(form->controlText(QStringLiteral("Edit20")), QStringLiteral("4321"));
+
+    // Nothing unwritten: no question. (An opened file counts as unwritten until written.)
+    form->setSettingsChanged(false);
+    action("OpenSettings1")->trigger();
+    EXPECT_EQ(dialogs.log.size(), 2);
 }
 
 }  // namespace

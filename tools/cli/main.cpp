@@ -15,7 +15,6 @@
 #endif
 
 #include "blx52_version.h"
-#include "exchange_recorder.h"
 #include "link/device_link.h"
 #include "picture/picture.h"
 #include "picture/picture_files.h"
@@ -25,6 +24,7 @@
 #include "picture/start_pictures.h"
 #include "port_list.h"
 #include "sync/device_sync.h"
+#include "sync/exchange_log.h"
 #include "sync/profile.h"
 #include "sync/sequences.h"
 #include "sync/settings_store.h"
@@ -47,7 +47,8 @@ const char* const UsageText =
     "  init-pictures              create the picture folder with the 25 start pictures;\n"
     "                             files that are there already are kept\n"
     "options:\n"
-    "  --log FILE    append every exchange (time, line sent, reply, link code) to FILE\n"
+    "  --log FILE    append every exchange (time, operation, line sent, reply, link code,\n"
+    "                the link's status texts) and each operation's outcome to FILE\n"
     "  --nearest     map other colours to the nearest of the eight and say how many changed\n"
     "  --save        also store the picture as the slot's bitmap and device picture file\n"
     "  --no-verify   skip the read-back after a write\n"
@@ -98,22 +99,34 @@ QString explainCode(std::int32_t code) {
 
 class Session {
   public:
-    explicit Session(const QString& port) : link_(&recorder_, recorder_.portFactory()) {
+    explicit Session(const QString& port) {
         link_.PortName = port.toStdString();
-        recorder_.attach(link_);
+        log_.attach(link_);
     }
 
-    bool openLog(const QString& path) { return path.isEmpty() || recorder_.openLog(path); }
+    // Appends every row of the log to the file, in the text the window's log saves.
+    bool openLog(const QString& path) {
+        if (path.isEmpty())
+            return true;
+        logFile_.setFileName(path);
+        if (!logFile_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+            return false;
+        log_.setRowHook([this](const LogRow& row) {
+            logFile_.write((logLine(row) + u'\n').toUtf8());
+            logFile_.flush();
+        });
+        return true;
+    }
     DeviceLink& link() { return link_; }
-    ExchangeRecorder& recorder() { return recorder_; }
+    ExchangeLog& log() { return log_; }
 
     // The read of every setting into `store`; false (after saying why) when any step failed.
     bool read(SettingsStore& store, const char* what) {
         StoreSyncView view(store);
         DeviceSync sync(link_, view);
+        sync.setLog(&log_);
         view.setProgressHook(progress(what, static_cast<int>(readSequence().size())));
         sync.readTriggerChanged(QStringLiteral("5"));
-        recorder_.finish();
         const bool complete = sync.lastRead().successes == static_cast<int>(readSequence().size());
         if (complete && view.messages().isEmpty())
             return true;
@@ -125,9 +138,9 @@ class Session {
     bool write(SettingsStore& store) {
         StoreSyncView view(store);
         DeviceSync sync(link_, view);
+        sync.setLog(&log_);
         view.setProgressHook(progress("write", static_cast<int>(writeSequence().size())));
         sync.writeTriggerChanged(QStringLiteral("2"));
-        recorder_.finish();
         const bool complete =
             sync.lastWrite().successes == static_cast<int>(writeSequence().size());
         if (complete && view.messages().isEmpty())
@@ -140,9 +153,8 @@ class Session {
     // it means, and the messages the read or write would have shown in a dialog.
     void reportFailure(const char* what, const QStringList& messages) {
         err(QStringLiteral("%1 failed.").arg(QLatin1String(what)));
-        if (const auto& f = recorder_.firstFailure()) {
-            err(QStringLiteral("  line sent: \"%1\"")
-                    .arg(QString::fromStdString(printableLine(f->sent))));
+        if (const auto& f = log_.firstFailure()) {
+            err(QStringLiteral("  line sent: \"%1\"").arg(printableLine(f->sent)));
             err(QStringLiteral("  link code %1").arg(f->code));
             bool named = false;
             QString message;
@@ -184,8 +196,9 @@ class Session {
         };
     }
 
-    ExchangeRecorder recorder_;
     DeviceLink link_;
+    ExchangeLog log_;
+    QFile logFile_;
 };
 
 std::optional<ParsedProfile> loadProfile(const QString& path) {
@@ -372,15 +385,18 @@ int runPicture(Session& session, const QString& slotName, const QString& imagePa
     if (changed > 0)
         err(QStringLiteral("%1 pixels changed to the nearest of the eight colours").arg(changed));
 
+    session.log().beginOperation(QStringLiteral("picture send"));
     const PictureSendResult sent = sendPictureCommands(session.link(), *slot, picture);
-    session.recorder().finish();
+    const auto& f = session.log().firstFailure();
+    session.log().endOperation(pictureSendOutcome(*slot, session.link().PortName, sent,
+                                                  f ? linkFailureText(*f) : QString()));
     if (sent.firmware.code != link_code::Ok || sent.picture.code != link_code::Ok) {
         session.reportFailure("picture send", {});
         return DeviceFailed;
     }
     if (sent.picture.reply != "OK") {
         err(QStringLiteral("picture send failed: the device answered \"%1\" instead of \"OK\"")
-                .arg(QString::fromStdString(printableLine(sent.picture.reply))));
+                .arg(printableLine(sent.picture.reply)));
         return DeviceFailed;
     }
     err(QStringLiteral("Sent %1 to %2.").arg(imagePath, QString::fromStdString(slot->comboEntry)));
