@@ -54,9 +54,9 @@ ExchangeLogWindow::ExchangeLogWindow(ExchangeLog& log, QWidget* owner)
     view_ = makeTable(this, QStringLiteral("ExchangeLogView"), model_);
     const QFontMetrics fm = view_->fontMetrics();
     view_->setColumnWidth(ExchangeLogModel::Time,
-                          fm.horizontalAdvance(QStringLiteral("00:00:00.000")) + 12);
+                          fm.horizontalAdvance(QStringLiteral("00:00:00.000")) + 24);
     view_->setColumnWidth(ExchangeLogModel::Operation,
-                          fm.horizontalAdvance(QStringLiteral("picture send")) + 12);
+                          fm.horizontalAdvance(QStringLiteral("picture send")) + 24);
     view_->setColumnWidth(ExchangeLogModel::Sent, fm.horizontalAdvance(QString(34, u'x')));
     view_->setColumnWidth(ExchangeLogModel::Reply, fm.horizontalAdvance(QString(10, u'x')));
     view_->setColumnWidth(ExchangeLogModel::Code,

@@ -134,6 +134,10 @@ void TForm2::buildWindow() {
     sendResult_->setObjectName(QStringLiteral("SendResult"));
     sendResult_->setWordWrap(true);
     sendResult_->setContentsMargins(6, 0, 6, 0);
+    // Two lines of a failure fit the strip's height in a slightly smaller face.
+    QFont noteFont = sendResult_->font();
+    noteFont.setPointSizeF(7);
+    sendResult_->setFont(noteFont);
     sendResult_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     strip->addWidget(sendResult_);
     // The strip runs along the whole top of the client area, whatever width the frame leaves.
@@ -589,6 +593,7 @@ void TForm2::showSendResult(const PictureSlot& slot, const PictureSendResult& re
     const QString file = QString::fromStdString(slot.devicePictureFile);
     const QString failure = pictureSendFailure(result, linkText);
     QString text;
+    QString tip;
     if (failure.isEmpty()) {
         text = QStringLiteral("%1 sent to %2 at %3").arg(name, port, time);
         if (!result.deviceFileWritten)
@@ -597,15 +602,20 @@ void TForm2::showSendResult(const PictureSlot& slot, const PictureSendResult& re
     } else {
         // Every send records the picture as meant to be sent, so the file tells nothing of
         // the device here.
+        const QString fileText = result.deviceFileWritten
+                                     ? QStringLiteral("%1 was written all the same.").arg(file)
+                                     : QStringLiteral("%1 was not written.").arg(file);
+        // The strip has room for two lines: the link's first failure is the cause (a port
+        // that did not open fails the send and the read after it too); the tooltip and the
+        // log hold every message.
         text = QStringLiteral("%1 not sent to %2 at %3: %4. %5")
-                   .arg(name, port, time, failure,
-                        result.deviceFileWritten
-                            ? QStringLiteral("%1 was written all the same.").arg(file)
-                            : QStringLiteral("%1 was not written.").arg(file));
+                   .arg(name, port, time, failure.section(QStringLiteral("; "), 0, 0), fileText);
+        tip = QStringLiteral("%1 not sent to %2 at %3: %4. %5")
+                  .arg(name, port, time, failure, fileText);
         sendResult_->setStyleSheet(QStringLiteral("color: #b00000;"));
     }
     sendResult_->setText(text);
-    sendResult_->setToolTip(text);
+    sendResult_->setToolTip(tip.isEmpty() ? text : tip);
 }
 
 void connectEditor(TForm1& form1, TForm2& form2) {

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
@@ -237,8 +238,7 @@ TEST_F(EditorSend, TheNoteTellsEachSendsOutcomeUntilTheSlotChanges) {
              .arg(port, file)},
         {"a missing port", [this] { link.PortName = device->missingPortName(); },
          QStringLiteral("In0_Pic0 not sent to COM97 at TIME: Com Port konnte nicht ge\u00f6ffnet "
-                        "werden (Fehler 1); Anzahl der gesendeten Zeichen fehlerhaft (Fehler 6); "
-                        "Fehler beim lesen vom Com Port (Fehler 7). %1")
+                        "werden (Fehler 1). %1")
              .arg(file)},
     };
     for (const Case& c : cases) {
@@ -251,10 +251,16 @@ TEST_F(EditorSend, TheNoteTellsEachSendsOutcomeUntilTheSlotChanges) {
                 .replace(QStringLiteral("TIME"), QStringLiteral("\\d\\d:\\d\\d:\\d\\d")) +
             QLatin1Char('$'));
         EXPECT_TRUE(pattern.match(note->text()).hasMatch()) << note->text().toStdString();
+        EXPECT_TRUE(note->toolTip().startsWith(note->text().section(QStringLiteral(". "), 0, 0)));
+        form2->grab().save(
+            QDir::temp().filePath(QStringLiteral("form2_send_result_%1.png").arg(&c - cases)));
         const LogRow& outcome = form1->exchangeLog().row(form1->exchangeLog().size() - 1);
         EXPECT_EQ(outcome.operation, QStringLiteral("picture send"));
         EXPECT_TRUE(outcome.outcome.startsWith(QStringLiteral("Picture In0_Pic0 ")));
     }
+    // The last case: the tooltip keeps every message of the link.
+    EXPECT_TRUE(
+        note->toolTip().contains(QStringLiteral("Fehler beim lesen vom Com Port (Fehler 7)")));
     EXPECT_EQ(form1->exchangeLog().row(form1->exchangeLog().size() - 2).sent.size(), 12u + 512u);
     EXPECT_EQ(form1->exchangeLog().row(2).outcome,
               QStringLiteral("Picture In0_Pic0 sent to %1").arg(port));

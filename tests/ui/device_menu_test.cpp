@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QMenu>
@@ -121,6 +122,8 @@ TEST_F(DeviceMenuTest, FullReadIsNinetyRowsShownOnlyWhileTheWindowIsOpenAndSaved
     EXPECT_EQ(lastRow().outcome, QStringLiteral("Read 89 of 89 settings"));
     QTest::qWait(1);
     EXPECT_EQ(view->model()->rowCount(), 90);
+    // Kept for a look (exchange_log.png in the temp folder).
+    window->grab().save(QDir::temp().filePath(QStringLiteral("exchange_log.png")));
 
     const QString path = dir.filePath(QStringLiteral("log.txt"));
     ASSERT_TRUE(window->saveText(path));
@@ -205,6 +208,7 @@ TEST_F(DeviceMenuTest, CompareListsTheChangedSettingsAndTakingTheirValuesLeavesN
         EXPECT_EQ(tableRow(table, i), (QStringList{settingName(settingOf(c.control)), before[i],
                                                    QString::fromLatin1(c.value)}));
     }
+    dialog->grab().save(QDir::temp().filePath(QStringLiteral("compare_dialog.png")));
     // Comparing touched no control.
     EXPECT_EQ(form->controlText(QStringLiteral("Edit19")), edit);
     EXPECT_EQ(form->settingsChanged(), changedBefore);

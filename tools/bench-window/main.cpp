@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     report("full write through the main window", writeMs, form.deviceSync().lastWrite(),
            writeBytes);
     // The log's cost: reads in turns with its window closed and open, so drift hits both alike.
-    constexpr int Rounds = 7;
+    constexpr int Rounds = 11;
     std::vector<double> closedMs;
     std::vector<double> openMs;
     bool allRead = true;
