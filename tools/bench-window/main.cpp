@@ -129,10 +129,14 @@ int main(int argc, char** argv) {
     }
     const double closed = median(closedMs);
     const double opened = median(openMs);
-    std::printf("full read, exchange log window closed / open (median of %d)\n", Rounds);
-    std::printf("  closed:              %.1f ms\n", closed);
-    std::printf("  open:                %.1f ms\n", opened);
-    std::printf("  cost of the open log: %+.1f %%\n", (opened / closed - 1.0) * 100.0);
+    // The fastest round is the one least disturbed by other work on the machine.
+    const double closedBest = *std::min_element(closedMs.begin(), closedMs.end());
+    const double openBest = *std::min_element(openMs.begin(), openMs.end());
+    std::printf("full read, exchange log window closed / open (%d rounds each)\n", Rounds);
+    std::printf("  median closed/open:  %.1f / %.1f ms (%+.1f %%)\n", closed, opened,
+                (opened / closed - 1.0) * 100.0);
+    std::printf("  fastest closed/open: %.1f / %.1f ms (%+.1f %%)\n", closedBest, openBest,
+                (openBest / closedBest - 1.0) * 100.0);
     std::printf("  log rows kept:       %zu\n", form.exchangeLog().size());
 
     const bool ok = read.successes == 89 && form.deviceSync().lastWrite().successes == 89 &&
