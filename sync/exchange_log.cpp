@@ -50,14 +50,19 @@ void ExchangeLog::beginOperation(const QString& name) {
 }
 
 void ExchangeLog::endOperation(const QString& outcome) {
+    // An operation within another (the read of a compare) leaves the telling to the outer one.
+    if (depth_ > 1) {
+        --depth_;
+        return;
+    }
     LogRow row;
     row.kind = LogRow::Kind::Outcome;
     row.time = QDateTime::currentMSecsSinceEpoch();
     row.operation = operation_;
     row.outcome = outcome;
     add(std::move(row));
-    if (depth_ > 0 && --depth_ == 0)
-        operation_.clear();
+    depth_ = 0;
+    operation_.clear();
 }
 
 void ExchangeLog::clear() {

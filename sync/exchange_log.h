@@ -54,7 +54,8 @@ class ExchangeLog final : public ExchangeObserver {
     void detach();
 
     // Rows between begin and end carry the operation's name; end adds its outcome row.
-    // Operations may nest (a compare runs a read): the outermost one names the rows.
+    // Operations may nest (a compare runs a read): the outermost one names the rows and
+    // alone ends with an outcome row.
     void beginOperation(const QString& name);
     void endOperation(const QString& outcome);
 

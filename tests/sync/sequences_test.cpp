@@ -345,7 +345,6 @@ TEST(ExchangeLog, RowsCarryTheOperationAndReadAsOneLineEach) {
                                         "\"OK\" code 0"),
                          QStringLiteral("compare sent \"get\\x01\\\"x\\\\\" reply \"\" code 7 [3] "
                                         "\"Fehler beim lesen vom Com Port\" [4] \"Fehler 7\""),
-                         QStringLiteral("compare: Read stopped"),
                          QStringLiteral("compare: 1 setting differs."),
                          QStringLiteral("- sent \"outin0_1\" reply \"OK\" code 0"),
                      }));
