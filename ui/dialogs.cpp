@@ -58,6 +58,10 @@ void QtDialogs::errorOk(const QString& text) {
     show(QMessageBox::Critical, QStringLiteral("Fehler"), text, false);
 }
 
+void QtDialogs::informationOk(const QString& text) {
+    show(QMessageBox::Information, QStringLiteral("Information"), text, false);
+}
+
 void QtDialogs::generalError(const QString& text) {
     show(QMessageBox::Critical, QString::fromUtf8(ProgramTitle), text, false);
 }

@@ -18,6 +18,8 @@ class Dialogs {
     virtual void warningOk(const QString& text) = 0;
     // Error ("Fehler") with "OK" alone.
     virtual void errorOk(const QString& text) = 0;
+    // Information ("Information") with "OK" alone: what a command of the program did.
+    virtual void informationOk(const QString& text) = 0;
     // The box for an error that ended a handler, titled with the program's title.
     virtual void generalError(const QString& text) = 0;
     // The exclamation sound, before "Das Modul antwortet nicht!" and the other warnings.
@@ -36,6 +38,7 @@ class QtDialogs : public Dialogs {
     bool questionOkCancel(const QString& text) override;
     void warningOk(const QString& text) override;
     void errorOk(const QString& text) override;
+    void informationOk(const QString& text) override;
     void generalError(const QString& text) override;
     // Windows has a sound for each; elsewhere the toolkit's one beep serves both.
     void beep() override;

@@ -23,7 +23,9 @@
 #include <cmath>
 #include <map>
 
+#include "blx52_version.h"
 #include "picture/slot_table.h"
+#include "picture/start_pictures.h"
 #include "settings/number_text.h"
 #include "settings/sound_time.h"
 #include "sync/device_sync.h"
@@ -31,6 +33,7 @@
 #include "sync/sync_view.h"
 #include "ui/compare_dialog.h"
 #include "ui/exchange_log_window.h"
+#include "ui/ports_dialog.h"
 #include "ui/window_size.h"
 
 // The pictures are compiled into this static library; nothing else would pull them in.
@@ -74,8 +77,8 @@ struct StatusPanel {
     int width;
 };
 constexpr StatusPanel statusPanels[TForm1::PanelCount] = {
-    {"SW-PN: BLX52", 85}, {"SW-Ver.: V2.4", 85}, {"HW-PN: BLH52", 85},       {"FW-Ver.: ", 85},
-    {"COM1", 85},         {"Welcome", 650},      {"blx52.example.org", 120},
+    {"SW-PN: BLX52", 85}, {"SW-Ver.: V2.4", 85}, {"HW-PN: BLH52", 85},        {"FW-Ver.: ", 85},
+    {"COM1", 85},         {"Welcome", 650},      {BLX52_HOMEPAGE_SHOWN, 120},
 };
 
 struct PanelButton {
@@ -267,11 +270,21 @@ void TForm1::buildWindow() {
     save->setObjectName(QStringLiteral("SaveSettingsAs1"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(save, &QAction::triggered, this, &TForm1::SaveSettingsAs1Click);
+    // What --init-pictures does, for a user who started the program from the desktop menu.
+    QAction* pictures = file->addAction(QStringLiteral("Create picture folder\u2026"));
+    pictures->setObjectName(QStringLiteral("CreatePictureFolder1"));
+    connect(pictures, &QAction::triggered, this, &TForm1::CreatePictureFolder1Click);
     file->addSeparator();
     // Neither item has an action.
     file->addAction(QStringLiteral("Help..."))->setObjectName(QStringLiteral("Help1"));
     file->addAction(QStringLiteral("Info..."))->setObjectName(QStringLiteral("Info1"));
-    buildDeviceMenu(menuBar);
+    QMenu* device = menuBar->addMenu(QStringLiteral("Device"));
+    device->setObjectName(QStringLiteral("Device1"));
+    buildDeviceMenu(device);
+    device->addSeparator();
+    QAction* ports = device->addAction(QStringLiteral("Ports\u2026"));
+    ports->setObjectName(QStringLiteral("Ports1"));
+    connect(ports, &QAction::triggered, this, &TForm1::Ports1Click);
     setMenuBar(menuBar);
 
     auto* central = new QWidget(this);
@@ -648,6 +661,23 @@ void TForm1::OpenSettings1Click() {
     });
 }
 
+void TForm1::Ports1Click() {
+    guard_.run([this] {
+        if (portsDialog_ == nullptr) {
+            // The dialog picks a name as the user does in the combo, so its rule runs.
+            portsDialog_ = new PortsDialog(
+                [this](int index) {
+                    comboBox(QStringLiteral("ComboBox13"))->setCurrentIndex(index);
+                },
+                this);
+        }
+        portsDialog_->setCurrentName(comboBox(QStringLiteral("ComboBox13"))->currentIndex());
+        portsDialog_->show();
+        portsDialog_->raise();
+        portsDialog_->activateWindow();
+    });
+}
+
 void TForm1::SaveSettingsAs1Click() {
     guard_.run([this] {
         const QString path =
@@ -660,6 +690,28 @@ void TForm1::SaveSettingsAs1Click() {
         // "Open settings…" lists profiles by their suffix.
         saveSettingsFile(QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".blx52")
                                                             : path);
+    });
+}
+
+// ---- Picture folder ----
+
+void TForm1::setPictureFolders(const QString& startPictures, const QString& pictureFolder) {
+    startPictures_ = startPictures;
+    pictureFolder_ = pictureFolder;
+}
+
+void TForm1::CreatePictureFolder1Click() {
+    guard_.run([this] {
+        const QString source = startPictures_.isEmpty()
+                                   ? startPicturesFolder(QCoreApplication::applicationDirPath())
+                                   : startPictures_;
+        const QString folder = pictureFolder_.isEmpty() ? SettingsFolder() : pictureFolder_;
+        const StartPicturesResult result = installStartPictures(source, folder);
+        const QString summary = startPicturesSummary(result, folder);
+        if (result.ok())
+            dialogs_.informationOk(summary);
+        else
+            dialogs_.errorOk(summary);
     });
 }
 

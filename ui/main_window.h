@@ -24,6 +24,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QMenuBar;
 class QProgressBar;
 class QPushButton;
@@ -35,6 +36,7 @@ namespace blx52 {
 class CompareDialog;
 class DeviceSync;
 class ExchangeLogWindow;
+class PortsDialog;
 class Form1SyncView;
 class SyncView;
 
@@ -66,6 +68,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     QCheckBox* checkBox(const QString& name) const;
     QSlider* trackBar() const { return trackBar_; }
     QProgressBar* progressBar() const { return progressBar_; }
+    PortsDialog* portsDialog() const { return portsDialog_; }  // null until Ports… was chosen
 
     // Text of an edit or memo.
     QString controlText(const QString& name) const;
@@ -146,6 +149,9 @@ class TForm1 : public QMainWindow, public StatusSink {
     // Writes what a write would send as a profile, atomically. A value the write would refuse
     // is refused the same way and no file is written. True when written.
     bool saveSettingsFile(const QString& path);
+    // Where "Create picture folder…" copies the start pictures from and to; by default the
+    // ones beside the program and the user's picture folder.
+    void setPictureFolders(const QString& startPictures, const QString& pictureFolder);
 
   public slots:
     // Device menu.
@@ -154,6 +160,9 @@ class TForm1 : public QMainWindow, public StatusSink {
     // File menu.
     void OpenSettings1Click();
     void SaveSettingsAs1Click();
+    void CreatePictureFolder1Click();
+    // Device menu.
+    void Ports1Click();
     // Connection panel.
     void Button1Click();
     void Button2Click();
@@ -184,7 +193,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     void buildBrightness(QWidget* central);
     void buildHiddenControls(QWidget* central);
     void buildStatusBar();
-    void buildDeviceMenu(QMenuBar* menuBar);
+    void buildDeviceMenu(QMenu* device);
     void showComparison(DeviceComparison comparison, const QString& title);
     void takeDeviceValues(const DeviceComparison& comparison);
     void verifyWrite();
@@ -211,8 +220,11 @@ class TForm1 : public QMainWindow, public StatusSink {
     ExchangeLog log_;
     QPointer<ExchangeLogWindow> logWindow_;
     QPointer<CompareDialog> compare_;
+    QString startPictures_;  // empty: beside the program
+    QString pictureFolder_;  // empty: SettingsFolder()
     std::unique_ptr<Form1SyncView> syncView_;
-    std::unique_ptr<DeviceSync> sync_;  // uses syncView_, so it goes first
+    std::unique_ptr<DeviceSync> sync_;    // uses syncView_, so it goes first
+    PortsDialog* portsDialog_ = nullptr;  // made on first use, owned as a child
 };
 
 }  // namespace blx52

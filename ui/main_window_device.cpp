@@ -26,9 +26,7 @@ class BusyCursor {
 
 }  // namespace
 
-void TForm1::buildDeviceMenu(QMenuBar* menuBar) {
-    QMenu* device = menuBar->addMenu(QStringLiteral("Device"));
-    device->setObjectName(QStringLiteral("Device1"));
+void TForm1::buildDeviceMenu(QMenu* device) {
     QAction* log = device->addAction(QStringLiteral("Exchange log\u2026"));
     log->setObjectName(QStringLiteral("ExchangeLog1"));
     log->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));

@@ -27,6 +27,9 @@ class FakeDialogs : public Dialogs {
     }
     void warningOk(const QString& text) override { shown(QStringLiteral("warningOk: ") + text); }
     void errorOk(const QString& text) override { shown(QStringLiteral("errorOk: ") + text); }
+    void informationOk(const QString& text) override {
+        shown(QStringLiteral("informationOk: ") + text);
+    }
     void generalError(const QString& text) override {
         shown(QStringLiteral("generalError: ") + text);
     }

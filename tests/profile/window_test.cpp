@@ -74,9 +74,9 @@ class ProfileWindowTest : public ::testing::Test {
 TEST_F(ProfileWindowTest, MenuHoldsOpenAndSaveBeforeHelpAndInfoWithShortcuts) {
     auto* bar = form->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
     ASSERT_NE(bar, nullptr);
-    // File first; the Device menu follows it (tests/ui/device_menu_test.cpp).
     ASSERT_EQ(bar->actions().size(), 2);
     EXPECT_EQ(bar->actions()[0]->text(), QStringLiteral("File"));
+    EXPECT_EQ(bar->actions()[1]->text(), QStringLiteral("Device"));
     QMenu* file = bar->actions()[0]->menu();
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->objectName(), QStringLiteral("File1"));
@@ -87,7 +87,8 @@ TEST_F(ProfileWindowTest, MenuHoldsOpenAndSaveBeforeHelpAndInfoWithShortcuts) {
     }
     EXPECT_EQ(names,
               (QStringList{QStringLiteral("OpenSettings1"), QStringLiteral("SaveSettingsAs1"),
-                           QStringLiteral("Help1"), QStringLiteral("Info1")}));
+                           QStringLiteral("CreatePictureFolder1"), QStringLiteral("Help1"),
+                           QStringLiteral("Info1")}));
     EXPECT_EQ(action("OpenSettings1")->text(), QString::fromUtf8("Open settings\u2026"));
     EXPECT_EQ(action("SaveSettingsAs1")->text(), QString::fromUtf8("Save settings as\u2026"));
     EXPECT_EQ(action("Help1")->text(), QStringLiteral("Help..."));

@@ -13,6 +13,7 @@ class AnswerOkDialogs : public Dialogs {
     bool warningOkCancel(const QString&) override { return true; }
     void warningOk(const QString& text) override { note(text); }
     void errorOk(const QString& text) override { note(text); }
+    void informationOk(const QString& text) override { note(text); }
     void generalError(const QString& text) override { note(text); }
     void beep() override {}
     void errorBeep() override {}
