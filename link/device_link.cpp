@@ -22,17 +22,23 @@ DeviceLink::DeviceLink(StatusSink* sink, SerialPortFactory portFactory)
 // The message goes out first, then the code is set, then its number, so a status bar that looks
 // at the link while it is written sees the same order the user does.
 void DeviceLink::fail(std::int32_t code, const char* message) {
-    if (sink_ != nullptr)
-        sink_->setPanelText(MessagePanel, message);
-    if (code == link_code::OpenFailed && sink_ != nullptr) {
-        sink_->setPanelText(PortPanel, PortPanelBlank);
-    }
+    status(MessagePanel, message);
+    if (code == link_code::OpenFailed)
+        status(PortPanel, PortPanelBlank);
     LinkErrorCode = code;
+    status(NumberPanel, "Fehler " + std::to_string(code));
+}
+
+void DeviceLink::status(int panel, const std::string& text) {
+    if (observer_ != nullptr)
+        observer_->statusWritten(panel, text);
     if (sink_ != nullptr)
-        sink_->setPanelText(NumberPanel, "Fehler " + std::to_string(code));
+        sink_->setPanelText(panel, text);
 }
 
 void DeviceLink::Exchange(std::string_view command, int length) {
+    if (observer_ != nullptr)
+        observer_->exchangeStarted();
     std::unique_ptr<SerialPort> port = portFactory_ ? portFactory_() : nullptr;
 
     // OpenPort
@@ -122,6 +128,9 @@ void DeviceLink::Exchange(std::string_view command, int length) {
 
     if (opened)
         port->close();
+    if (observer_ != nullptr)
+        observer_->exchangeDone(command.substr(0, std::min(wanted, command.size())), LinkErrorCode,
+                                LastReply);
 }
 
 }  // namespace blx52

@@ -16,6 +16,17 @@ class StatusSink {
     virtual void setPanelText(int panel, const std::string& text) = 0;
 };
 
+// Sees every exchange of a link: its start, each status text the link writes, and its end with
+// the bytes that were to go out (without CR LF), the code and the reply.
+class ExchangeObserver {
+  public:
+    virtual ~ExchangeObserver() = default;
+    virtual void exchangeStarted() = 0;
+    virtual void statusWritten(int panel, const std::string& text) = 0;
+    virtual void exchangeDone(std::string_view sent, std::int32_t code,
+                              const std::string& reply) = 0;
+};
+
 namespace link_code {
 inline constexpr std::int32_t Ok = 0;
 inline constexpr std::int32_t OpenFailed = 1;
@@ -41,6 +52,8 @@ class DeviceLink {
                         SerialPortFactory portFactory = makeSystemSerialPort);
 
     void setStatusSink(StatusSink* sink) { sink_ = sink; }
+    void setObserver(ExchangeObserver* observer) { observer_ = observer; }
+    ExchangeObserver* observer() const { return observer_; }
 
     // One command line: open, configure, send `length` bytes of `command` plus CR LF, read the
     // reply, keep it without its last two bytes, close. Never throws; the outcome is in
@@ -53,8 +66,10 @@ class DeviceLink {
 
   private:
     void fail(std::int32_t code, const char* message);
+    void status(int panel, const std::string& text);
 
     StatusSink* sink_;
+    ExchangeObserver* observer_ = nullptr;
     SerialPortFactory portFactory_;
 };
 

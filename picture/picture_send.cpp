@@ -20,11 +20,38 @@ PictureSendResult sendPictureCommands(DeviceLink& link, const PictureSlot& slot,
     return result;
 }
 
-void sendPictureToDevice(DeviceLink& link, const PictureSlot& slot, const Picture& picture,
-                         const QString& folder) {
-    (void)sendPictureCommands(link, slot, picture);
+PictureSendResult sendPictureToDevice(DeviceLink& link, const PictureSlot& slot,
+                                      const Picture& picture, const QString& folder) {
+    PictureSendResult result = sendPictureCommands(link, slot, picture);
     // What was meant to be sent is recorded, whatever the device made of it.
-    (void)writeDevicePictureFile(makeCodeGrid(picture), devicePictureFilePath(slot, folder));
+    result.deviceFileWritten =
+        !writeDevicePictureFile(makeCodeGrid(picture), devicePictureFilePath(slot, folder));
+    return result;
+}
+
+QString pictureSendFailure(const PictureSendResult& result, const QString& linkText) {
+    if (result.picture.code != link_code::Ok)
+        return linkText.isEmpty() ? QStringLiteral("link code %1").arg(result.picture.code)
+                                  : linkText;
+    if (result.picture.reply != "OK") {
+        QString reply;
+        for (const char c : result.picture.reply) {
+            const auto u = static_cast<unsigned char>(c);
+            reply += u >= 0x20 && u < 0x7f ? QChar(u) : QChar(u'?');
+        }
+        return QStringLiteral("the device answered '%1' instead of OK").arg(reply);
+    }
+    return {};
+}
+
+QString pictureSendOutcome(const PictureSlot& slot, const std::string& port,
+                           const PictureSendResult& result, const QString& linkText) {
+    const QString name = QString::fromStdString(slot.comboEntry);
+    const QString to = QString::fromStdString(port);
+    const QString failure = pictureSendFailure(result, linkText);
+    if (failure.isEmpty())
+        return QStringLiteral("Picture %1 sent to %2").arg(name, to);
+    return QStringLiteral("Picture %1 not sent to %2: %3").arg(name, to, failure);
 }
 
 }  // namespace blx52

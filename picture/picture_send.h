@@ -16,8 +16,12 @@ struct SendStep {
     std::string reply;
 };
 struct PictureSendResult {
-    SendStep firmware;  // the "getdatafw" query
-    SendStep picture;   // the slot's picture command
+    SendStep firmware;               // the "getdatafw" query
+    SendStep picture;                // the slot's picture command
+    bool deviceFileWritten = false;  // the editor's send only
+
+    // The device took the picture: the picture command ended with link code 0 and "OK".
+    bool confirmed() const { return picture.code == link_code::Ok && picture.reply == "OK"; }
 };
 
 // The two exchanges of a picture send: the firmware query, then the slot's picture command.
@@ -28,7 +32,14 @@ PictureSendResult sendPictureCommands(DeviceLink& link, const PictureSlot& slot,
 // The editor's send: the two exchanges, then the slot's device picture file whatever the device
 // said. A file that cannot be written is left unwritten without a word; the send has happened
 // by then.
-void sendPictureToDevice(DeviceLink& link, const PictureSlot& slot, const Picture& picture,
-                         const QString& folder);
+PictureSendResult sendPictureToDevice(DeviceLink& link, const PictureSlot& slot,
+                                      const Picture& picture, const QString& folder);
+
+// Why the device did not take the picture, empty when it did: `linkText` is what the link said of
+// a failed exchange (its message and code), used when the link code was not 0.
+QString pictureSendFailure(const PictureSendResult& result, const QString& linkText);
+// The send's outcome as one sentence: "Picture In0_Pic0 sent to COM1" or why it was not.
+QString pictureSendOutcome(const PictureSlot& slot, const std::string& port,
+                           const PictureSendResult& result, const QString& linkText);
 
 }  // namespace blx52

@@ -65,7 +65,40 @@ QString replyFaultReason(ReplyFault fault, const std::string& reply) {
     return {};
 }
 
+QString linkFailureLogReason(std::int32_t code) {
+    if (code == link_code::NoAnswer)
+        return QStringLiteral("no answer");
+    if (code == link_code::BrokenReply)
+        return QStringLiteral("broken reply");
+    return QStringLiteral("port failure (link code %1)").arg(code);
+}
+
+QString replyFaultLogReason(ReplyFault fault, const std::string& reply) {
+    switch (fault) {
+        case ReplyFault::NotANumber:
+            return QStringLiteral("reply '%1' is not a number").arg(shownReply(reply));
+        case ReplyFault::TooLong:
+            return QStringLiteral("reply '%1' is too long").arg(shownReply(reply));
+        case ReplyFault::OutOfRange:
+            return QStringLiteral("reply '%1' is out of range").arg(shownReply(reply));
+        case ReplyFault::None:
+            break;
+    }
+    return {};
+}
+
 }  // namespace
+
+void DeviceSync::begin(const QString& operation) {
+    if (log_ != nullptr)
+        log_->beginOperation(operation);
+}
+
+void DeviceSync::end(const QString& outcome) {
+    lastOutcomeText_ = outcome;
+    if (log_ != nullptr)
+        log_->endOperation(outcome);
+}
 
 void DeviceSync::warnIfNoAnswer() {
     if (link_.LinkErrorCode != link_code::NoAnswer)
@@ -95,6 +128,8 @@ void DeviceSync::readTriggerChanged(const QString& text) {
         return;
     view_.setStrip(name(ReadStrip), Strip::Fuchsia);
     view_.beginBusy();
+    begin(QStringLiteral("read"));
+    const int total = static_cast<int>(readSequence().size());
 
     // The read stops at its first failed step: a value that did not come whole from the device
     // for exactly this setting must not reach the window (a late, cut or over-long reply
@@ -102,27 +137,31 @@ void DeviceSync::readTriggerChanged(const QString& text) {
     Outcome outcome;
     std::exception_ptr failure;
     std::optional<Stop> stop;
+    QString failedAt;
     for (const ReadStep& step : readSequence()) {
         const QString where =
             step.setting ? settingName(*step.setting) : utf8(sync_text::FirmwareName);
         if (stopRequested()) {
-            stop = Stop{where, utf8(sync_text::Interrupted)};
+            stop = Stop{where, utf8(sync_text::Interrupted), QStringLiteral("stopped by the user")};
             break;
         }
         sendLine(link_, step.key);
         if (link_.LinkErrorCode != link_code::Ok) {
-            stop = Stop{where, linkFailureReason(link_.LinkErrorCode)};
+            stop = Stop{where, linkFailureReason(link_.LinkErrorCode),
+                        linkFailureLogReason(link_.LinkErrorCode)};
         } else if (step.setting == nullptr) {
             view_.setStatusPanel(FirmwarePanel,
                                  utf8(sync_text::FirmwarePrefix) + replyText(link_.LastReply));
         } else if (const ReplyFault fault = checkReply(*step.setting, link_.LastReply);
                    fault != ReplyFault::None) {
-            stop = Stop{where, replyFaultReason(fault, link_.LastReply)};
+            stop = Stop{where, replyFaultReason(fault, link_.LastReply),
+                        replyFaultLogReason(fault, link_.LastReply)};
         } else {
             try {
                 view_.storeReply(*step.setting, replyText(link_.LastReply));
             } catch (...) {
                 failure = std::current_exception();
+                failedAt = where;
             }
         }
         ++outcome.steps;
@@ -137,8 +176,21 @@ void DeviceSync::readTriggerChanged(const QString& text) {
     view_.endBusy();
     view_.setTriggerText(name(ReadTriggerMemo), QStringLiteral("0"));
     lastRead_ = outcome;
-    if (failure)
+    if (failure) {
+        end(QStringLiteral("Read stopped at %1: the window refused the value (%2 of %3 read)")
+                .arg(failedAt)
+                .arg(outcome.successes)
+                .arg(total));
         std::rethrow_exception(failure);
+    }
+    if (stop) {
+        end(QStringLiteral("Read stopped at %1: %2 (%3 of %4 read)")
+                .arg(stop->where, stop->logReason)
+                .arg(outcome.successes)
+                .arg(total));
+    } else {
+        end(QStringLiteral("Read %1 of %2 settings").arg(outcome.successes).arg(total));
+    }
 
     if (stop) {
         // The strip stays fuchsia; the status bar says where it stopped, the box why.
@@ -170,6 +222,9 @@ void DeviceSync::writeTriggerChanged(const QString& text) {
     std::vector<std::string> lines;
     const QString refusal = composeWrite(view_, lines);
     if (!refusal.isEmpty()) {
+        begin(QStringLiteral("write"));
+        end(QStringLiteral("Write refused before sending: %1")
+                .arg(QString(refusal).replace(u'\n', u' ').simplified()));
         view_.setTriggerText(name(WriteTriggerMemo), QStringLiteral("0"));
         view_.errorOk(refusal);
         view_.setSettingsChanged(true);
@@ -183,6 +238,7 @@ void DeviceSync::writeTriggerChanged(const QString& text) {
     std::optional<Stop> stop;
     view_.setStrip(name(WriteStrip), Strip::Fuchsia);
     view_.beginBusy();
+    begin(QStringLiteral("write"));
     // Whether the line of the entry where the write stopped went out: then the device may hold
     // it although it did not confirm it.
     bool stopLineSent = false;
@@ -191,7 +247,7 @@ void DeviceSync::writeTriggerChanged(const QString& text) {
         const QString where =
             entry.setting ? settingName(*entry.setting) : utf8(sync_text::WriteFlagName);
         if (stopRequested()) {
-            stop = Stop{where, utf8(sync_text::Interrupted)};
+            stop = Stop{where, utf8(sync_text::Interrupted), QStringLiteral("stopped by the user")};
             stopLineSent = false;
             break;
         }
@@ -199,9 +255,12 @@ void DeviceSync::writeTriggerChanged(const QString& text) {
         sendLine(link_, lines[i]);
         stopLineSent = lineWentOut(link_.LinkErrorCode);
         if (link_.LinkErrorCode != link_code::Ok) {
-            stop = Stop{where, linkFailureReason(link_.LinkErrorCode)};
+            stop = Stop{where, linkFailureReason(link_.LinkErrorCode),
+                        linkFailureLogReason(link_.LinkErrorCode)};
         } else if (link_.LastReply != WriteReply) {
-            stop = Stop{where, utf8(sync_text::ReplyNotOk).arg(shownReply(link_.LastReply))};
+            stop =
+                Stop{where, utf8(sync_text::ReplyNotOk).arg(shownReply(link_.LastReply)),
+                     QStringLiteral("reply '%1' instead of OK").arg(shownReply(link_.LastReply))};
         } else {
             ++outcome.successes;
         }
@@ -213,6 +272,16 @@ void DeviceSync::writeTriggerChanged(const QString& text) {
     view_.endBusy();
     view_.setTriggerText(name(WriteTriggerMemo), QStringLiteral("0"));
     lastWrite_ = outcome;
+    if (stop) {
+        end(QStringLiteral("Write stopped at %1: %2 (%3 of %4 sent)")
+                .arg(stop->where, stop->logReason)
+                .arg(outcome.successes)
+                .arg(static_cast<qulonglong>(lines.size())));
+    } else {
+        end(QStringLiteral("Wrote %1 of %2 settings")
+                .arg(outcome.successes)
+                .arg(static_cast<qulonglong>(lines.size())));
+    }
 
     if (!stop) {
         view_.setSettingsChanged(false);
@@ -258,7 +327,17 @@ void DeviceSync::inputTestClick(int input) {
     bool& on = inputTestOn_.at(index);
     on = !on;
     view_.setStrip(name(InputTestStrips.at(index)), on ? Strip::Lime : Strip::Red);
+    begin(QStringLiteral("input test"));
     sendLine(link_, testOutputKey(input, on));
+    const QString what =
+        QStringLiteral("Test output of input %1 %2").arg(input).arg(on ? "on" : "off");
+    if (link_.LinkErrorCode != link_code::Ok) {
+        end(what + QStringLiteral(": ") + linkFailureLogReason(link_.LinkErrorCode));
+    } else if (link_.LastReply != WriteReply) {
+        end(what + QStringLiteral(": reply '%1' instead of OK").arg(shownReply(link_.LastReply)));
+    } else {
+        end(what);
+    }
     warnIfNoAnswer();
 }
 

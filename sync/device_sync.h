@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "link/device_link.h"
+#include "sync/exchange_log.h"
 #include "sync/sync_view.h"
 
 namespace blx52 {
@@ -23,6 +24,11 @@ class DeviceSync {
     };
 
     DeviceSync(DeviceLink& link, SyncView& view) : link_(link), view_(view) {}
+
+    // Where each operation's exchanges are named and its outcome is told; none by default.
+    void setLog(ExchangeLog* log) { log_ = log; }
+    // The last operation's outcome as one sentence, e.g. "Read 89 of 89 settings".
+    const QString& lastOutcomeText() const { return lastOutcomeText_; }
 
     // Port warning, then "5" into the read trigger memo (or "0" on cancel).
     void readClick();
@@ -54,7 +60,11 @@ class DeviceSync {
     struct Stop {
         QString where;
         QString reason;
+        QString logReason;  // the reason in the log's words
     };
+
+    void begin(const QString& operation);
+    void end(const QString& outcome);
 
     void warnIfNoAnswer();
     bool confirmAndTrigger(std::string_view strip, std::string_view trigger,
@@ -68,6 +78,8 @@ class DeviceSync {
     std::array<bool, 3> inputTestOn_{};
     Outcome lastRead_;
     Outcome lastWrite_;
+    ExchangeLog* log_ = nullptr;
+    QString lastOutcomeText_;
 };
 
 }  // namespace blx52

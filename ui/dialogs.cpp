@@ -15,12 +15,13 @@ namespace blx52 {
 
 namespace {
 
-int show(QMessageBox::Icon icon, const QString& title, const QString& text, bool withCancel) {
+int show(QMessageBox::Icon icon, const QString& title, const QString& text, bool withCancel,
+         const QString& cancelText = QStringLiteral("Abbrechen")) {
     QMessageBox box(icon, title, text, QMessageBox::Ok, QApplication::activeWindow());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     if (withCancel) {
         box.addButton(QMessageBox::Cancel);
-        box.button(QMessageBox::Cancel)->setText(QStringLiteral("Abbrechen"));
+        box.button(QMessageBox::Cancel)->setText(cancelText);
         box.setEscapeButton(QMessageBox::Cancel);
     }
     box.setDefaultButton(QMessageBox::Ok);
@@ -39,6 +40,11 @@ void play(Sound sound) {
 }
 
 }  // namespace
+
+bool QtDialogs::questionOkCancel(const QString& text) {
+    return show(QMessageBox::Question, QString::fromUtf8(ProgramTitle), text, true,
+                QStringLiteral("Cancel")) == QMessageBox::Ok;
+}
 
 bool QtDialogs::warningOkCancel(const QString& text) {
     return show(QMessageBox::Warning, QStringLiteral("Warnung"), text, true) == QMessageBox::Ok;

@@ -26,12 +26,16 @@ class Dialogs {
     virtual void beep() = 0;
     // The error sound, before the message about a refused field entry.
     virtual void errorBeep() = 0;
+    // A question of the program's additions, with "OK" and "Cancel"; true for OK. Those that
+    // answer warnings answer it the same way unless they tell it apart.
+    virtual bool questionOkCancel(const QString& text) { return warningOkCancel(text); }
 };
 
 // Message boxes with the German titles and button texts, whatever the desktop language.
 class QtDialogs : public Dialogs {
   public:
     bool warningOkCancel(const QString& text) override;
+    bool questionOkCancel(const QString& text) override;
     void warningOk(const QString& text) override;
     void errorOk(const QString& text) override;
     void informationOk(const QString& text) override;

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -30,6 +31,8 @@
 #include "sync/device_sync.h"
 #include "sync/profile.h"
 #include "sync/sync_view.h"
+#include "ui/compare_dialog.h"
+#include "ui/exchange_log_window.h"
 #include "ui/ports_dialog.h"
 #include "ui/window_size.h"
 
@@ -186,10 +189,19 @@ TForm1::TForm1(DeviceLink& link, Dialogs& dialogs, QWidget* parent)
     buildWindow();
     connectRules();
     link_.setStatusSink(this);
+    log_.attach(link_);
+    sync_->setLog(&log_);
 }
 
 TForm1::~TForm1() {
+    delete compare_;
+    delete logWindow_;
+    log_.detach();
     link_.setStatusSink(nullptr);
+}
+
+const SyncView& TForm1::syncView() const {
+    return *syncView_;
 }
 
 QColor TForm1::clMenu() {
@@ -268,6 +280,8 @@ void TForm1::buildWindow() {
     file->addAction(QStringLiteral("Info..."))->setObjectName(QStringLiteral("Info1"));
     QMenu* device = menuBar->addMenu(QStringLiteral("Device"));
     device->setObjectName(QStringLiteral("Device1"));
+    buildDeviceMenu(device);
+    device->addSeparator();
     QAction* ports = device->addAction(QStringLiteral("Ports\u2026"));
     ports->setObjectName(QStringLiteral("Ports1"));
     connect(ports, &QAction::triggered, this, &TForm1::Ports1Click);
@@ -530,6 +544,7 @@ void TForm1::setPanelText(int panel, const QString& text) {
         // The panels are narrow; a text such as "Received settings: 89" is cut off, so the
         // whole of it is offered when the mouse rests on the panel.
         panels_[panel]->setToolTip(text);
+        log_.recordPanel(panel, text);
     }
 }
 
@@ -635,8 +650,14 @@ void TForm1::OpenSettings1Click() {
                         : QFileDialog::getOpenFileName(
                               this, QStringLiteral("Open settings"), QString(),
                               QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
-        if (!path.isEmpty())
-            openSettingsFile(path);
+        if (path.isEmpty())
+            return;
+        if (settingsChanged_ &&
+            !dialogs_.questionOkCancel(QStringLiteral(
+                "Replace the unwritten changes in the window with the file's settings?"))) {
+            return;
+        }
+        openSettingsFile(path);
     });
 }
 
@@ -664,8 +685,11 @@ void TForm1::SaveSettingsAs1Click() {
                         : QFileDialog::getSaveFileName(
                               this, QStringLiteral("Save settings as"), QString(),
                               QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
-        if (!path.isEmpty())
-            saveSettingsFile(path);
+        if (path.isEmpty())
+            return;
+        // "Open settings…" lists profiles by their suffix.
+        saveSettingsFile(QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".blx52")
+                                                            : path);
     });
 }
 
@@ -883,7 +907,15 @@ void TForm1::Button2Click() {
 }
 
 void TForm1::Memo42Change() {
-    guard_.run([this] { sync_->writeTriggerChanged(controlText(QStringLiteral("Memo42"))); });
+    guard_.run([this] {
+        const QString trigger = controlText(QStringLiteral("Memo42"));
+        sync_->writeTriggerChanged(trigger);
+        // Only a write that ran and ended lime is read back.
+        if (trigger == QStringLiteral("2") && verifyAfterWrite() &&
+            stripColor(QStringLiteral("Memo37")) == clLime()) {
+            verifyWrite();
+        }
+    });
 }
 
 void TForm1::Button6Click() {

@@ -8,10 +8,13 @@
 #include <QHash>
 #include <QImage>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include "link/device_link.h"
 #include "settings/settings_table.h"
+#include "sync/device_compare.h"
+#include "sync/exchange_log.h"
 #include "ui/change_events.h"
 #include "ui/dialogs.h"
 #include "ui/handler_guard.h"
@@ -21,6 +24,8 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QMenuBar;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -28,9 +33,12 @@ class QSlider;
 
 namespace blx52 {
 
+class CompareDialog;
 class DeviceSync;
+class ExchangeLogWindow;
 class PortsDialog;
 class Form1SyncView;
+class SyncView;
 
 // The main window: every setting in its own control, the connection panel, brightness, status
 // bar. Controls are found by their designer names (objectName), also with findChild.
@@ -113,6 +121,15 @@ class TForm1 : public QMainWindow, public StatusSink {
     // The read, the write and the input tests behind the connection panel's buttons.
     DeviceSync& deviceSync() { return *sync_; }
 
+    // Device menu (main_window_device.cpp). Every exchange of the link is recorded in the log.
+    ExchangeLog& exchangeLog() { return log_; }
+    // The log window once it was opened, the compare dialog while one is open.
+    ExchangeLogWindow* exchangeLogWindow() const;
+    CompareDialog* compareDialog() const;
+    bool verifyAfterWrite() const;
+    // Reads the device into a store of its own and shows how it differs from the window.
+    void compareWithDevice();
+
     // A picture button was clicked: hands its slot to the picture editor.
     virtual void openPictureEditor(int slotCode);
     void setPictureEditorOpener(std::function<void(int slotCode)> open) {
@@ -137,6 +154,9 @@ class TForm1 : public QMainWindow, public StatusSink {
     void setPictureFolders(const QString& startPictures, const QString& pictureFolder);
 
   public slots:
+    // Device menu.
+    void ExchangeLog1Click();
+    void CompareWithDevice1Click();
     // File menu.
     void OpenSettings1Click();
     void SaveSettingsAs1Click();
@@ -173,6 +193,11 @@ class TForm1 : public QMainWindow, public StatusSink {
     void buildBrightness(QWidget* central);
     void buildHiddenControls(QWidget* central);
     void buildStatusBar();
+    void buildDeviceMenu(QMenu* device);
+    void showComparison(DeviceComparison comparison, const QString& title);
+    void takeDeviceValues(const DeviceComparison& comparison);
+    void verifyWrite();
+    const SyncView& syncView() const;
     void connectRules();
 
     void editRule(const Setting& setting);
@@ -192,6 +217,9 @@ class TForm1 : public QMainWindow, public StatusSink {
     bool portWarningShown_ = false;
     std::function<void()> setEditorSide_;
     FileNameChooser chooseFile_;
+    ExchangeLog log_;
+    QPointer<ExchangeLogWindow> logWindow_;
+    QPointer<CompareDialog> compare_;
     QString startPictures_;  // empty: beside the program
     QString pictureFolder_;  // empty: SettingsFolder()
     std::unique_ptr<Form1SyncView> syncView_;

@@ -1,5 +1,7 @@
 #include "ui/picture_editor.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,13 +15,16 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTime>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 #include "picture/pen_text.h"
 #include "picture/picture_send.h"
 #include "picture/plane_data.h"
 #include "picture/presets.h"
+#include "sync/exchange_log.h"
 #include "sync/sync_texts.h"
 #include "ui/main_window.h"
 #include "ui/picture_canvas.h"
@@ -42,6 +47,7 @@ constexpr Group PresetGroup = {"GroupBox2", "Picture Presets:", 296, 48, 89, 297
 constexpr Group FileGroup = {"GroupBox1", "Picture File: ", 400, 48, 129, 297};
 
 constexpr int ToolStripHeight = 29;
+constexpr int SendResultLeft = 63;  // right of the Canvas button
 const QSize OuterSize(564, 398);
 
 // The colour buttons from top to bottom.
@@ -135,18 +141,28 @@ void TForm2::buildWindow() {
     strip->setObjectName(QStringLiteral("ToolBar1"));
     strip->setMovable(false);
     strip->setGeometry(0, 0, 564, ToolStripHeight);
-    // The strip runs along the whole top of the client area, whatever width the frame leaves.
-    central->installEventFilter(this);
+    // The strip's controls are placed by hand, not by its layout: that one follows the style's
+    // margins, so they would sit elsewhere on Windows than on Linux.
     auto* canvasButton = new QToolButton(strip);
     canvasButton->setObjectName(QStringLiteral("CanvasButton"));
     canvasButton->setText(QStringLiteral("Canvas"));
     canvasButton->setToolTip(QStringLiteral("Draw on a zoomed canvas (Ctrl+E)"));
     // Not in the keyboard focus order of the window's controls.
     canvasButton->setFocusPolicy(Qt::NoFocus);
-    // Placed by hand, not by the strip's layout: that one follows the style's margins, so the
-    // button would sit elsewhere on Windows than on Linux.
     canvasButton->setAutoRaise(true);
     canvasButton->setGeometry(4, 4, 55, 20);
+    // Beside the button, the outcome of the last send.
+    sendResult_ = new QLabel(strip);
+    sendResult_->setObjectName(QStringLiteral("SendResult"));
+    sendResult_->setWordWrap(true);
+    sendResult_->setContentsMargins(6, 0, 6, 0);
+    // Two lines of a failure fit the strip's height in a slightly smaller face.
+    QFont noteFont = sendResult_->font();
+    noteFont.setPointSizeF(7);
+    sendResult_->setFont(noteFont);
+    sendResult_->setGeometry(SendResultLeft, 0, 564 - SendResultLeft, ToolStripHeight);
+    // The strip runs along the whole top of the client area, whatever width the frame leaves.
+    central->installEventFilter(this);
 
     // A picture view from the drawing board days; it sits behind the pen group and shows nothing.
     auto* image1 = new QLabel(central);
@@ -293,6 +309,8 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == centralWidget()) {
         if (auto* strip = findChild<QToolBar*>(QStringLiteral("ToolBar1")))
             strip->resize(centralWidget()->width(), ToolStripHeight);
+        sendResult_->resize(std::max(0, centralWidget()->width() - SendResultLeft),
+                            ToolStripHeight);
     }
     if (event->type() == QEvent::MouseButtonDblClick && watched == image2_)
         openCanvas();
@@ -494,6 +512,11 @@ void TForm2::openForSlot(int slotCode) {
                 mainSignal_();
         }
         if (!isVisible()) {
+            // Owned by the main window: it stays in front of it, and both stay usable.
+            if (mainWindow_ != nullptr && mainWindow_->window()->winId() != 0 && winId() != 0 &&
+                windowHandle() != nullptr) {
+                windowHandle()->setTransientParent(mainWindow_->window()->windowHandle());
+            }
             placeOverMainWindow();
             show();
         }
@@ -509,6 +532,8 @@ void TForm2::Memo1Change() {
         const PictureSlot* slot = number ? findSlot(code) : nullptr;
         if (!slot)
             return;  // no slot of the table: nothing changes
+        if (slot != current_)
+            sendResult_->clear();
         current_ = slot;
         selectByProgram(comboBox1_, slotIndex(slot->code));
         // A bitmap that cannot be read leaves the picture shown before, now the new slot's.
@@ -585,8 +610,62 @@ void TForm2::Button4Click() {
             }
         }
         const BusyCursor busy;
-        sendPictureToDevice(link_, *slot, picture(), folder_);
+        if (log_ != nullptr)
+            log_->beginOperation(QStringLiteral("picture send"));
+        const PictureSendResult result = sendPictureToDevice(link_, *slot, picture(), folder_);
+        showSendResult(*slot, result);
     });
+}
+
+QString TForm2::sendResultText() const {
+    return sendResult_->text();
+}
+
+void TForm2::showSendResult(const PictureSlot& slot, const PictureSendResult& result) {
+    // The link's own words for the failed picture command: the log's last exchange.
+    QString linkText;
+    if (log_ != nullptr) {
+        for (std::size_t i = log_->size(); i-- > 0;) {
+            const LogRow& row = log_->row(i);
+            if (row.kind == LogRow::Kind::Exchange) {
+                if (row.failed())
+                    linkText = linkFailureText(row);
+                break;
+            }
+        }
+    }
+    if (log_ != nullptr)
+        log_->endOperation(pictureSendOutcome(slot, link_.PortName, result, linkText));
+
+    const QString name = QString::fromStdString(slot.comboEntry);
+    const QString port = QString::fromStdString(link_.PortName);
+    const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    const QString file = QString::fromStdString(slot.devicePictureFile);
+    const QString failure = pictureSendFailure(result, linkText);
+    QString text;
+    QString tip;
+    if (failure.isEmpty()) {
+        text = QStringLiteral("%1 sent to %2 at %3").arg(name, port, time);
+        if (!result.deviceFileWritten)
+            text += QStringLiteral("; %1 could not be written").arg(file);
+        sendResult_->setStyleSheet(QString());
+    } else {
+        // Every send records the picture as meant to be sent, so the file tells nothing of
+        // the device here.
+        const QString fileText = result.deviceFileWritten
+                                     ? QStringLiteral("%1 was written all the same.").arg(file)
+                                     : QStringLiteral("%1 was not written.").arg(file);
+        // The strip has room for two lines: the link's first failure is the cause (a port
+        // that did not open fails the send and the read after it too); the tooltip and the
+        // log hold every message.
+        text = QStringLiteral("%1 not sent to %2 at %3: %4. %5")
+                   .arg(name, port, time, failure.section(QStringLiteral("; "), 0, 0), fileText);
+        tip = QStringLiteral("%1 not sent to %2 at %3: %4. %5")
+                  .arg(name, port, time, failure, fileText);
+        sendResult_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    }
+    sendResult_->setText(text);
+    sendResult_->setToolTip(tip.isEmpty() ? text : tip);
 }
 
 void connectEditor(TForm1& form1, TForm2& form2) {
@@ -596,6 +675,7 @@ void connectEditor(TForm1& form1, TForm2& form2) {
         [&form1](int slotCode, const QImage& image) { form1.setButtonGlyph(slotCode, image); });
     form2.setMainWindowSignal(
         [&form1] { form1.checkBox(QStringLiteral("CheckBox1"))->setChecked(true); });
+    form2.setExchangeLog(&form1.exchangeLog());
     // The main window's read, write and input tests record the port warning on this side too.
     form1.setEditorPortWarningHook([&form2] { form2.setPortWarningShown(); });
 }

@@ -26,6 +26,7 @@ class QToolButton;
 
 namespace blx52 {
 
+class ExchangeLog;
 class TForm1;
 class PictureCanvas;
 
@@ -51,6 +52,11 @@ class TForm2 : public QMainWindow {
     // The editor's signal to the main window: sets the main window's side of the port-warning
     // record (its hidden check box).
     void setMainWindowSignal(std::function<void()> signal) { mainSignal_ = std::move(signal); }
+    // Where the send names its exchanges and tells its outcome; the note reads the link's
+    // words for a failure from it.
+    void setExchangeLog(ExchangeLog* log) { log_ = log; }
+    // The tool strip's note on the last send; empty before the first one and after a slot change.
+    QString sendResultText() const;
 
     // The editor's side of the port-warning record. The main window's read, write and input
     // tests set it whenever they set their own side.
@@ -124,6 +130,7 @@ class TForm2 : public QMainWindow {
     std::optional<Picture> loadSlotBitmap(const PictureSlot& slot);
     void penMoved();
     void placeOverMainWindow();
+    void showSendResult(const PictureSlot& slot, const PictureSendResult& result);
 
     DeviceLink& link_;
     Dialogs& dialogs_;
@@ -138,6 +145,8 @@ class TForm2 : public QMainWindow {
     QWidget* mainWindow_ = nullptr;
     std::function<void(int, const QImage&)> glyphHook_;
     std::function<void()> mainSignal_;
+    ExchangeLog* log_ = nullptr;
+    QLabel* sendResult_ = nullptr;
 
     QLabel* image2_ = nullptr;
     QLineEdit* edit1_ = nullptr;

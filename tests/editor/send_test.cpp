@@ -1,9 +1,16 @@
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QWindow>
 #include <algorithm>
+#include <functional>
 
 #include "editor_fixture.h"
+#include "sync/exchange_log.h"
 #include "tests/common/simulated_device.h"
+#include "tools/devsim/options.h"
 
 namespace blx52 {
 namespace {
@@ -191,6 +198,88 @@ TEST_F(EditorSend, NothingWithoutACurrentSlotAndNoDeviceFileWhenTheFolderIsGone)
     EXPECT_EQ(device->receivedLines().size(), 2u);
     EXPECT_FALSE(QFile::exists(devicePath(100)));
     EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
+}
+
+// The note in the tool strip after each send, and the log's outcome row.
+TEST_F(EditorSend, TheNoteTellsEachSendsOutcomeUntilTheSlotChanges) {
+    startDevice();
+    const QString port = QString::fromStdString(link.PortName);
+    putBitmap(100, Picture());
+    clickMain(QStringLiteral("BitBtn1"));
+    QLabel* note = form2->findChild<QLabel*>(QStringLiteral("SendResult"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->text().isEmpty());
+
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        QString expected;  // a pattern: the time stands for \\d\\d:\\d\\d:\\d\\d
+    };
+    const QString file = QStringLiteral("Pic0_In0.ledframe was written all the same.");
+    const Case cases[] = {
+        {"a good send", [] {}, QStringLiteral("In0_Pic0 sent to %1 at TIME").arg(port)},
+        {"a device that does not take it",
+         [this] {
+             devsim::Options o;
+             o.replyOverrides["setin0pic0d_"] = "ERR";
+             device->setOptions(o);
+         },
+         QStringLiteral("In0_Pic0 not sent to %1 at TIME: the device answered 'ERR' instead of "
+                        "OK. %2")
+             .arg(port, file)},
+        {"a silent device",
+         [this] {
+             devsim::Options o;
+             o.silent = true;
+             device->setOptions(o);
+         },
+         QStringLiteral("In0_Pic0 not sent to %1 at TIME: no answer from the device (link code "
+                        "8). %2")
+             .arg(port, file)},
+        {"a missing port", [this] { link.PortName = device->missingPortName(); },
+         QStringLiteral("In0_Pic0 not sent to COM97 at TIME: Com Port konnte nicht ge\u00f6ffnet "
+                        "werden (Fehler 1). %1")
+             .arg(file)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.arrange();
+        click(QStringLiteral("Button4"));
+        const QRegularExpression pattern(
+            QLatin1Char('^') +
+            QRegularExpression::escape(c.expected)
+                .replace(QStringLiteral("TIME"), QStringLiteral("\\d\\d:\\d\\d:\\d\\d")) +
+            QLatin1Char('$'));
+        EXPECT_TRUE(pattern.match(note->text()).hasMatch()) << note->text().toStdString();
+        EXPECT_TRUE(note->toolTip().startsWith(note->text().section(QStringLiteral(". "), 0, 0)));
+        form2->grab().save(
+            QDir::temp().filePath(QStringLiteral("form2_send_result_%1.png").arg(&c - cases)));
+        const LogRow& outcome = form1->exchangeLog().row(form1->exchangeLog().size() - 1);
+        EXPECT_EQ(outcome.operation, QStringLiteral("picture send"));
+        EXPECT_TRUE(outcome.outcome.startsWith(QStringLiteral("Picture In0_Pic0 ")));
+    }
+    // The last case: the tooltip keeps every message of the link.
+    EXPECT_TRUE(
+        note->toolTip().contains(QStringLiteral("Fehler beim lesen vom Com Port (Fehler 7)")));
+    EXPECT_EQ(form1->exchangeLog().row(form1->exchangeLog().size() - 2).sent.size(), 12u + 512u);
+    EXPECT_EQ(form1->exchangeLog().row(2).outcome,
+              QStringLiteral("Picture In0_Pic0 sent to %1").arg(port));
+    // Only the port warning: the note is no dialog.
+    EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
+
+    // Another slot clears it; the same slot again keeps it.
+    clickMain(QStringLiteral("BitBtn1"));
+    EXPECT_FALSE(note->text().isEmpty());
+    clickMain(QStringLiteral("BitBtn2"));
+    EXPECT_TRUE(note->text().isEmpty());
+}
+
+TEST_F(EditorSend, TheEditorIsOwnedByTheMainWindow) {
+    clickMain(QStringLiteral("BitBtn1"));
+    ASSERT_NE(form2->windowHandle(), nullptr);
+    EXPECT_EQ(form2->windowHandle()->transientParent(), form1->windowHandle());
+    EXPECT_FALSE(form2->isModal());
+    EXPECT_EQ(form2->parent(), nullptr);
 }
 
 }  // namespace

@@ -188,11 +188,15 @@ TEST_F(CliTest, ReadWriteToAnotherDeviceAndDiffAgree) {
     const CliRun write = cli({"--log", path("x.log"), "write", port, path("a.blx52")});
     ASSERT_EQ(write.status, 0) << write.err.toStdString();
     EXPECT_EQ(deviceValues(), first);
-    // 89 set lines, then the verify's 89 reads; every one of them in the log.
+    // 89 set lines, then the verify's 89 reads; every one of them in the log, and each
+    // operation's outcome, in the text the window's exchange log saves.
     EXPECT_EQ(sim->receivedLines().size(), 178u);
     EXPECT_EQ(sim->receivedLines()[88], "set_wt_flag123");
-    EXPECT_EQ(readFile("x.log").count('\n'), 178);
-    EXPECT_TRUE(readFile("x.log").contains("sent \"setin0pic0t0777\" reply \"OK\" code 0"));
+    const QByteArray log = readFile("x.log");
+    EXPECT_EQ(log.count('\n'), 180);
+    EXPECT_TRUE(log.contains(" write sent \"setin0pic0t0777\" reply \"OK\" code 0"));
+    EXPECT_TRUE(log.contains(" write: Wrote 89 of 89 settings"));
+    EXPECT_TRUE(log.contains(" read: Read 89 of 89 settings"));
 
     const CliRun diff = cli({"diff", port, path("a.blx52")});
     EXPECT_EQ(diff.status, 0) << diff.err.toStdString();

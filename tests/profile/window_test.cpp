@@ -227,6 +227,7 @@ TEST_F(ProfileWindowTest, AFullDiskOrAFifoCostsNoFileAndIsTold) {
             ::close(fd);
         return true;
     });
+    form->setSettingsChanged(false);  // no question before the open
     action("OpenSettings1")->trigger();
     action("SaveSettingsAs1")->trigger();
     done.set_value();
@@ -240,6 +241,40 @@ TEST_F(ProfileWindowTest, AFullDiskOrAFifoCostsNoFileAndIsTold) {
     EXPECT_EQ(form->panelText(3), QString());
 }
 #endif
+
+TEST_F(ProfileWindowTest, SaveAddsTheSuffixAndOpenAsksBeforeReplacingUnwrittenChanges) {
+    // A name without a suffix gets the one "Open settings…" lists; another suffix stays.
+    const struct {
+        const char* chosen;
+        const char* written;
+    } names[] = {{"signal_A", "signal_A.blx52"}, {"signal_B.txt", "signal_B.txt"}};
+    for (const auto& n : names) {
+        chosen = dir.filePath(QString::fromLatin1(n.chosen));
+        action("SaveSettingsAs1")->trigger();
+        EXPECT_TRUE(QFile::exists(dir.filePath(QString::fromLatin1(n.written)))) << n.written;
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("signal_A"))));
+
+    chosen = dir.filePath(QStringLiteral("signal_A.blx52"));
+    const QString question = QStringLiteral(
+        "warningOkCancel: Replace the unwritten changes in the window with the file's settings?");
+    form->edit(QStringLiteral("Edit20"))->setText(QStringLiteral("4321"));
+    ASSERT_TRUE(form->settingsChanged());
+    dialogs.answerOk = false;
+    action("OpenSettings1")->trigger();
+    EXPECT_EQ(dialogs.log, QStringList{question});
+    EXPECT_EQ(form->controlText(QStringLiteral("Edit20")), QStringLiteral("4321"));
+
+    dialogs.answerOk = true;
+    action("OpenSettings1")->trigger();
+    EXPECT_EQ(dialogs.log, (QStringList{question, question}));
+    EXPECT_NE(form->controlText(QStringLiteral("Edit20")), QStringLiteral("4321"));
+
+    // Nothing unwritten: no question. (An opened file counts as unwritten until written.)
+    form->setSettingsChanged(false);
+    action("OpenSettings1")->trigger();
+    EXPECT_EQ(dialogs.log.size(), 2);
+}
 
 }  // namespace
 }  // namespace blx52

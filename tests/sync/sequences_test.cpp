@@ -5,6 +5,8 @@
 #include <set>
 #include <string>
 
+#include "sync/device_compare.h"
+#include "sync/exchange_log.h"
 #include "sync/sequences.h"
 #include "sync/sync_view.h"
 #include "tests/common/expected_tables.h"
@@ -286,6 +288,86 @@ TEST(Sequences, RepliesAreCheckedAgainstTheirSetting) {
         SCOPED_TRACE(std::string(c.key) + " <- " + c.reply);
         EXPECT_EQ(checkReply(find(c.key), c.reply), c.fault);
     }
+}
+
+const Setting& firstOfKind(FieldKind kind) {
+    for (const Setting& s : allSettings()) {
+        if (s.kind == kind)
+            return s;
+    }
+    throw std::runtime_error("no setting of that kind");
+}
+
+TEST(CompareValues, ChoicesAsNumbersDurationsAsText) {
+    const struct {
+        FieldKind kind;
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        {FieldKind::Pitch, "3", "03", true},
+        {FieldKind::Pitch, "3", "4", false},
+        {FieldKind::Standby, "0", "00", true},
+        {FieldKind::Brightness, "6", "6", true},
+        {FieldKind::Volume, "", "0", false},
+        {FieldKind::PictureDuration, "150", "0150", false},
+        {FieldKind::ToneDuration, "2000", "2000", true},
+        {FieldKind::Repeats, "3", "03", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sameSettingValue(firstOfKind(c.kind), QString::fromLatin1(c.a),
+                                   QString::fromLatin1(c.b)),
+                  c.same)
+            << c.a << " / " << c.b;
+    }
+}
+
+// Exchanges as a link reports them to its observer.
+void exchange(ExchangeLog& log, const std::string& sent, std::int32_t code,
+              const std::string& reply, std::vector<std::pair<int, std::string>> texts = {}) {
+    log.exchangeStarted();
+    for (const auto& [panel, text] : texts)
+        log.statusWritten(panel, text);
+    log.exchangeDone(sent, code, reply);
+}
+
+TEST(ExchangeLog, RowsCarryTheOperationAndReadAsOneLineEach) {
+    ExchangeLog log;
+    exchange(log, "getdatafw", 0, "4.1");
+    log.beginOperation(QStringLiteral("compare"));
+    log.beginOperation(QStringLiteral("read"));  // nested: the compare names the rows
+    exchange(log, std::string("setin0pic0d_") + std::string(512, '\x07'), 0, "OK");
+    exchange(log, "get\x01\"x\\", 7, "", {{3, "Fehler beim lesen vom Com Port"}, {4, "Fehler 7"}});
+    log.endOperation(QStringLiteral("Read stopped"));
+    log.endOperation(QStringLiteral("1 setting differs."));
+    exchange(log, "outin0_1", 0, "OK");
+
+    QStringList lines;
+    for (std::size_t i = 0; i < log.size(); ++i)
+        lines << logLine(log.row(i)).section(u' ', 1);  // without the time
+    EXPECT_EQ(lines, (QStringList{
+                         QStringLiteral("- sent \"getdatafw\" reply \"4.1\" code 0"),
+                         QStringLiteral("compare sent \"setin0pic0d_ + 512 picture bytes\" reply "
+                                        "\"OK\" code 0"),
+                         QStringLiteral("compare sent \"get\\x01\\\"x\\\\\" reply \"\" code 7 [3] "
+                                        "\"Fehler beim lesen vom Com Port\" [4] \"Fehler 7\""),
+                         QStringLiteral("compare: 1 setting differs."),
+                         QStringLiteral("- sent \"outin0_1\" reply \"OK\" code 0"),
+                     }));
+    ASSERT_TRUE(log.firstFailure().has_value());
+    EXPECT_EQ(linkFailureText(*log.firstFailure()),
+              QStringLiteral("Fehler beim lesen vom Com Port (Fehler 7)"));
+}
+
+TEST(ExchangeLog, KeepsTheLastTwentyThousandRows) {
+    ExchangeLog log;
+    for (std::size_t i = 0; i < ExchangeLog::Capacity + 5; ++i)
+        exchange(log, "get" + std::to_string(i), 0, "0");
+    EXPECT_EQ(log.size(), ExchangeLog::Capacity);
+    EXPECT_EQ(log.added(), ExchangeLog::Capacity + 5);
+    EXPECT_EQ(log.row(0).sent, "get5");
+    log.clear();
+    EXPECT_EQ(log.size(), 0u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "link/device_link.h"
 #include "ui/application.h"
@@ -64,9 +65,13 @@ void dump(QTextStream& out, const QString& window, QMainWindow* top) {
 
 int main(int argc, char** argv) {
     blx52::Application app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: blx52-layout-dump FILE\n");
-        return 2;
+    const bool help =
+        argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
+    if (argc != 2 || help) {
+        std::fprintf(help ? stdout : stderr,
+                     "usage: blx52-layout-dump FILE\n"
+                     "Writes where every control of both windows lies into FILE.\n");
+        return help ? 0 : 2;
     }
     blx52::QtDialogs dialogs;
     blx52::DeviceLink link;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "link/device_link.h"
@@ -26,6 +27,15 @@ constexpr int Runs = 20;
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1) {
+        const bool help = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0;
+        std::fputs(
+            "usage: blx52-bench-send\n"
+            "Times picture sends through the editor's send (two exchanges and the device\n"
+            "picture file) against the simulator paced at 115200 baud.\n",
+            help ? stdout : stderr);
+        return help ? 0 : 2;
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -19,12 +19,12 @@
 
 namespace {
 
-int usage() {
-    std::fprintf(stderr,
+int usage(std::FILE* to = stderr, int status = 2) {
+    std::fprintf(to,
                  "usage: blx52-bench-read [--port PORT | --latency MS]\n"
                  "  --port PORT   a device (or simulator) already answering at 115200 baud\n"
                  "  --latency MS  the started simulator holds each reply as a USB adapter would\n");
-    return 2;
+    return status;
 }
 
 }  // namespace
@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
     int latencyMs = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h")
+            return usage(stdout, 0);
         if (arg == "--port" && i + 1 < argc) {
             port = argv[++i];
         } else if (arg == "--latency" && i + 1 < argc) {

@@ -17,12 +17,11 @@
 #endif
 
 #include "blx52_version.h"
-#include "exchange_recorder.h"
 #include "link/device_link.h"
-#include "picture/color_match.h"
 #include "link/port_names.h"
 #include "link/regular_file.h"
 #include "link/stop_signals.h"
+#include "picture/color_match.h"
 #include "picture/picture.h"
 #include "picture/picture_files.h"
 #include "picture/picture_send.h"
@@ -32,6 +31,7 @@
 #include "picture/start_pictures.h"
 #include "port_list.h"
 #include "sync/device_sync.h"
+#include "sync/exchange_log.h"
 #include "sync/profile.h"
 #include "sync/sequences.h"
 #include "sync/settings_store.h"
@@ -78,7 +78,8 @@ const char* const UsageText =
     "  init-pictures              create the picture folder with the 25 start pictures;\n"
     "                             files that are there already are kept\n"
     "options:\n"
-    "  --log FILE    append every exchange (time, line sent, reply, link code) to FILE\n"
+    "  --log FILE    append every exchange (time, operation, line sent, reply, link code,\n"
+    "                the link's status texts) and each operation's outcome to FILE\n"
     "  --nearest     map other colours to the nearest of the eight and say how many changed\n"
     "  --save        also store the picture as the slot's bitmap and device picture file\n"
     "  --no-verify   skip the read-back after a write\n"
@@ -136,38 +137,53 @@ QString explainCode(std::int32_t code) {
 
 class Session {
   public:
-    explicit Session(const QString& port) : link_(&recorder_, recorder_.portFactory()) {
+    explicit Session(const QString& port) {
         link_.PortName = port.toStdString();
-        recorder_.attach(link_);
+        log_.attach(link_);
     }
 
+    // Appends every row of the log to the file, in the text the window's log saves; the file
+    // is opened as every file the user names is (regular files only, never blocking).
     FileFault openLog(const Word& path) {
         if (path.native.empty())
             return {};
         logPath_ = path;
-        return recorder_.openLog(path.native);
+        if (const FileFault fault = logFile_.open(path.native))
+            return fault;
+        log_.setRowHook([this](const LogRow& row) {
+            if (logFault_ || !logFile_.isOpen())
+                return;
+            const QByteArray line = (logLine(row) + u'\n').toUtf8();
+            logFault_ = logFile_.append(
+                std::string_view(line.constData(), static_cast<std::size_t>(line.size())));
+            if (logFault_)
+                logFile_.close();  // the rest would only be a log with holes
+            else
+                ++loggedRows_;
+        });
+        return {};
     }
     // A log whose writes failed is told, once, with how far it got.
     bool logComplete() {
-        if (!recorder_.logFault())
+        if (!logFault_)
             return true;
-        err(QStringLiteral("%1: writing the log failed after %2 exchanges: %3")
+        err(QStringLiteral("%1: writing the log failed after %2 lines: %3")
                 .arg(shown(logPath_))
-                .arg(recorder_.loggedExchanges())
-                .arg(faultText(recorder_.logFault())));
+                .arg(loggedRows_)
+                .arg(faultText(logFault_)));
         return false;
     }
     DeviceLink& link() { return link_; }
-    ExchangeRecorder& recorder() { return recorder_; }
+    ExchangeLog& log() { return log_; }
 
     // The read of every setting into `store`; false (after saying why) when any step failed.
     bool read(SettingsStore& store, const char* what) {
         StoreSyncView view(store);
         DeviceSync sync(link_, view);
         sync.setStopRequest([] { return caughtStopSignal() != 0; });
+        sync.setLog(&log_);
         view.setProgressHook(progress(what, static_cast<int>(readSequence().size())));
         sync.readTriggerChanged(QStringLiteral("5"));
-        recorder_.finish();
         const bool complete = sync.lastRead().successes == static_cast<int>(readSequence().size());
         if (complete && view.messages().isEmpty())
             return true;
@@ -180,9 +196,9 @@ class Session {
         StoreSyncView view(store);
         DeviceSync sync(link_, view);
         sync.setStopRequest([] { return caughtStopSignal() != 0; });
+        sync.setLog(&log_);
         view.setProgressHook(progress("write", static_cast<int>(writeSequence().size())));
         sync.writeTriggerChanged(QStringLiteral("2"));
-        recorder_.finish();
         const bool complete =
             sync.lastWrite().successes == static_cast<int>(writeSequence().size());
         if (complete && view.messages().isEmpty())
@@ -195,9 +211,8 @@ class Session {
     // it means, and the messages the read or write would have shown in a dialog.
     void reportFailure(const char* what, const QStringList& messages) {
         err(QStringLiteral("%1 failed.").arg(QLatin1String(what)));
-        if (const auto& f = recorder_.firstFailure()) {
-            err(QStringLiteral("  line sent: \"%1\"")
-                    .arg(QString::fromStdString(printableLine(f->sent))));
+        if (const auto& f = log_.firstFailure()) {
+            err(QStringLiteral("  line sent: \"%1\"").arg(printableLine(f->sent)));
             err(QStringLiteral("  link code %1").arg(f->code));
             bool named = false;
             QString message;
@@ -241,9 +256,12 @@ class Session {
         };
     }
 
-    ExchangeRecorder recorder_;
     DeviceLink link_;
+    ExchangeLog log_;
     Word logPath_;
+    AppendFile logFile_;
+    FileFault logFault_;
+    int loggedRows_ = 0;
 };
 
 std::optional<ParsedProfile> loadProfile(const Word& path) {
@@ -467,15 +485,18 @@ int runPicture(Session& session, const QString& slotName, const Word& imagePath,
     if (changed > 0)
         err(QStringLiteral("%1 pixels changed to the nearest of the eight colours").arg(changed));
 
+    session.log().beginOperation(QStringLiteral("picture send"));
     const PictureSendResult sent = sendPictureCommands(session.link(), *slot, picture);
-    session.recorder().finish();
+    const auto& f = session.log().firstFailure();
+    session.log().endOperation(pictureSendOutcome(*slot, session.link().PortName, sent,
+                                                  f ? linkFailureText(*f) : QString()));
     if (sent.firmware.code != link_code::Ok || sent.picture.code != link_code::Ok) {
         session.reportFailure("picture send", {});
         return DeviceFailed;
     }
     if (sent.picture.reply != "OK") {
         err(QStringLiteral("picture send failed: the device answered \"%1\" instead of \"OK\"")
-                .arg(QString::fromStdString(printableLine(sent.picture.reply))));
+                .arg(printableLine(sent.picture.reply)));
         return DeviceFailed;
     }
     err(QStringLiteral("Sent %1 to %2.")

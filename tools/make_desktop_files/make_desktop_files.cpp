@@ -54,11 +54,11 @@ int screenshot(const QString& out) {
     return 0;
 }
 
-int usage() {
-    std::fprintf(stderr,
+int usage(std::FILE* to = stderr, int status = 2) {
+    std::fprintf(to,
                  "usage: blx52-make-desktop-files start-pictures GLYPHS OUT\n"
                  "       blx52-make-desktop-files screenshot OUT.png\n");
-    return 2;
+    return status;
 }
 
 }  // namespace
@@ -66,6 +66,8 @@ int usage() {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments().mid(1);
+    if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")))
+        return usage(stdout, 0);
     if (args.size() == 3 && args[0] == QLatin1String("start-pictures"))
         return startPictures(args[1], args[2]);
     if (args.size() == 2 && args[0] == QLatin1String("screenshot"))

@@ -1,0 +1,115 @@
+// The main window's Device menu: the exchange log, compare with the device, verify after write.
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "sync/device_compare.h"
+#include "sync/device_sync.h"
+#include "sync/sequences.h"
+#include "ui/compare_dialog.h"
+#include "ui/exchange_log_window.h"
+#include "ui/main_window.h"
+
+namespace blx52 {
+
+namespace {
+
+// Restores the cursor that was current before, also when the read ends early.
+class BusyCursor {
+  public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+void TForm1::buildDeviceMenu(QMenu* device) {
+    QAction* log = device->addAction(QStringLiteral("Exchange log\u2026"));
+    log->setObjectName(QStringLiteral("ExchangeLog1"));
+    log->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(log, &QAction::triggered, this, &TForm1::ExchangeLog1Click);
+    QAction* compare = device->addAction(QStringLiteral("Compare with device\u2026"));
+    compare->setObjectName(QStringLiteral("CompareWithDevice1"));
+    connect(compare, &QAction::triggered, this, &TForm1::CompareWithDevice1Click);
+    QAction* verify = device->addAction(QStringLiteral("Verify after write"));
+    verify->setObjectName(QStringLiteral("VerifyAfterWrite1"));
+    verify->setCheckable(true);
+    verify->setChecked(false);
+}
+
+ExchangeLogWindow* TForm1::exchangeLogWindow() const {
+    return logWindow_;
+}
+
+CompareDialog* TForm1::compareDialog() const {
+    return compare_;
+}
+
+bool TForm1::verifyAfterWrite() const {
+    const auto* verify = findChild<QAction*>(QStringLiteral("VerifyAfterWrite1"));
+    return verify != nullptr && verify->isChecked();
+}
+
+void TForm1::ExchangeLog1Click() {
+    guard_.run([this] {
+        if (!logWindow_) {
+            logWindow_ = new ExchangeLogWindow(log_, this);
+            logWindow_->setErrorSink([this](const QString& text) { dialogs_.errorOk(text); });
+        }
+        logWindow_->show();
+        logWindow_->raise();
+        logWindow_->activateWindow();
+    });
+}
+
+void TForm1::CompareWithDevice1Click() {
+    guard_.run([this] { compareWithDevice(); });
+}
+
+void TForm1::compareWithDevice() {
+    DeviceComparison comparison = [this] {
+        const BusyCursor busy;
+        return blx52::compareWithDevice(link_, &log_, syncView(), QStringLiteral("compare"));
+    }();
+    showComparison(std::move(comparison), QStringLiteral("Compare with device"));
+}
+
+void TForm1::showComparison(DeviceComparison comparison, const QString& title) {
+    delete compare_;
+    compare_ = new CompareDialog(
+        std::move(comparison),
+        [this](const DeviceComparison& c) { guard_.run([this, &c] { takeDeviceValues(c); }); },
+        this);
+    compare_->setWindowTitle(title);
+    compare_->setAttribute(Qt::WA_DeleteOnClose);
+    compare_->show();
+    compare_->raise();
+    compare_->activateWindow();
+}
+
+void TForm1::takeDeviceValues(const DeviceComparison& comparison) {
+    // Each value takes the road of a read's reply, so every control's own rule runs.
+    const auto& settings = allSettings();
+    for (int i = 0; i < SettingsStore::count(); ++i) {
+        if (comparison.read[static_cast<std::size_t>(i)]) {
+            storeReply(QString::fromStdString(settings[static_cast<std::size_t>(i)].readTarget()),
+                       comparison.device.value(i));
+        }
+    }
+}
+
+void TForm1::verifyWrite() {
+    DeviceComparison comparison = [this] {
+        const BusyCursor busy;
+        return blx52::compareWithDevice(link_, &log_, syncView(), QStringLiteral("verify"));
+    }();
+    if (comparison.complete && comparison.differences.empty())
+        return;
+    setStrip(QStringLiteral("Memo37"), clRed());
+    showComparison(std::move(comparison), QStringLiteral("Verify after write"));
+}
+
+}  // namespace blx52
