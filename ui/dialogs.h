@@ -18,6 +18,10 @@ class Dialogs {
     virtual void warningOk(const QString& text) = 0;
     // Error ("Fehler") with "OK" alone.
     virtual void errorOk(const QString& text) = 0;
+    // A question ("Frage") with "Ja" and "Nein"; true for Ja (closing the box counts as Nein).
+    virtual bool questionYesNo(const QString& text) = 0;
+    // A notice ("Information") with "OK" alone.
+    virtual void informationOk(const QString& text) = 0;
     // The box for an error that ended a handler, titled with the program's title.
     virtual void generalError(const QString& text) = 0;
     // The exclamation sound, before "Das Modul antwortet nicht!" and the other warnings.
@@ -32,6 +36,8 @@ class QtDialogs : public Dialogs {
     bool warningOkCancel(const QString& text) override;
     void warningOk(const QString& text) override;
     void errorOk(const QString& text) override;
+    bool questionYesNo(const QString& text) override;
+    void informationOk(const QString& text) override;
     void generalError(const QString& text) override;
     // Windows has a sound for each; elsewhere the toolkit's one beep serves both.
     void beep() override;

@@ -22,6 +22,7 @@
 #include <cmath>
 #include <map>
 
+#include "picture/picture_files.h"
 #include "picture/slot_table.h"
 #include "settings/number_text.h"
 #include "settings/sound_time.h"
@@ -180,6 +181,7 @@ TForm1::TForm1(DeviceLink& link, Dialogs& dialogs, QWidget* parent)
       syncView_(std::make_unique<Form1SyncView>(*this)),
       sync_(std::make_unique<DeviceSync>(link, *syncView_)) {
     initResources();
+    pictureFolder_ = SettingsFolder();
     buildWindow();
     connectRules();
     link_.setStatusSink(this);
@@ -259,6 +261,11 @@ void TForm1::buildWindow() {
     // Neither item has an action.
     file->addAction(QStringLiteral("Help..."))->setObjectName(QStringLiteral("Help1"));
     file->addAction(QStringLiteral("Info..."))->setObjectName(QStringLiteral("Info1"));
+    QMenu* device = menuBar->addMenu(QStringLiteral("Device"));
+    device->setObjectName(QStringLiteral("Device1"));
+    QAction* sendAll = device->addAction(QStringLiteral("Send all pictures\u2026"));
+    sendAll->setObjectName(QStringLiteral("SendAllPictures1"));
+    connect(sendAll, &QAction::triggered, this, &TForm1::SendAllPictures1Click);
     setMenuBar(menuBar);
 
     auto* central = new QWidget(this);
@@ -635,8 +642,15 @@ void TForm1::SaveSettingsAs1Click() {
                         : QFileDialog::getSaveFileName(
                               this, QStringLiteral("Save settings as"), QString(),
                               QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
-        if (!path.isEmpty())
-            saveSettingsFile(path);
+        if (path.isEmpty())
+            return;
+        // A value the write refuses is said before any question.
+        QByteArray text;
+        if (const QString refusal = composeProfile(*syncView_, text); !refusal.isEmpty()) {
+            dialogs_.errorOk(refusal);
+            return;
+        }
+        saveSettingsFile(path, askToIncludePictures());
     });
 }
 
@@ -653,17 +667,27 @@ bool TForm1::openSettingsFile(const QString& path) {
             parsed.errorTexts().join(u'\n'));
         return false;
     }
+    if (!parsed.pictures.empty() && !askBeforeReplacingPictures(parsed))
+        return false;
     // Each value takes the road of a read's reply, so the field rules run as after a read.
     for (const Setting& s : allSettings())
         syncView_->storeReply(s, parsed.store.value(s));
     markUnwrittenChanges();
+    storeBundlePictures(parsed);
     setPanelText(3, QStringLiteral("Loaded settings: %1").arg(SettingsStore::count()));
     return true;
 }
 
 bool TForm1::saveSettingsFile(const QString& path) {
+    return saveSettingsFile(path, false);
+}
+
+bool TForm1::saveSettingsFile(const QString& path, bool withPictures) {
+    std::vector<ProfilePicture> pictures;
+    if (withPictures && !bundlePictures(pictures))
+        return false;
     QByteArray text;
-    const QString refusal = composeProfile(*syncView_, text);
+    const QString refusal = composeProfile(*syncView_, text, pictures);
     if (!refusal.isEmpty()) {
         dialogs_.errorOk(refusal);
         return false;

@@ -12,6 +12,7 @@
 
 #include "link/device_link.h"
 #include "settings/settings_table.h"
+#include "sync/profile.h"
 #include "ui/change_events.h"
 #include "ui/dialogs.h"
 #include "ui/handler_guard.h"
@@ -130,11 +131,19 @@ class TForm1 : public QMainWindow, public StatusSink {
     // Writes what a write would send as a profile, atomically. A value the write would refuse
     // is refused the same way and no file is written. True when written.
     bool saveSettingsFile(const QString& path);
+    // A bundle holds the picture folder's 25 pictures too (after a question in the menu's
+    // save); opening one asks once, naming the slots, and saves its pictures into the folder.
+    bool saveSettingsFile(const QString& path, bool withPictures);
+    // Where bundles and "Send all pictures…" keep the pictures; the picture folder by default.
+    void setPictureFolder(const QString& folder) { pictureFolder_ = folder; }
+    const QString& pictureFolder() const { return pictureFolder_; }
 
   public slots:
     // File menu.
     void OpenSettings1Click();
     void SaveSettingsAs1Click();
+    // Device menu.
+    void SendAllPictures1Click();
     // Connection panel.
     void Button1Click();
     void Button2Click();
@@ -170,6 +179,10 @@ class TForm1 : public QMainWindow, public StatusSink {
     void editRule(const Setting& setting);
     void landingReaction(const Setting& setting);
     void setMainPortWarning();
+    bool askBeforeReplacingPictures(const ParsedProfile& parsed);
+    void storeBundlePictures(const ParsedProfile& parsed);
+    bool bundlePictures(std::vector<ProfilePicture>& pictures);
+    bool askToIncludePictures();
 
     DeviceLink& link_;
     Dialogs& dialogs_;
@@ -184,6 +197,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     bool portWarningShown_ = false;
     std::function<void()> setEditorSide_;
     FileNameChooser chooseFile_;
+    QString pictureFolder_;
     std::unique_ptr<Form1SyncView> syncView_;
     std::unique_ptr<DeviceSync> sync_;  // uses syncView_, so it goes first
 };

@@ -14,6 +14,9 @@
 #include <QTest>
 
 #include "link/device_link.h"
+#include "picture/picture_batch.h"
+#include "picture/picture_files.h"
+#include "picture/slot_table.h"
 #include "sync/profile.h"
 #include "tests/common/expected_tables.h"
 #include "tests/common/gui_test_support.h"
@@ -40,6 +43,7 @@ class ProfileWindowTest : public ::testing::Test {
             asked << save;
             return chosen;
         });
+        form->setPictureFolder(dir.filePath(QStringLiteral("pictures")) + u'/');
         form->show();
     }
 
@@ -74,8 +78,10 @@ class ProfileWindowTest : public ::testing::Test {
 TEST_F(ProfileWindowTest, MenuHoldsOpenAndSaveBeforeHelpAndInfoWithShortcuts) {
     auto* bar = form->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
     ASSERT_NE(bar, nullptr);
-    ASSERT_EQ(bar->actions().size(), 1);
+    ASSERT_EQ(bar->actions().size(), 2);
     EXPECT_EQ(bar->actions()[0]->text(), QStringLiteral("File"));
+    EXPECT_EQ(bar->actions()[1]->text(), QStringLiteral("Device"));
+    EXPECT_EQ(bar->actions()[1]->menu()->objectName(), QStringLiteral("Device1"));
     QMenu* file = bar->actions()[0]->menu();
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->objectName(), QStringLiteral("File1"));
@@ -175,6 +181,75 @@ TEST_F(ProfileWindowTest, BadFileChangesNothingAndRefusedValueWritesNoFile) {
     EXPECT_FALSE(QFile::exists(chosen));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
               (QStringList{QStringLiteral("bad.blx52"), QStringLiteral("now.blx52")}));
+}
+
+ProfilePicture stripes(int slotCode) {
+    ProfilePicture p;
+    p.slotCode = slotCode;
+    for (std::size_t i = 0; i < p.codes.size(); ++i)
+        p.codes[i] =
+            static_cast<std::uint8_t>((i / 32 + i % 3 + static_cast<std::size_t>(slotCode)) % 8);
+    return p;
+}
+
+TEST_F(ProfileWindowTest, OpenOfABundleAsksFirstThenFillsThePictureFolder) {
+    const QString pictures = form->pictureFolder();
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    SettingsStore store;
+    store.setValue(SettingsStore::indexOf(allSettings()[3]), QStringLiteral("4321"));
+    StoreSyncView view(store);
+    QByteArray bundle;
+    ASSERT_TRUE(composeProfile(view, bundle, {stripes(100), stripes(141)}).isEmpty());
+    chosen = dir.filePath(QStringLiteral("bundle.blx52"));
+    writeFile(chosen, bundle);
+
+    // Declined: nothing changes, no picture is written.
+    dialogs.answerYes = false;
+    const QByteArray before = windowProfile();
+    action("OpenSettings1")->trigger();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].startsWith("questionYesNo: The file holds 2 pictures"));
+    EXPECT_TRUE(dialogs.log[0].contains("In0_Pic0, Reset_Pic1")) << dialogs.log[0].toStdString();
+    EXPECT_EQ(windowProfile(), before);
+    EXPECT_TRUE(QDir(pictures).isEmpty());
+
+    // Accepted: while the question is open the folder is still untouched.
+    dialogs.log.clear();
+    dialogs.answerYes = true;
+    bool emptyWhileAsked = false;
+    dialogs.whileShown = [&](const QString&) { emptyWhileAsked = QDir(pictures).isEmpty(); };
+    action("OpenSettings1")->trigger();
+    EXPECT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(emptyWhileAsked);
+    EXPECT_EQ(form->controlText(QString::fromStdString(allSettings()[3].control)), "4321");
+    for (const ProfilePicture& p : {stripes(100), stripes(141)}) {
+        const PictureSlot& slot = *findSlot(p.slotCode);
+        Picture saved;
+        ASSERT_FALSE(loadBitmap(bitmapFilePath(slot, pictures), saved)) << slot.bitmapFile;
+        EXPECT_EQ(makeCodeGrid(saved).codes, p.codes);
+        EXPECT_EQ(form->buttonGlyph(p.slotCode), saved.image());
+    }
+    EXPECT_EQ(QDir(pictures).entryList(QDir::Files).size(), 2);
+
+    // Save asks once there are pictures; with all 25 the file is a bundle of them.
+    dialogs.whileShown = {};
+    for (const PictureSlot& slot : pictureSlots()) {
+        CodeGrid grid;
+        grid.codes = stripes(slot.code).codes;
+        ASSERT_FALSE(saveBitmap(pictureFromCodes(grid), bitmapFilePath(slot, pictures)));
+    }
+    dialogs.log.clear();
+    chosen = dir.filePath(QStringLiteral("saved.blx52"));
+    action("SaveSettingsAs1")->trigger();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].startsWith("questionYesNo: Save the 25 pictures"));
+    const ParsedProfile saved = parseProfile(fileBytes(chosen));
+    ASSERT_TRUE(saved.ok());
+    ASSERT_EQ(saved.pictures.size(), 25u);
+    EXPECT_EQ(saved.pictures[24].codes, stripes(152).codes);
+    dialogs.answerYes = false;
+    action("SaveSettingsAs1")->trigger();
+    EXPECT_TRUE(fileBytes(chosen).startsWith("# blx52-profile 1\n"));
 }
 
 }  // namespace

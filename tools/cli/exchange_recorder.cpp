@@ -1,6 +1,7 @@
 #include "exchange_recorder.h"
 
 #include <QDateTime>
+#include <mutex>
 
 #include "link/escaped_text.h"
 
@@ -72,10 +73,17 @@ void ExchangeRecorder::finish() {
         firstFailure_ = current_;
     if (log_.isOpen()) {
         const QString line =
-            QStringLiteral("%1 sent \"%2\" reply \"%3\" code %4\n")
-                .arg(current_.time, QString::fromStdString(printableLine(current_.sent)),
+            QStringLiteral("%1 %2 sent \"%3\" reply \"%4\" code %5\n")
+                .arg(current_.time,
+                     link_ != nullptr ? QString::fromStdString(link_->PortName) : QString(),
+                     QString::fromStdString(printableLine(current_.sent)),
                      QString::fromStdString(printableLine(current_.reply)))
                 .arg(current_.code);
+        // The ports of a batch log into one file, each through its own handle: a row goes out
+        // whole, at the file's end.
+        static std::mutex logLock;
+        std::lock_guard<std::mutex> hold(logLock);
+        log_.seek(log_.size());
         log_.write(line.toUtf8());
         log_.flush();
     }

@@ -14,10 +14,12 @@
 #include <unistd.h>
 #endif
 
+#include "batch.h"
 #include "blx52_version.h"
 #include "exchange_recorder.h"
 #include "link/device_link.h"
 #include "picture/picture.h"
+#include "picture/picture_batch.h"
 #include "picture/picture_files.h"
 #include "picture/picture_send.h"
 #include "picture/plane_data.h"
@@ -36,13 +38,18 @@ enum Status { Success = 0, DeviceFailed = 1, BadUsage = 2, Differences = 3 };
 
 const char* const UsageText =
     "usage: blx52-cli [--log FILE] COMMAND ...\n"
-    "  read COMn [-o FILE]        read all settings into a profile (standard output by default)\n"
+    "  read COMn [-o FILE] [--with-pictures]\n"
+    "                             read all settings into a profile (standard output by default);\n"
+    "                             with the picture folder's 25 pictures it is a bundle\n"
     "  write COMn FILE [--no-verify]\n"
-    "                             write a profile, then read back and compare\n"
+    "                             write a profile, then read back and compare; a bundle's\n"
+    "                             pictures are sent after that\n"
     "  diff COMn FILE             list the settings where the device differs from the profile\n"
     "  picture COMn SLOT IMAGE [--nearest] [--save]\n"
     "                             send a 32 x 32 picture of the eight colours to a slot\n"
     "                             (SLOT: In0_Pic0 ... StandBy_Pic2, or its code 100 ... 152)\n"
+    "  send-pictures COMn [FOLDER]\n"
+    "                             send the 25 pictures of the picture folder (or FOLDER)\n"
     "  ports                      list serial ports and the COMn names\n"
     "  init-pictures              create the picture folder with the 25 start pictures;\n"
     "                             files that are there already are kept\n"
@@ -52,11 +59,16 @@ const char* const UsageText =
     "  --save        also store the picture as the slot's bitmap and device picture file\n"
     "  --no-verify   skip the read-back after a write\n"
     "  --help, --version\n"
-    "COMn is COM1 ... COM9 or a device path.\n"
+    "COMn is COM1 ... COM9 or a device path. read, write, diff, picture and send-pictures\n"
+    "take several ports, each run at the same time: COM3,COM5,COM7 or COM3-COM9; a read of\n"
+    "several ports names its files with {port}: -o 'signal-{port}.blx52'.\n"
     "exit status: 0 success, 1 device or port failed, 2 bad usage or bad file,\n"
-    "             3 the device differs from the file (write verify, diff)\n";
+    "             3 the device differs from the file (write verify, diff);\n"
+    "             of several ports the worst (2, 1, 3, 0)\n";
 
 void err(const QString& text) {
+    if (batchMessage(text))
+        return;
     std::fputs(text.toLocal8Bit().constData(), stderr);
     std::fputc('\n', stderr);
 }
@@ -117,6 +129,7 @@ class Session {
         const bool complete = sync.lastRead().successes == static_cast<int>(readSequence().size());
         if (complete && view.messages().isEmpty())
             return true;
+        batchOutcome(QStringLiteral("failed: ") + view.messageText());
         reportFailure(what, view.messages());
         return false;
     }
@@ -132,6 +145,7 @@ class Session {
             sync.lastWrite().successes == static_cast<int>(writeSequence().size());
         if (complete && view.messages().isEmpty())
             return true;
+        batchOutcome(QStringLiteral("failed: ") + view.messageText());
         reportFailure("write", view.messages());
         return false;
     }
@@ -165,8 +179,12 @@ class Session {
             err(QStringLiteral("  ") + QString(m).replace(u'\n', u' ').simplified());
     }
 
-  private:
     std::function<void(int)> progress(const char* what, int total) {
+        if (inBatch())
+            return [what, total](int done) {
+                if (done > 0)
+                    batchProgress(what, done, total);
+            };
         if (!stderrIsTerminal())
             return {};
         return [what, total](int done) {
@@ -184,6 +202,7 @@ class Session {
         };
     }
 
+  private:
     ExchangeRecorder recorder_;
     DeviceLink link_;
 };
@@ -218,7 +237,7 @@ int listDifferences(const SettingsStore& file, const SettingsStore& device, bool
         const QString line =
             QStringLiteral("%1 (%2): file %3, device %4")
                 .arg(profileKey(s), settingName(s), file.value(i), device.value(i));
-        if (toStdout) {
+        if (toStdout && !inBatch()) {
             std::printf("%s\n", line.toUtf8().constData());
         } else {
             err(line);
@@ -227,13 +246,63 @@ int listDifferences(const SettingsStore& file, const SettingsStore& device, bool
     return count;
 }
 
-int runRead(Session& session, const QString& output) {
+// A bundle's pictures go after its settings; the device picture files are written as the
+// editor's send writes them.
+int sendPictureList(Session& session, const std::vector<SlotPicture>& pictures) {
+    const auto progress = session.progress("pictures", static_cast<int>(pictures.size()));
+    const PicturesSendResult sent =
+        sendPictures(session.link(), pictures, SettingsFolder(), progress);
+    if (progress)
+        progress(0);
+    session.recorder().finish();
+    if (!sent.ok()) {
+        const QString slot = QString::fromStdString(sent.failedSlot->comboEntry);
+        batchOutcome(QStringLiteral("failed at picture %1: %2").arg(slot, sent.reason));
+        session.reportFailure("picture send", {});
+        err(QStringLiteral("  %1: %2").arg(slot, sent.reason));
+        err(QStringLiteral("  reached the device: %1").arg(slotNames(sent.sent)));
+        return DeviceFailed;
+    }
+    err(QStringLiteral("Sent %1 pictures.").arg(sent.sent.size()));
+    return Success;
+}
+
+// The 25 bitmaps of `folder`; nothing when one of them cannot be read (after saying which).
+std::optional<std::vector<SlotPicture>> loadAllPictures(const QString& folder, const char* what) {
+    QStringList failures;
+    std::vector<SlotPicture> pictures = loadSlotPictures(folder, failures);
+    if (failures.isEmpty())
+        return pictures;
+    err(QStringLiteral("%1: %2 of the 25 pictures cannot be read; nothing was sent:")
+            .arg(QLatin1String(what))
+            .arg(failures.size()));
+    for (const QString& f : failures)
+        err(QStringLiteral("  ") + QString(f).replace(u'\n', u' ').simplified());
+    return std::nullopt;
+}
+
+int runSendPictures(Session& session, const QString& folder) {
+    const auto pictures = loadAllPictures(folder, "send-pictures");
+    if (!pictures)
+        return BadUsage;
+    return sendPictureList(session, *pictures);
+}
+
+int runRead(Session& session, const QString& output, bool withPictures) {
+    std::vector<ProfilePicture> bundled;
+    if (withPictures) {
+        const auto pictures = loadAllPictures(SettingsFolder(), "--with-pictures");
+        if (!pictures)
+            return BadUsage;
+        for (const SlotPicture& p : *pictures)
+            bundled.push_back({p.slot->code, makeCodeGrid(p.picture).codes});
+    }
     SettingsStore store;
     if (!session.read(store, "read"))
         return DeviceFailed;
     StoreSyncView view(store);
     QByteArray text;
-    const QString refusal = composeProfile(view, text);
+    const QString refusal = composeProfile(view, text, bundled);
     if (!refusal.isEmpty()) {
         err(QStringLiteral("the device holds a value a write could not send back:\n  ") +
             QString(refusal).replace(u'\n', u' ').simplified());
@@ -252,40 +321,54 @@ int runRead(Session& session, const QString& output) {
         err(QStringLiteral("%1: cannot write: %2").arg(output, file.errorString()));
         return BadUsage;
     }
-    err(QStringLiteral("Read %1 settings into %2").arg(SettingsStore::count()).arg(output));
+    err(withPictures
+            ? QStringLiteral("Read %1 settings and %2 pictures into %3")
+                  .arg(SettingsStore::count())
+                  .arg(bundled.size())
+                  .arg(output)
+            : QStringLiteral("Read %1 settings into %2").arg(SettingsStore::count()).arg(output));
     return Success;
 }
 
-int runWrite(Session& session, const QString& path, bool verify) {
-    auto parsed = loadProfile(path);
-    if (!parsed)
-        return BadUsage;
-    if (!session.write(parsed->store))
+// A bundle's pictures, after the settings and their verify.
+int sendBundlePictures(Session& session, const ParsedProfile& parsed) {
+    if (parsed.pictures.empty())
+        return Success;
+    std::vector<SlotPicture> pictures;
+    for (const ProfilePicture& p : parsed.pictures) {
+        CodeGrid grid;
+        grid.codes = p.codes;
+        pictures.push_back({findSlot(p.slotCode), pictureFromCodes(grid)});
+    }
+    return sendPictureList(session, pictures);
+}
+
+int runWrite(Session& session, ParsedProfile parsed, bool verify) {
+    if (!session.write(parsed.store))
         return DeviceFailed;
     err(QStringLiteral("Wrote %1 settings.").arg(SettingsStore::count()));
     if (!verify)
-        return Success;
+        return sendBundlePictures(session, parsed);
     SettingsStore device;
     if (!session.read(device, "verify"))
         return DeviceFailed;
-    const int differences = listDifferences(parsed->store, device, false);
+    const int differences = listDifferences(parsed.store, device, false);
     if (differences > 0) {
+        batchOutcome(QStringLiteral("differs (%1)").arg(differences));
         err(QStringLiteral("verify: %1 settings differ after the write").arg(differences));
         return Differences;
     }
     err(QStringLiteral("Verified: the device holds every value of the file."));
-    return Success;
+    return sendBundlePictures(session, parsed);
 }
 
-int runDiff(Session& session, const QString& path) {
-    auto parsed = loadProfile(path);
-    if (!parsed)
-        return BadUsage;
+int runDiff(Session& session, const ParsedProfile& parsed) {
     SettingsStore device;
     if (!session.read(device, "read"))
         return DeviceFailed;
-    const int differences = listDifferences(parsed->store, device, true);
+    const int differences = listDifferences(parsed.store, device, true);
     if (differences > 0) {
+        batchOutcome(QStringLiteral("differs (%1)").arg(differences));
         err(QStringLiteral("%1 settings differ").arg(differences));
         return Differences;
     }
@@ -375,10 +458,14 @@ int runPicture(Session& session, const QString& slotName, const QString& imagePa
     const PictureSendResult sent = sendPictureCommands(session.link(), *slot, picture);
     session.recorder().finish();
     if (sent.firmware.code != link_code::Ok || sent.picture.code != link_code::Ok) {
+        batchOutcome(
+            QStringLiteral("failed: link code %1")
+                .arg(sent.firmware.code != link_code::Ok ? sent.firmware.code : sent.picture.code));
         session.reportFailure("picture send", {});
         return DeviceFailed;
     }
     if (sent.picture.reply != "OK") {
+        batchOutcome(QStringLiteral("failed: the device did not confirm the picture"));
         err(QStringLiteral("picture send failed: the device answered \"%1\" instead of \"OK\"")
                 .arg(QString::fromStdString(printableLine(sent.picture.reply))));
         return DeviceFailed;
@@ -425,6 +512,7 @@ int run(QStringList args) {
     bool verify = true;
     bool nearest = false;
     bool save = false;
+    bool withPictures = false;
     QStringList words;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -446,6 +534,8 @@ int run(QStringList args) {
             nearest = true;
         } else if (a == QStringLiteral("--save")) {
             save = true;
+        } else if (a == QStringLiteral("--with-pictures")) {
+            withPictures = true;
         } else if (a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("unknown option %1").arg(a));
         } else {
@@ -469,13 +559,15 @@ int run(QStringList args) {
         return initPictures();
     }
     const bool known = command == QStringLiteral("read") || command == QStringLiteral("write") ||
-                       command == QStringLiteral("diff") || command == QStringLiteral("picture");
+                       command == QStringLiteral("diff") || command == QStringLiteral("picture") ||
+                       command == QStringLiteral("send-pictures");
     if (!known)
         return usageError(QStringLiteral("unknown command \"%1\"").arg(command));
     const qsizetype wanted = command == QStringLiteral("read")      ? 1
                              : command == QStringLiteral("picture") ? 3
                                                                     : 2;
-    if (!expect(wanted))
+    const bool folderGiven = command == QStringLiteral("send-pictures") && expect(2);
+    if (!expect(wanted) && !(command == QStringLiteral("send-pictures") && expect(1)))
         return usageError(QStringLiteral("%1: wrong number of arguments").arg(command));
     if (!output.isEmpty() && command != QStringLiteral("read"))
         return usageError(QStringLiteral("-o belongs to read"));
@@ -483,19 +575,44 @@ int run(QStringList args) {
         return usageError(QStringLiteral("--no-verify belongs to write"));
     if ((nearest || save) && command != QStringLiteral("picture"))
         return usageError(QStringLiteral("--nearest and --save belong to picture"));
+    if (withPictures && command != QStringLiteral("read"))
+        return usageError(QStringLiteral("--with-pictures belongs to read"));
 
-    Session session(words[0]);
-    if (!session.openLog(logPath)) {
-        err(QStringLiteral("%1: cannot open the log file").arg(logPath));
-        return BadUsage;
+    QString why;
+    const QStringList ports = parsePortList(words[0], &why);
+    if (ports.isEmpty())
+        return usageError(why);
+    if (ports.size() > 1 && command == QStringLiteral("read") &&
+        !output.contains(QStringLiteral("{port}")))
+        return usageError(
+            QStringLiteral("a read of several ports needs -o with {port} in the file name"));
+    // A file is checked once, before any port is opened.
+    std::optional<ParsedProfile> profile;
+    if (command == QStringLiteral("write") || command == QStringLiteral("diff")) {
+        profile = loadProfile(words[1]);
+        if (!profile)
+            return BadUsage;
     }
-    if (command == QStringLiteral("read"))
-        return runRead(session, output);
-    if (command == QStringLiteral("write"))
-        return runWrite(session, words[1], verify);
-    if (command == QStringLiteral("diff"))
-        return runDiff(session, words[1]);
-    return runPicture(session, words[1], words[2], nearest, save);
+    const QString folder = folderGiven ? words[1] : SettingsFolder();
+
+    const auto job = [&](const QString& port) -> int {
+        Session session(port);
+        if (!session.openLog(logPath)) {
+            err(QStringLiteral("%1: cannot open the log file").arg(logPath));
+            return BadUsage;
+        }
+        if (command == QStringLiteral("read"))
+            return runRead(session, QString(output).replace(QStringLiteral("{port}"), port),
+                           withPictures);
+        if (command == QStringLiteral("write"))
+            return runWrite(session, *profile, verify);
+        if (command == QStringLiteral("diff"))
+            return runDiff(session, *profile);
+        if (command == QStringLiteral("send-pictures"))
+            return runSendPictures(session, folder);
+        return runPicture(session, words[1], words[2], nearest, save);
+    };
+    return ports.size() == 1 ? job(ports.front()) : runOnPorts(ports, job);
 }
 
 }  // namespace
