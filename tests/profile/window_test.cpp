@@ -16,11 +16,15 @@
 #include "link/device_link.h"
 #include "picture/picture_batch.h"
 #include "picture/picture_files.h"
+#include "picture/plane_data.h"
 #include "picture/slot_table.h"
 #include "sync/profile.h"
 #include "tests/common/expected_tables.h"
 #include "tests/common/gui_test_support.h"
+#include "tests/common/simulated_device.h"
+#include "tools/devsim/options.h"
 #include "ui/main_window.h"
+#include "ui/send_pictures_form.h"
 
 namespace blx52 {
 namespace {
@@ -250,6 +254,61 @@ TEST_F(ProfileWindowTest, OpenOfABundleAsksFirstThenFillsThePictureFolder) {
     dialogs.answerYes = false;
     action("SaveSettingsAs1")->trigger();
     EXPECT_TRUE(fileBytes(chosen).startsWith("# blx52-profile 1\n"));
+}
+
+TEST_F(ProfileWindowTest, SendAllPicturesSendsTheFolderInSlotOrderWithOneSummary) {
+    const EnvOverride config("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+    std::string why;
+    const auto sim = test::startSimulatedDevice("COM5", &why);
+    ASSERT_TRUE(sim) << why;
+    link.PortName = sim->portName();
+    const QString pictures = form->pictureFolder();
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    for (const PictureSlot& slot : pictureSlots()) {
+        CodeGrid grid;
+        grid.codes = stripes(slot.code).codes;
+        ASSERT_FALSE(saveBitmap(pictureFromCodes(grid), bitmapFilePath(slot, pictures)));
+    }
+
+    action("SendAllPictures1")->trigger();
+    const QString port = QString::fromStdString(sim->portName());
+    EXPECT_EQ(
+        dialogs.log,
+        (QStringList{PortWarningEntry,
+                     QStringLiteral("informationOk: All 25 pictures were sent to %1.").arg(port)}));
+    EXPECT_EQ(sim->receivedLines().size(), 50u);
+    for (const int code : {100, 152}) {
+        const PictureSlot& slot = *findSlot(code);
+        CodeGrid grid;
+        grid.codes = stripes(code).codes;
+        const auto planes = PlaneData(pictureFromCodes(grid));
+        EXPECT_EQ(sim->picture(slot.command.substr(3, slot.command.size() - 5)),
+                  std::vector<std::uint8_t>(planes.begin(), planes.end()));
+    }
+
+    // A refused picture ends the send with one error naming what reached the device.
+    dialogs.log.clear();
+    sim->clearReceived();
+    devsim::Options refuses;
+    refuses.replyOverrides["setin1pic1d_"] = "ERR";
+    sim->setOptions(refuses);
+    action("SendAllPictures1")->trigger();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(
+        dialogs.log[0].startsWith("errorOk: Sending stopped at In1_Pic1: the device "
+                                  "answered \"ERR\""))
+        << dialogs.log[0].toStdString();
+    EXPECT_TRUE(dialogs.log[0].endsWith("In0_Pic0, In0_Pic1, In0_Pic2, In0_Pic3, In1_Pic0"));
+    EXPECT_EQ(sim->receivedLines().size(), 12u);
+
+    // The progress window as it stands half-way, for a look.
+    if (const QByteArray renders = qgetenv("BLX52_RENDER_DIR"); !renders.isEmpty()) {
+        TSendPicturesForm progress(25, form.get());
+        progress.show();
+        progress.showProgress(12, QStringLiteral("In12_Pic0"));
+        progress.grab().save(QString::fromUtf8(renders) +
+                             QStringLiteral("/send_pictures_form.png"));
+    }
 }
 
 }  // namespace
