@@ -281,19 +281,11 @@ std::optional<std::vector<SlotPicture>> loadAllPictures(const QString& folder, c
     return std::nullopt;
 }
 
-int runSendPictures(Session& session, const QString& folder) {
-    const auto pictures = loadAllPictures(folder, "send-pictures");
-    if (!pictures)
-        return BadUsage;
-    return sendPictureList(session, *pictures);
-}
-
-int runRead(Session& session, const QString& output, bool withPictures) {
+// `pictures`: the picture folder's, for a bundle; null for a profile of the settings alone.
+int runRead(Session& session, const QString& output, const std::vector<SlotPicture>* pictures) {
+    const bool withPictures = pictures != nullptr;
     std::vector<ProfilePicture> bundled;
     if (withPictures) {
-        const auto pictures = loadAllPictures(SettingsFolder(), "--with-pictures");
-        if (!pictures)
-            return BadUsage;
         for (const SlotPicture& p : *pictures)
             bundled.push_back({p.slot->code, makeCodeGrid(p.picture).codes});
     }
@@ -593,7 +585,14 @@ int run(QStringList args) {
         if (!profile)
             return BadUsage;
     }
-    const QString folder = folderGiven ? words[1] : SettingsFolder();
+    // So are the pictures.
+    std::optional<std::vector<SlotPicture>> pictures;
+    if (command == QStringLiteral("send-pictures") || withPictures) {
+        pictures = loadAllPictures(folderGiven ? words[1] : SettingsFolder(),
+                                   withPictures ? "--with-pictures" : "send-pictures");
+        if (!pictures)
+            return BadUsage;
+    }
 
     const auto job = [&](const QString& port) -> int {
         Session session(port);
@@ -603,13 +602,13 @@ int run(QStringList args) {
         }
         if (command == QStringLiteral("read"))
             return runRead(session, QString(output).replace(QStringLiteral("{port}"), port),
-                           withPictures);
+                           pictures ? &*pictures : nullptr);
         if (command == QStringLiteral("write"))
             return runWrite(session, *profile, verify);
         if (command == QStringLiteral("diff"))
             return runDiff(session, *profile);
         if (command == QStringLiteral("send-pictures"))
-            return runSendPictures(session, folder);
+            return sendPictureList(session, *pictures);
         return runPicture(session, words[1], words[2], nearest, save);
     };
     return ports.size() == 1 ? job(ports.front()) : runOnPorts(ports, job);
