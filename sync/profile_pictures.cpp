@@ -81,6 +81,11 @@ bool PictureSectionReader::take(int line, const QString& content) {
     }
     if (open_)
         closeShort(line);
+    if (isRowText(content)) {
+        errors_(line, QStringLiteral("a picture row outside a picture section (a picture has 32 "
+                                     "rows)"));
+        return true;
+    }
     if (!content.startsWith(u'['))
         return false;
 

@@ -221,6 +221,7 @@ TEST(Profile, RefusesEveryKindOfBadPictureSection) {
         {"short at a setting",
          settings + "[picture In0_Pic1]\n" + rows.left(33 * 2) + "in0pic0t = 5\n", 94,
          "In0_Pic1 (line 91) has 2 rows"},
+        {"row too many", good + rows.left(33), 124, "row outside a picture section"},
         {"short at the end", settings + "[picture In0_Pic1]\n" + rows.left(33 * 31), 122,
          "has 31 rows"},
     };
