@@ -11,6 +11,7 @@
 
 #include "blx52_version.h"
 #include "link/device_link.h"
+#include "link/parent_console.h"
 #include "picture/start_pictures.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
@@ -45,8 +46,9 @@ int initPictures() {
 }
 
 // The few requests on the command line are answered without opening a window, so they work
-// without a display too.
-int answerCommandLine(int argc, char** argv) {
+// without a display too. With somewhere to print (always on Linux; on Windows a console or a
+// redirection) help and version are printed; otherwise the toolkit shows them in a box.
+int answerCommandLine(int argc, char** argv, bool canPrint) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("blx52"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BLX52_VERSION));
@@ -55,14 +57,24 @@ int answerCommandLine(int argc, char** argv) {
     parser.setApplicationDescription(QStringLiteral(
         "BLX52 Glowpanel Configurator: edits, reads and writes the settings of a BLX52 Glowpanel\n"
         "on a serial port and edits its 25 pictures. Without options the window opens."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption init(
         QStringLiteral("init-pictures"),
         QStringLiteral("Create the picture folder (%1) with the 25 start pictures; files that "
                        "are there already are kept.")
             .arg(QDir::toNativeSeparators(blx52::SettingsFolder())));
     parser.addOption(init);
+    if (canPrint && parser.parse(QCoreApplication::arguments())) {
+        if (parser.isSet(help)) {
+            std::printf("%s", qPrintable(parser.helpText()));
+            return 0;
+        }
+        if (parser.isSet(version)) {
+            std::printf("blx52 %s\n", BLX52_VERSION);
+            return 0;
+        }
+    }
     parser.process(app);  // answers --help and --version and ends on a wrong option
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "blx52: unexpected argument: %s\n",
@@ -76,7 +88,7 @@ int answerCommandLine(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (isCommandLineRequest(argc, argv))
-        return answerCommandLine(argc, argv);
+        return answerCommandLine(argc, argv, blx52::attachParentConsole());
 
     blx52::Application app(argc, argv);
     // The toolkit has taken its own options out; anything left is no option of this program.

@@ -19,14 +19,16 @@ QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-// A missing picture folder is the usual first-start failure: say so, and how to make it.
+// A missing picture folder is the usual first-start failure: say so, and how to make it. The
+// menu item comes first: a user who started the program from the desktop has no terminal.
 QString withFolderHint(const QString& message, const QString& path) {
     const QString folder = QFileInfo(path).absolutePath();
     if (QFileInfo(folder).isDir())
         return message;
     return message + QStringLiteral(
-                         "\n\nDer Bilderordner %1 fehlt. Anlegen mit den "
-                         "Startbildern: blx52 --init-pictures")
+                         "\n\nDer Bilderordner %1 fehlt. Anlegen mit den Startbildern: "
+                         "Menü File, \u201eCreate picture folder\u2026\u201c, oder "
+                         "blx52 --init-pictures")
                          .arg(shown(folder));
 }
 

@@ -1,12 +1,24 @@
 #!/usr/bin/env bash
-# Installs what building and testing need, when it is missing. Sourced by ./run and ./test.
-blx52_packages="cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core ccache qt6-serialport-dev"
-# Installing and packaging: the install check and ./package.
-blx52_packages="$blx52_packages desktop-file-utils appstream dpkg-dev file man-db gzip"
+# Installs what building and testing need, when it is missing. Sourced by ./run, ./test and
+# ./package; a caller that needs less sets blx52_groups first (./package: "build package").
+# Building: compiler, Qt, GoogleTest, and rsvg-convert, which renders the icon from its SVG.
+blx52_group_build="cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core ccache
+    qt6-serialport-dev librsvg2-bin"
+# The Debian package: dpkg-shlibdeps and dpkg-buildflags, and what CPack uses to find programs.
+blx52_group_package="dpkg-dev file gzip"
+# The install check: desktop entry, AppStream data, man pages, the package's policy check and
+# the clean Debian 12 system it is installed into.
+blx52_group_check="desktop-file-utils appstream man-db lintian debootstrap"
 # Fuzzing (clang with libFuzzer) and the memory checker over the picture files.
-blx52_packages="$blx52_packages clang libclang-rt-14-dev valgrind"
-# The Windows build and its tests under Wine; Xvfb for the Windows layout check.
-blx52_packages="$blx52_packages g++-mingw-w64-x86-64 wine64 xvfb"
+blx52_group_fuzz="clang libclang-rt-14-dev valgrind"
+# The Windows build and its tests under Wine; Xvfb for the Windows layout check; icotool for
+# the programs' .ico; makensis for the installer.
+blx52_group_windows="g++-mingw-w64-x86-64 wine64 xvfb icoutils nsis"
+blx52_packages=""
+for g in ${blx52_groups:-build package check fuzz windows}; do
+    v=blx52_group_$g
+    blx52_packages="$blx52_packages ${!v}"
+done
 blx52_missing=""
 for p in $blx52_packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||

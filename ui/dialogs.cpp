@@ -63,7 +63,7 @@ bool QtDialogs::questionYesNo(const QString& text) {
 }
 
 void QtDialogs::informationOk(const QString& text) {
-    (void)show(QMessageBox::Information, QStringLiteral("Information"), text, false);
+    show(QMessageBox::Information, QStringLiteral("Information"), text, false);
 }
 
 void QtDialogs::generalError(const QString& text) {

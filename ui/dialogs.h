@@ -20,7 +20,7 @@ class Dialogs {
     virtual void errorOk(const QString& text) = 0;
     // A question ("Frage") with "Ja" and "Nein"; true for Ja (closing the box counts as Nein).
     virtual bool questionYesNo(const QString& text) = 0;
-    // A notice ("Information") with "OK" alone.
+    // Information ("Information") with "OK" alone: what a command of the program did.
     virtual void informationOk(const QString& text) = 0;
     // The box for an error that ended a handler, titled with the program's title.
     virtual void generalError(const QString& text) = 0;

@@ -22,8 +22,10 @@
 #include <cmath>
 #include <map>
 
+#include "blx52_version.h"
 #include "picture/picture_files.h"
 #include "picture/slot_table.h"
+#include "picture/start_pictures.h"
 #include "settings/number_text.h"
 #include "settings/sound_time.h"
 #include "sync/device_sync.h"
@@ -72,8 +74,8 @@ struct StatusPanel {
     int width;
 };
 constexpr StatusPanel statusPanels[TForm1::PanelCount] = {
-    {"SW-PN: BLX52", 85}, {"SW-Ver.: V2.4", 85}, {"HW-PN: BLH52", 85},       {"FW-Ver.: ", 85},
-    {"COM1", 85},         {"Welcome", 650},      {"blx52.example.org", 120},
+    {"SW-PN: BLX52", 85}, {"SW-Ver.: V2.4", 85}, {"HW-PN: BLH52", 85},        {"FW-Ver.: ", 85},
+    {"COM1", 85},         {"Welcome", 650},      {BLX52_HOMEPAGE_SHOWN, 120},
 };
 
 struct PanelButton {
@@ -181,7 +183,6 @@ TForm1::TForm1(DeviceLink& link, Dialogs& dialogs, QWidget* parent)
       syncView_(std::make_unique<Form1SyncView>(*this)),
       sync_(std::make_unique<DeviceSync>(link, *syncView_)) {
     initResources();
-    pictureFolder_ = SettingsFolder();
     buildWindow();
     connectRules();
     link_.setStatusSink(this);
@@ -257,6 +258,10 @@ void TForm1::buildWindow() {
     save->setObjectName(QStringLiteral("SaveSettingsAs1"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(save, &QAction::triggered, this, &TForm1::SaveSettingsAs1Click);
+    // What --init-pictures does, for a user who started the program from the desktop menu.
+    QAction* pictures = file->addAction(QStringLiteral("Create picture folder\u2026"));
+    pictures->setObjectName(QStringLiteral("CreatePictureFolder1"));
+    connect(pictures, &QAction::triggered, this, &TForm1::CreatePictureFolder1Click);
     file->addSeparator();
     // Neither item has an action.
     file->addAction(QStringLiteral("Help..."))->setObjectName(QStringLiteral("Help1"));
@@ -651,6 +656,28 @@ void TForm1::SaveSettingsAs1Click() {
             return;
         }
         saveSettingsFile(path, askToIncludePictures());
+    });
+}
+
+// ---- Picture folder ----
+
+void TForm1::setPictureFolders(const QString& startPictures, const QString& pictureFolder) {
+    startPictures_ = startPictures;
+    pictureFolder_ = pictureFolder;
+}
+
+void TForm1::CreatePictureFolder1Click() {
+    guard_.run([this] {
+        const QString source = startPictures_.isEmpty()
+                                   ? startPicturesFolder(QCoreApplication::applicationDirPath())
+                                   : startPictures_;
+        const QString folder = pictureFolder_.isEmpty() ? SettingsFolder() : pictureFolder_;
+        const StartPicturesResult result = installStartPictures(source, folder);
+        const QString summary = startPicturesSummary(result, folder);
+        if (result.ok())
+            dialogs_.informationOk(summary);
+        else
+            dialogs_.errorOk(summary);
     });
 }
 

@@ -134,14 +134,19 @@ class TForm1 : public QMainWindow, public StatusSink {
     // A bundle holds the picture folder's 25 pictures too (after a question in the menu's
     // save); opening one asks once, naming the slots, and saves its pictures into the folder.
     bool saveSettingsFile(const QString& path, bool withPictures);
-    // Where bundles and "Send all pictures…" keep the pictures; the picture folder by default.
+    // Where "Create picture folder…" copies the start pictures from and to; by default the
+    // ones beside the program and the user's picture folder.
+    void setPictureFolders(const QString& startPictures, const QString& pictureFolder);
+    // The picture folder alone (bundles, "Send all pictures…"); pictureFolder() is the folder
+    // in use.
     void setPictureFolder(const QString& folder) { pictureFolder_ = folder; }
-    const QString& pictureFolder() const { return pictureFolder_; }
+    QString pictureFolder() const;
 
   public slots:
     // File menu.
     void OpenSettings1Click();
     void SaveSettingsAs1Click();
+    void CreatePictureFolder1Click();
     // Device menu.
     void SendAllPictures1Click();
     // Connection panel.
@@ -197,7 +202,8 @@ class TForm1 : public QMainWindow, public StatusSink {
     bool portWarningShown_ = false;
     std::function<void()> setEditorSide_;
     FileNameChooser chooseFile_;
-    QString pictureFolder_;
+    QString startPictures_;  // empty: beside the program
+    QString pictureFolder_;  // empty: SettingsFolder()
     std::unique_ptr<Form1SyncView> syncView_;
     std::unique_ptr<DeviceSync> sync_;  // uses syncView_, so it goes first
 };

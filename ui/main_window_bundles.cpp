@@ -27,12 +27,16 @@ QString lines(const QStringList& texts) {
 
 }  // namespace
 
+QString TForm1::pictureFolder() const {
+    return pictureFolder_.isEmpty() ? SettingsFolder() : pictureFolder_;
+}
+
 bool TForm1::askBeforeReplacingPictures(const ParsedProfile& parsed) {
-    if (!QDir(pictureFolder_).exists()) {
+    if (!QDir(pictureFolder()).exists()) {
         dialogs_.errorOk(
             QStringLiteral("The file holds pictures, but the picture folder %1 does not exist "
                            "(blx52 --init-pictures creates it); nothing was changed.")
-                .arg(pictureFolder_));
+                .arg(pictureFolder()));
         return false;
     }
     QStringList names;
@@ -42,7 +46,7 @@ bool TForm1::askBeforeReplacingPictures(const ParsedProfile& parsed) {
         QStringLiteral("The file holds %1 pictures. They replace these pictures in %2:\n\n%3\n\n"
                        "Load the settings and replace the pictures?")
             .arg(parsed.pictures.size())
-            .arg(pictureFolder_, names.join(QStringLiteral(", "))));
+            .arg(pictureFolder(), names.join(QStringLiteral(", "))));
 }
 
 void TForm1::storeBundlePictures(const ParsedProfile& parsed) {
@@ -51,7 +55,7 @@ void TForm1::storeBundlePictures(const ParsedProfile& parsed) {
         const PictureSlot* slot = findSlot(p.slotCode);
         CodeGrid grid;
         grid.codes = p.codes;
-        const QString path = bitmapFilePath(*slot, pictureFolder_);
+        const QString path = bitmapFilePath(*slot, pictureFolder());
         // The editor's save: the file, then the button shows what the file gives back.
         if (const FileError error = saveBitmap(pictureFromCodes(grid), path)) {
             failures << *error;
@@ -75,16 +79,16 @@ bool TForm1::askToIncludePictures() {
     // Without a single picture in the folder there is nothing to ask about.
     bool any = false;
     for (const PictureSlot& slot : pictureSlots())
-        any = any || QFileInfo::exists(bitmapFilePath(slot, pictureFolder_));
-    return any && dialogs_.questionYesNo(
-                      QStringLiteral("Save the 25 pictures of %1 in the file too?\n\n"
-                                     "\"Nein\" saves the settings alone.")
-                          .arg(pictureFolder_));
+        any = any || QFileInfo::exists(bitmapFilePath(slot, pictureFolder()));
+    return any &&
+           dialogs_.questionYesNo(QStringLiteral("Save the 25 pictures of %1 in the file too?\n\n"
+                                                 "\"Nein\" saves the settings alone.")
+                                      .arg(pictureFolder()));
 }
 
 bool TForm1::bundlePictures(std::vector<ProfilePicture>& pictures) {
     QStringList failures;
-    const std::vector<SlotPicture> loaded = loadSlotPictures(pictureFolder_, failures);
+    const std::vector<SlotPicture> loaded = loadSlotPictures(pictureFolder(), failures);
     if (!failures.isEmpty()) {
         dialogs_.errorOk(QStringLiteral("%1 pictures cannot be read; no file was written.\n\n%2")
                              .arg(failures.size())
@@ -99,7 +103,7 @@ bool TForm1::bundlePictures(std::vector<ProfilePicture>& pictures) {
 void TForm1::SendAllPictures1Click() {
     guard_.run([this] {
         QStringList failures;
-        const std::vector<SlotPicture> pictures = loadSlotPictures(pictureFolder_, failures);
+        const std::vector<SlotPicture> pictures = loadSlotPictures(pictureFolder(), failures);
         if (!failures.isEmpty()) {
             dialogs_.errorOk(QStringLiteral("%1 pictures cannot be read; nothing was sent.\n\n%2")
                                  .arg(failures.size())
@@ -117,7 +121,7 @@ void TForm1::SendAllPictures1Click() {
         progress.show();
         progress.showProgress(0, QString::fromStdString(pictures.front().slot->comboEntry));
         const PicturesSendResult result =
-            sendPictures(link_, pictures, pictureFolder_, [&](int done) {
+            sendPictures(link_, pictures, pictureFolder(), [&](int done) {
                 const bool more = done < static_cast<int>(pictures.size());
                 progress.showProgress(
                     done, more ? QString::fromStdString(

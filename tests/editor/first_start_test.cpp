@@ -1,4 +1,8 @@
+#include <QAction>
+#include <QFile>
 #include <QImage>
+#include <QMenu>
+#include <QTemporaryDir>
 
 #include "editor_fixture.h"
 #include "picture/start_pictures.h"
@@ -39,6 +43,63 @@ TEST_F(FirstStart, MissingFolderIsExplainedAndTheSetUpStepGivesTheStartPictures)
         EXPECT_EQ(form2->picture(), *glyph) << code;
         EXPECT_NE(form2->picture(), initialPicture()) << code;
     }
+}
+
+// The same set-up from the File menu, for a user without a terminal: the missing-folder
+// message names the menu item first; the item says what it did and never replaces a file.
+TEST_F(FirstStart, FileMenuCreatesThePictureFolderAndSaysWhatItDid) {
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    clickMain(QStringLiteral("BitBtn1"));
+    ASSERT_EQ(dialogs.log.size(), 1);
+    const QString hint = dialogs.log[0];
+    const qsizetype menuAt = hint.indexOf(QString::fromUtf8("Create picture folder\u2026"));
+    ASSERT_GE(menuAt, 0) << hint.toStdString();
+    EXPECT_LT(menuAt, hint.indexOf(QStringLiteral("--init-pictures"))) << hint.toStdString();
+
+    QAction* item = form1->findChild<QAction*>(QStringLiteral("CreatePictureFolder1"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), QString::fromUtf8("Create picture folder\u2026"));
+    ASSERT_TRUE(form1->findChild<QMenu*>(QStringLiteral("File1"))->actions().contains(item));
+
+    // Without start pictures nothing is created, and the user is told why.
+    const QTemporaryDir empty;
+    form1->setPictureFolders(empty.path(), folder);
+    dialogs.log.clear();
+    item->trigger();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].startsWith(QStringLiteral("errorOk: ")))
+        << dialogs.log[0].toStdString();
+    EXPECT_FALSE(QDir(folder).exists());
+#ifdef BLX52_NO_BUILT_START_PICTURES
+    GTEST_SKIP() << "the copy: a cross build cannot run its own tools to make the start pictures";
+#endif
+
+    form1->setPictureFolders(QStringLiteral(BLX52_BUILT_START_PICTURES), folder);
+    dialogs.log.clear();
+    item->trigger();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].startsWith(QStringLiteral("informationOk: ")));
+    EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("25 start pictures copied, 0 files")))
+        << dialogs.log[0].toStdString();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 25);
+
+    // The folder works now; a second run keeps what is there, the user's own picture too.
+    putBitmap(131, Picture());
+    QFile mine(bitmapPath(131));
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    const QByteArray saved = mine.readAll();
+    mine.close();
+    dialogs.log.clear();
+    item->trigger();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("0 start pictures copied, 25 files")))
+        << dialogs.log[0].toStdString();
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    EXPECT_EQ(mine.readAll(), saved);
+    dialogs.log.clear();
+    clickMain(QString::fromStdString(slot(131).mainButton));
+    EXPECT_TRUE(dialogs.log.isEmpty()) << dialogs.log.join(u'\n').toStdString();
+    EXPECT_EQ(form2->picture(), Picture());
 }
 
 TEST_F(FirstStart, EditorOpensAtItsOuterSizeCentredOverTheMainWindow) {

@@ -96,7 +96,8 @@ TEST_F(ProfileWindowTest, MenuHoldsOpenAndSaveBeforeHelpAndInfoWithShortcuts) {
     }
     EXPECT_EQ(names,
               (QStringList{QStringLiteral("OpenSettings1"), QStringLiteral("SaveSettingsAs1"),
-                           QStringLiteral("Help1"), QStringLiteral("Info1")}));
+                           QStringLiteral("CreatePictureFolder1"), QStringLiteral("Help1"),
+                           QStringLiteral("Info1")}));
     EXPECT_EQ(action("OpenSettings1")->text(), QString::fromUtf8("Open settings\u2026"));
     EXPECT_EQ(action("SaveSettingsAs1")->text(), QString::fromUtf8("Save settings as\u2026"));
     EXPECT_EQ(action("Help1")->text(), QStringLiteral("Help..."));

@@ -17,7 +17,7 @@ class AnswerOkDialogs : public Dialogs {
         note(text);
         return false;
     }
-    void informationOk(const QString&) override {}
+    void informationOk(const QString& text) override { note(text); }
     void generalError(const QString& text) override { note(text); }
     void beep() override {}
     void errorBeep() override {}

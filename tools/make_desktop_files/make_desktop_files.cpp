@@ -1,7 +1,6 @@
 // Makes the files the installed program ships besides itself, from the program's own resources
 // and code, so they never drift from what the program shows and writes:
 //   start-pictures GLYPHS OUT   the 25 start pictures as the editor saves them (In0_Pic0.bmp …)
-//   icons ICON OUT NAME SIZE…   the window icon as OUT/<S>x<S>/apps/NAME.png for every size
 //   screenshot OUT.png          the main window as it opens
 // Runs on the offscreen platform at build time.
 #include <QApplication>
@@ -43,29 +42,6 @@ int startPictures(const QString& glyphs, const QString& out) {
     return 0;
 }
 
-int icons(const QString& iconPath, const QString& out, const QString& name,
-          const QStringList& sizes) {
-    const QImage icon(iconPath);
-    if (icon.isNull())
-        return fail(QStringLiteral("cannot read %1").arg(iconPath));
-    for (const QString& text : sizes) {
-        bool number = false;
-        const int size = text.toInt(&number);
-        if (!number || size < 1 || size > 1024)
-            return fail(QStringLiteral("not a size: %1").arg(text));
-        // Whole multiples keep the pixel drawing sharp; other sizes are smoothed.
-        const bool whole = size % icon.width() == 0 && size % icon.height() == 0;
-        const QImage scaled =
-            icon.scaled(size, size, Qt::IgnoreAspectRatio,
-                        whole ? Qt::FastTransformation : Qt::SmoothTransformation);
-        const QString folder = QStringLiteral("%1/%2x%2/apps").arg(out).arg(size);
-        const QString file = folder + QStringLiteral("/%1.png").arg(name);
-        if (!QDir().mkpath(folder) || !scaled.save(file, "PNG"))
-            return fail(QStringLiteral("cannot write %1").arg(file));
-    }
-    return 0;
-}
-
 int screenshot(const QString& out) {
     blx52::QtDialogs dialogs;
     blx52::DeviceLink link;
@@ -81,7 +57,6 @@ int screenshot(const QString& out) {
 int usage() {
     std::fprintf(stderr,
                  "usage: blx52-make-desktop-files start-pictures GLYPHS OUT\n"
-                 "       blx52-make-desktop-files icons ICON OUT NAME SIZE...\n"
                  "       blx52-make-desktop-files screenshot OUT.png\n");
     return 2;
 }
@@ -93,8 +68,6 @@ int main(int argc, char** argv) {
     const QStringList args = QApplication::arguments().mid(1);
     if (args.size() == 3 && args[0] == QLatin1String("start-pictures"))
         return startPictures(args[1], args[2]);
-    if (args.size() >= 5 && args[0] == QLatin1String("icons"))
-        return icons(args[1], args[2], args[3], args.mid(4));
     if (args.size() == 2 && args[0] == QLatin1String("screenshot"))
         return screenshot(args[1]);
     return usage();

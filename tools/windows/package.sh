@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Packs the Windows build (build/windows, made by tools/windows/build.sh with Qt) into
-# build/blx52-windows-<version>.zip: the program and blx52-send in bin\, the 25 start pictures as
+# Packs the Windows build (build/windows, made by tools/windows/build.sh with Qt) for users, in
+# two forms made from the same files:
+#   build/blx52-windows-<version>-setup.exe   the installer (NSIS, packaging/windows/installer.nsi)
+#   build/blx52-windows-<version>.zip         the portable form
+# Both hold bin\blx52.exe, bin\blx52-cli.exe and bin\blx52-send.exe, the 25 start pictures as
 # the bitmap files the program writes (made by the Linux build, build/release) in
-# share\blx52\start-pictures\, where `blx52 --init-pictures` finds them, and a short README for
-# Windows users.
+# share\blx52\start-pictures\, where `blx52 --init-pictures` finds them, a README for Windows
+# users, the licence (LICENSE.txt) and the third-party notes (THIRD-PARTY.txt).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${BLX52_WINDOWS_BUILD:-$root/build/windows}
@@ -16,18 +19,60 @@ pictures=$root/build/release/share/blx52/start-pictures
     echo "no start pictures in $pictures: build the Linux release (./run or ./test) first" >&2
     exit 1
 }
+command -v makensis >/dev/null || { echo "makensis is missing: apt-get install nsis" >&2; exit 1; }
 version=$(sed -n 's/^project(blx52 VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+homepage=$(sed -n 's/^BLX52_HOMEPAGE:STRING=//p' "$build/CMakeCache.txt")
 name=blx52-windows-$version
 stage=$root/build/package-windows/$name
-rm -rf "$stage"
-mkdir -p "$stage/bin" "$stage/share/blx52/start-pictures"
+lists=$root/build/package-windows/nsis
+rm -rf "$stage" "$lists"
+mkdir -p "$stage/bin" "$stage/share/blx52/start-pictures" "$lists"
 x86_64-w64-mingw32-strip -o "$stage/bin/blx52.exe" "$build/app/blx52.exe"
+x86_64-w64-mingw32-strip -o "$stage/bin/blx52-cli.exe" "$build/tools/blx52-cli.exe"
 x86_64-w64-mingw32-strip -o "$stage/bin/blx52-send.exe" "$build/tools/blx52-send.exe"
 cp "$pictures"/*.bmp "$stage/share/blx52/start-pictures/"
 # Windows' own editor expects CR LF.
-sed 's/$/\r/' "$root/tools/windows/README-Windows.txt" >"$stage/README.txt"
+crlf() { sed 's/$/\r/' "$1" >"$2"; }
+crlf "$root/tools/windows/README-Windows.txt" "$stage/README.txt"
+crlf "$root/LICENSE" "$stage/LICENSE.txt"
+crlf "$root/THIRD-PARTY.md" "$stage/THIRD-PARTY.txt"
 count=$(find "$stage/share/blx52/start-pictures" -name '*.bmp' | wc -l)
 [ "$count" -eq 25 ] || { echo "expected 25 start pictures, found $count" >&2; exit 1; }
+# The same time on every file, so that the same build gives the same zip and installer.
+stamp=$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 0)
+find "$stage" -exec touch -h -d "@$stamp" {} +
+
 rm -f "$root/build/$name.zip"
-(cd "$stage/.." && cmake -E tar cf "$root/build/$name.zip" --format=zip "$name")
+(cd "$stage/.." && find "$name" -print | LC_ALL=C sort >"$lists/zip-files" &&
+    cmake -E tar cf "$root/build/$name.zip" --format=zip \
+        --mtime="$(date -u -d "@$stamp" '+%Y-%m-%d %H:%M:%S UTC')" --files-from="$lists/zip-files")
+
+# The installer's lines for exactly the staged files: installed folder by folder, removed file
+# by file, then each folder if nothing else is left in it (deepest first).
+win() { printf '%s' "$1" | tr / '\\'; }
+(cd "$stage" && find . -type f | sed 's|^\./||' | LC_ALL=C sort) >"$lists/files"
+: >"$lists/files.nsh"
+: >"$lists/unfiles.nsh"
+last=
+while IFS= read -r f; do
+    dir=$(dirname "$f")
+    if [ "$dir" != "$last" ]; then
+        if [ "$dir" = . ]; then echo "SetOutPath \"\$INSTDIR\"" >>"$lists/files.nsh"
+        else echo "SetOutPath \"\$INSTDIR\\$(win "$dir")\"" >>"$lists/files.nsh"; fi
+        last=$dir
+    fi
+    echo "File \"$stage/$f\"" >>"$lists/files.nsh"
+    echo "Delete \"\$INSTDIR\\$(win "$f")\"" >>"$lists/unfiles.nsh"
+done <"$lists/files"
+(cd "$stage" && find . -mindepth 1 -type d | sed 's|^\./||' | awk '{ print gsub("/", "/"), $0 }' |
+    sort -rn | cut -d' ' -f2-) | while IFS= read -r d; do
+    echo "RMDir \"\$INSTDIR\\$(win "$d")\"" >>"$lists/unfiles.nsh"
+done
+size_kb=$(du -sk "$stage" | cut -f1)
+setup=$root/build/$name-setup.exe
+makensis -V2 -NOCD -DVERSION="$version" -DSTAGE="$stage" -DLISTS="$lists" -DOUTFILE="$setup" \
+    -DICON="$build/icons/blx52.ico" -DHOMEPAGE="$homepage" -DSIZE_KB="$size_kb" \
+    "$root/packaging/windows/installer.nsi" >"$lists/makensis.log" ||
+    { cat "$lists/makensis.log" >&2; exit 1; }
 echo "$root/build/$name.zip"
+echo "$setup"
