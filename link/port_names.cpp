@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "port_map.h"
+
 namespace blx52 {
 
 namespace {
@@ -37,6 +39,14 @@ std::string portsFolder() {
 }
 
 std::string resolvePortPath(const std::string& portName) {
+#ifdef _WIN32
+    // COM1 … COM9 may stand for another port (often a USB adapter at COM10 or above).
+    if (const int mapped = mappableNumber(portName); mapped > 0) {
+        if (std::string target = mappedTarget(mapped); !target.empty())
+            return target;
+    }
+    return portName;
+#endif
     const int number = comNumber(portName);
     if (number < 1)
         return portName;

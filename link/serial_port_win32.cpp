@@ -8,10 +8,47 @@
 
 #include <chrono>
 
+#include "port_names.h"
 #include "reply_clock.h"
+#include "serial_dcb_win32.h"
 #include "serial_port.h"
 
 namespace blx52 {
+
+// Every switch gets its value here: whatever the last program left in the port (a hardware
+// handshake, abort on error, XON/XOFF) would otherwise stop reads and writes.
+void setLineSettings(DCB& dcb) {
+    dcb.DCBlength = sizeof(DCB);
+    dcb.BaudRate = CBR_115200;
+    dcb.fBinary = TRUE;
+    dcb.fParity = FALSE;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fTXContinueOnXoff = TRUE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fAbortOnError = FALSE;
+    dcb.wReserved = 0;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    // The characters take effect only with the switches above on; the driver rejects equal
+    // XON and XOFF characters, so they keep their usual values. XonLim and XoffLim stay the
+    // driver's own: they depend on its queue size and act only with flow control.
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
+    dcb.ErrorChar = 0;
+    dcb.EofChar = 0;
+    // FTDI's driver hands received bytes over when it sees the event character instead of
+    // waiting for its latency timer (16 ms by default); every reply ends with LF, so this
+    // takes that wait off each exchange. Nothing else uses the event character here.
+    dcb.EvtChar = '\n';
+}
 
 namespace {
 
@@ -25,7 +62,10 @@ class Win32SerialPort final : public SerialPort {
     bool open(const std::string& portName) override {
         close();
         // The device namespace prefix also reaches COM10 and above; COM1 … COM9 open the same.
-        const std::string path = "\\\\.\\" + portName;
+        // A name that has the prefix already is taken as it stands, past the mapping.
+        const std::string name =
+            portName.rfind("\\\\.\\", 0) == 0 ? portName : resolvePortPath(portName);
+        const std::string path = name.rfind("\\\\.\\", 0) == 0 ? name : "\\\\.\\" + name;
         readTimeoutSet_ = false;
         handle_ = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
@@ -41,35 +81,7 @@ class Win32SerialPort final : public SerialPort {
     bool applyLineSettings() override {
         if (handle_ == INVALID_HANDLE_VALUE)
             return false;
-        // Every switch gets its value here: whatever the last program left in the port (a
-        // hardware handshake, abort on error, XON/XOFF) would otherwise stop reads and writes.
-        settings_.DCBlength = sizeof(DCB);
-        settings_.BaudRate = CBR_115200;
-        settings_.fBinary = TRUE;
-        settings_.fParity = FALSE;
-        settings_.fOutxCtsFlow = FALSE;
-        settings_.fOutxDsrFlow = FALSE;
-        settings_.fDtrControl = DTR_CONTROL_ENABLE;
-        settings_.fDsrSensitivity = FALSE;
-        settings_.fTXContinueOnXoff = TRUE;
-        settings_.fOutX = FALSE;
-        settings_.fInX = FALSE;
-        settings_.fErrorChar = FALSE;
-        settings_.fNull = FALSE;
-        settings_.fRtsControl = RTS_CONTROL_ENABLE;
-        settings_.fAbortOnError = FALSE;
-        settings_.wReserved = 0;
-        settings_.ByteSize = 8;
-        settings_.Parity = NOPARITY;
-        settings_.StopBits = ONESTOPBIT;
-        // The characters take effect only with the switches above on; the driver rejects equal
-        // XON and XOFF characters, so they keep their usual values. XonLim and XoffLim stay the
-        // driver's own: they depend on its queue size and act only with flow control.
-        settings_.XonChar = 0x11;
-        settings_.XoffChar = 0x13;
-        settings_.ErrorChar = 0;
-        settings_.EofChar = 0;
-        settings_.EvtChar = 0;
+        setLineSettings(settings_);
         return ::SetCommState(handle_, &settings_) != 0;
     }
 

@@ -31,6 +31,7 @@
 #include "sync/device_sync.h"
 #include "sync/profile.h"
 #include "sync/sync_view.h"
+#include "ui/ports_dialog.h"
 #include "ui/window_size.h"
 
 // The pictures are compiled into this static library; nothing else would pull them in.
@@ -268,6 +269,9 @@ void TForm1::buildWindow() {
     file->addAction(QStringLiteral("Info..."))->setObjectName(QStringLiteral("Info1"));
     QMenu* device = menuBar->addMenu(QStringLiteral("Device"));
     device->setObjectName(QStringLiteral("Device1"));
+    QAction* ports = device->addAction(QStringLiteral("Ports\u2026"));
+    ports->setObjectName(QStringLiteral("Ports1"));
+    connect(ports, &QAction::triggered, this, &TForm1::Ports1Click);
     QAction* sendAll = device->addAction(QStringLiteral("Send all pictures\u2026"));
     sendAll->setObjectName(QStringLiteral("SendAllPictures1"));
     connect(sendAll, &QAction::triggered, this, &TForm1::SendAllPictures1Click);
@@ -637,6 +641,23 @@ void TForm1::OpenSettings1Click() {
                               QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
         if (!path.isEmpty())
             openSettingsFile(path);
+    });
+}
+
+void TForm1::Ports1Click() {
+    guard_.run([this] {
+        if (portsDialog_ == nullptr) {
+            // The dialog picks a name as the user does in the combo, so its rule runs.
+            portsDialog_ = new PortsDialog(
+                [this](int index) {
+                    comboBox(QStringLiteral("ComboBox13"))->setCurrentIndex(index);
+                },
+                this);
+        }
+        portsDialog_->setCurrentName(comboBox(QStringLiteral("ComboBox13"))->currentIndex());
+        portsDialog_->show();
+        portsDialog_->raise();
+        portsDialog_->activateWindow();
     });
 }
 

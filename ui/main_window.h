@@ -30,6 +30,7 @@ class QSlider;
 namespace blx52 {
 
 class DeviceSync;
+class PortsDialog;
 class Form1SyncView;
 
 // The main window: every setting in its own control, the connection panel, brightness, status
@@ -60,6 +61,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     QCheckBox* checkBox(const QString& name) const;
     QSlider* trackBar() const { return trackBar_; }
     QProgressBar* progressBar() const { return progressBar_; }
+    PortsDialog* portsDialog() const { return portsDialog_; }  // null until Ports… was chosen
 
     // Text of an edit or memo.
     QString controlText(const QString& name) const;
@@ -148,6 +150,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     void SaveSettingsAs1Click();
     void CreatePictureFolder1Click();
     // Device menu.
+    void Ports1Click();
     void SendAllPictures1Click();
     // Connection panel.
     void Button1Click();
@@ -205,7 +208,8 @@ class TForm1 : public QMainWindow, public StatusSink {
     QString startPictures_;  // empty: beside the program
     QString pictureFolder_;  // empty: SettingsFolder()
     std::unique_ptr<Form1SyncView> syncView_;
-    std::unique_ptr<DeviceSync> sync_;  // uses syncView_, so it goes first
+    std::unique_ptr<DeviceSync> sync_;    // uses syncView_, so it goes first
+    PortsDialog* portsDialog_ = nullptr;  // made on first use, owned as a child
 };
 
 }  // namespace blx52

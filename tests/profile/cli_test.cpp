@@ -108,6 +108,7 @@ class CliTest : public ::testing::Test {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", path("config"));
         env.insert("HOME", dir.path());
+        env.insert("APPDATA", path("appdata"));  // the Windows port mapping
         p.setProcessEnvironment(env);
         p.start(cliProgram(), args);
         EXPECT_TRUE(p.waitForFinished(90000));
@@ -267,12 +268,10 @@ TEST_F(CliTest, SilentDeviceAndMissingPortEndWithStatusOneAndNoProfile) {
     EXPECT_EQ(readFile("out"), "earlier profile");
 }
 
-// The port folder and the reason a port cannot be opened are the POSIX side's; on Windows the
-// tool lists the COM names only.
+// The port folder and the reason a port cannot be opened are the POSIX side's.
 TEST_F(CliTest, PortsNamesWhereEachPortLeadsAndWhetherItOpens) {
     if (sim->inOtherProcess())
-        GTEST_SKIP() << "the port folder and its reasons are the POSIX side's; on Windows "
-                        "ports lists the COM names only";
+        GTEST_SKIP() << "the port folder and its reasons are the POSIX side's";
     std::filesystem::create_symlink("/nonexistent/blx52-port",
                                     (path("config") + "/blx52/ports/COM7").toStdString());
     const CliRun ports = cli({"ports"});
@@ -281,6 +280,58 @@ TEST_F(CliTest, PortsNamesWhereEachPortLeadsAndWhetherItOpens) {
         << ports.out.toStdString();
     EXPECT_TRUE(ports.out.contains("COM5 -> " + QString::fromStdString(sim->devicePath()) +
                                    ": can be opened"));
+}
+
+// COM3 assigned to the device's own port (the pseudo-terminal; under Wine a high COM port that
+// leads to the simulator), used, found, and unassigned again.
+TEST_F(CliTest, PortsAssignFindAndUnassign) {
+    QString device = QString::fromStdString(sim->devicePath());
+    if (sim->inOtherProcess())
+        device = qEnvironmentVariable("BLX52_SIM_HIGH_PORT");
+    if (device.isEmpty())
+        GTEST_SKIP() << "no high COM port leads to the simulator (BLX52_SIM_HIGH_PORT)";
+    const struct {
+        QStringList args;
+        int status;
+        QString out;  // what the standard output holds
+    } steps[] = {
+        {{"ports", "--assign", "COM3", device}, 0, "COM3 -> " + device},
+        {{"ports"}, 0, "COM3 -> " + device + ": can be opened"},
+        {{"read", "COM3", "-o", path("through-com3.blx52")}, 0, ""},
+        {{"ports", "--find"}, 0, ": BLX52, firmware 4.1"},
+        {{"ports", "--unassign", "COM3"}, 0, "COM3 has no entry now"},
+        {{"ports"}, 0, "COM3 (no entry, opens "},
+        {{"ports", "--unassign", "COM3"}, 0, "COM3 has no entry now"},
+        {{"ports", "--assign", "COM10", device}, 2, ""},
+        {{"ports", "--assign", "COM3"}, 2, ""},
+        {{"ports", "--unassign"}, 2, ""},
+        {{"ports", "--find", "COM3"}, 2, ""},
+        {{"ports", "--list"}, 2, ""},
+#ifndef _WIN32
+        {{"ports", "--assign", "COM3", "/nonexistent/blx52-adapter"}, 1, ""},
+        {{"ports", "--assign", "COM3", path("config")}, 1, ""},
+#endif
+    };
+    for (const auto& step : steps) {
+        const bool search = step.args == QStringList{"ports", "--find"};
+        if (search)
+            sim->clearReceived();
+        const CliRun run = cli(step.args);
+        // The search asks the device once (under Wine twice: through COM1 and the high port,
+        // which Wine lists as two ports)
+        // and sends nothing else.
+        if (search) {
+            const std::vector<std::string> asked = sim->receivedLines();
+            EXPECT_EQ(asked.size(), sim->inOtherProcess() ? 2u : 1u);
+            for (const std::string& line : asked)
+                EXPECT_EQ(line, "getdatafw");
+        }
+        EXPECT_EQ(run.status, step.status) << step.args.join(' ').toStdString() << "\n"
+                                           << run.out.toStdString() << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(step.out)) << step.args.join(' ').toStdString() << ":\n"
+                                                << run.out.toStdString();
+    }
+    EXPECT_FALSE(readFile("through-com3.blx52").isEmpty());
 }
 
 TEST_F(CliTest, PictureOffThePaletteNeedsNearestAndSaveKeepsTheSlotFiles) {

@@ -51,6 +51,10 @@ const char* const UsageText =
     "  send-pictures COMn [FOLDER]\n"
     "                             send the 25 pictures of the picture folder (or FOLDER)\n"
     "  ports                      list serial ports and the COMn names\n"
+    "  ports --assign COMn PORT   make COMn (1 to 9) open PORT: a device, a by-id path or,\n"
+    "                             on Windows, a COM name such as COM14\n"
+    "  ports --unassign COMn      COMn means its own port again\n"
+    "  ports --find               ask every free port for the device (\"getdatafw\" only)\n"
     "  init-pictures              create the picture folder with the 25 start pictures;\n"
     "                             files that are there already are kept\n"
     "options:\n"
@@ -516,6 +520,9 @@ int run(QStringList args) {
             std::printf("blx52-cli %s\n", BLX52_VERSION);
             return Success;
         }
+        // `ports` has options of its own.
+        if (a == QStringLiteral("ports") && words.isEmpty())
+            return runPortsCommand(args.mid(i + 1));
         if (a == QStringLiteral("--log") || a == QStringLiteral("-o")) {
             if (i + 1 >= args.size())
                 return usageError(a + QStringLiteral(" needs a file name"));
@@ -539,12 +546,6 @@ int run(QStringList args) {
     const QString command = words.takeFirst();
     const auto expect = [&](qsizetype count) { return words.size() == count; };
 
-    if (command == QStringLiteral("ports")) {
-        if (!expect(0))
-            return usageError(QStringLiteral("ports takes no arguments"));
-        std::fputs(portReport().toLocal8Bit().constData(), stdout);
-        return Success;
-    }
     if (command == QStringLiteral("init-pictures")) {
         if (!expect(0))
             return usageError(QStringLiteral("init-pictures takes no arguments"));

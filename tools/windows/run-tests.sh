@@ -3,7 +3,8 @@
 # offscreen platform, against the Linux simulator from the Linux build in build/release:
 #   COM1         the simulated device, reset by each test through its remote control
 #                (BLX52_SIM_CONTROL) and reached through its port link;
-#   COM2 … COM9  lead nowhere, as the monkey test wants every other port.
+#   COM2 … COM9  lead nowhere, as the monkey test wants every other port;
+#   COM14        the same device behind a high number (BLX52_SIM_HIGH_PORT).
 # Fails when a test fails.
 set -uo pipefail
 . "$(dirname "$0")/wine-env.sh"
@@ -20,10 +21,13 @@ XDG_CONFIG_HOME=$sim_config sim_start_printing control control_port \
     "$simulator" --control --quiet --port COM1 || exit 1
 nowhere=()
 for k in 2 3 4 5 6 7 8 9; do nowhere+=("COM$k" /nonexistent/blx52-no-device); done
-map_ports COM1 "$sim_config/blx52/ports/COM1" "${nowhere[@]}" ||
+# COM14 leads to the same device: a USB adapter's high number, which COM3 is mapped to in the
+# port mapping tests.
+map_ports COM1 "$sim_config/blx52/ports/COM1" COM14 "$sim_config/blx52/ports/COM1" \
+    "${nowhere[@]}" ||
     { echo "cannot map the COM ports in Wine"; exit 1; }
 
-export BLX52_SIM_CONTROL=$control_port BLX52_SIM_PORT=COM1
+export BLX52_SIM_CONTROL=$control_port BLX52_SIM_PORT=COM1 BLX52_SIM_HIGH_PORT=COM14
 export QT_QPA_PLATFORM=offscreen
 # The monkey's runs are the long ones; under Wine fewer events keep the Windows part short.
 export BLX52_MONKEY_EVENTS=${BLX52_WINE_MONKEY_EVENTS:-2000}

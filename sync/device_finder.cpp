@@ -1,0 +1,78 @@
+#include "device_finder.h"
+
+namespace blx52 {
+
+DeviceFinder::DeviceFinder(SerialPortFactory portFactory)
+    : link_(nullptr, std::move(portFactory)) {}
+
+void DeviceFinder::plan(const QList<PortEntry>& ports) {
+    candidates_.clear();
+    next_ = 0;
+    asked_ = 0;
+    for (const PortEntry& port : ports) {
+        Candidate c;
+        c.port = port;
+        c.outcome = port.state == PortState::Free ? Outcome::Waiting : Outcome::NotAsked;
+        candidates_ << c;
+    }
+}
+
+int DeviceFinder::toAsk() const {
+    int count = 0;
+    for (const Candidate& c : candidates_)
+        count += c.outcome != Outcome::NotAsked ? 1 : 0;
+    return count;
+}
+
+bool DeviceFinder::finished() const {
+    return asked_ >= toAsk();
+}
+
+int DeviceFinder::askNext() {
+    while (next_ < candidates_.size() && candidates_[next_].outcome != Outcome::Waiting)
+        ++next_;
+    if (next_ >= candidates_.size())
+        return -1;
+    Candidate& c = candidates_[next_];
+    link_.PortName = directPortName(c.port).toStdString();
+    link_.Exchange("getdatafw", 9);
+    ++asked_;
+    c.linkCode = link_.LinkErrorCode;
+    // A whole reply line with something in it; an echo of the command is no device.
+    if (link_.LinkErrorCode == link_code::Ok && !link_.LastReply.empty() &&
+        link_.LastReply != "getdatafw") {
+        c.outcome = Outcome::Answered;
+        c.firmware = QString::fromStdString(link_.LastReply);
+    } else {
+        c.outcome = Outcome::NoAnswer;
+    }
+    return next_++;
+}
+
+QList<DeviceFinder::Candidate> DeviceFinder::answered() const {
+    QList<Candidate> out;
+    for (const Candidate& c : candidates_) {
+        if (c.outcome == Outcome::Answered)
+            out << c;
+    }
+    return out;
+}
+
+QString DeviceFinder::describe(const Candidate& c) {
+    QString text = c.port.device;
+    if (!c.port.description.isEmpty())
+        text += QStringLiteral(" (%1)").arg(c.port.description);
+    switch (c.outcome) {
+        case Outcome::Waiting:
+            return text + QStringLiteral(": to be asked");
+        case Outcome::NotAsked:
+            return text + QStringLiteral(": %1, not asked").arg(portStateText(c.port.state));
+        case Outcome::Answered:
+            return text + QStringLiteral(": BLX52, firmware %1").arg(c.firmware);
+        case Outcome::NoAnswer:
+            return text + QStringLiteral(": no answer (code %1)").arg(c.linkCode);
+    }
+    return text;
+}
+
+}  // namespace blx52

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "link/system_ports.h"
+
+namespace blx52 {
+
+// One serial port of the system, with what an open of it would do now.
+struct PortEntry {
+    QString device;      // what to open: /dev/ttyUSB0, COM14
+    QString stablePath;  // /dev/serial/by-id/…, or empty
+    QString description;
+    QString manufacturer;
+    QString serialNumber;
+    QString vidPid;  // "0403:6001", or empty
+    PortState state = PortState::Missing;
+    QString stateDetail;
+    QStringList names;  // the COMn names that lead to it
+};
+
+// One of the names COM1 … COM9: what it leads to and what an open of it would do.
+struct PortNameEntry {
+    QString name;    // "COM3"
+    QString target;  // the mapping's entry, empty when there is none
+    QString opens;   // what the name opens: the target, or the name's own port
+    PortState state = PortState::Missing;
+    QString stateDetail;
+};
+
+// "free", "missing", "no permission", "busy", "not a serial port".
+QString portStateText(PortState state);
+
+// The nine names in order.
+QList<PortNameEntry> listPortNames();
+
+// Every serial port the system has (Linux: Qt Serial Port and /dev/serial/by-id; Windows:
+// SetupAPI and SERIALCOMM), then the devices the names lead to that the system did not list
+// (a pseudo-terminal, say). Each is probed; nothing is sent.
+QList<PortEntry> listSystemPorts();
+
+// What the exchange opens to reach `port` itself, past the mapping (on Windows COM3 could stand
+// for another port).
+QString directPortName(const PortEntry& port);
+
+}  // namespace blx52
