@@ -1,6 +1,6 @@
 // Profile parsing on arbitrary bytes. A parse either fails with at least one error, or yields
-// values that compose into the write's lines; writing those values as a profile and parsing it
-// again gives the same values.
+// values that compose into the write's lines; writing those values (and a bundle's pictures) as
+// a profile and parsing it again gives the same values and pictures.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -34,11 +34,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (lines[i].size() > MaxLineLength)
             std::abort();
     }
+    if (parsed.version == 1 && !parsed.pictures.empty())
+        std::abort();
     QByteArray again;
-    if (!composeProfile(view, again).isEmpty())
+    if (!composeProfile(view, again, parsed.pictures).isEmpty() || again.size() > MaxProfileSize)
         std::abort();
     const ParsedProfile reparsed = parseProfile(again);
-    if (!reparsed.ok() || reparsed.store.values() != parsed.store.values())
+    if (!reparsed.ok() || reparsed.store.values() != parsed.store.values() ||
+        reparsed.pictures.size() != parsed.pictures.size())
         std::abort();
+    for (std::size_t i = 0; i < parsed.pictures.size(); ++i) {
+        if (reparsed.pictures[i].slotCode != parsed.pictures[i].slotCode ||
+            reparsed.pictures[i].codes != parsed.pictures[i].codes)
+            std::abort();
+    }
     return 0;
 }

@@ -59,6 +59,7 @@ void ExchangeLog::endOperation(const QString& outcome) {
     row.kind = LogRow::Kind::Outcome;
     row.time = QDateTime::currentMSecsSinceEpoch();
     row.operation = operation_;
+    row.port = portName();
     row.outcome = outcome;
     add(std::move(row));
     depth_ = 0;
@@ -87,6 +88,11 @@ void ExchangeLog::exchangeStarted() {
     current_ = {};
     current_.time = QDateTime::currentMSecsSinceEpoch();
     current_.operation = operation_;
+    current_.port = portName();
+}
+
+QString ExchangeLog::portName() const {
+    return link_ != nullptr ? QString::fromStdString(link_->PortName) : QString();
 }
 
 void ExchangeLog::statusWritten(int panel, const std::string& text) {
@@ -135,11 +141,13 @@ QString statusTextsLine(const LogRow& row) {
 
 QString logLine(const LogRow& row) {
     const QString time = QDateTime::fromMSecsSinceEpoch(row.time).toString(Qt::ISODateWithMs);
+    // The port tells the devices of a batch apart in one file.
+    const QString where = row.port.isEmpty() ? time : time + u' ' + row.port;
     const QString operation = row.operation.isEmpty() ? QStringLiteral("-") : row.operation;
     if (row.kind == LogRow::Kind::Outcome)
-        return QStringLiteral("%1 %2: %3").arg(time, operation, row.outcome);
+        return QStringLiteral("%1 %2: %3").arg(where, operation, row.outcome);
     QString line = QStringLiteral("%1 %2 sent \"%3\" reply \"%4\" code %5")
-                       .arg(time, operation, printableLine(row.sent), printableLine(row.reply))
+                       .arg(where, operation, printableLine(row.sent), printableLine(row.reply))
                        .arg(row.code);
     if (!row.statusTexts.empty())
         line += u' ' + statusTextsLine(row);

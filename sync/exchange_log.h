@@ -21,6 +21,7 @@ struct LogRow {
     Kind kind = Kind::Exchange;
     qint64 time = 0;    // milliseconds since the epoch: the exchange's start, the outcome's end
     QString operation;  // "read", "write", …; empty outside any operation
+    QString port;       // the link's port name; empty for a log on no link
     std::string sent;   // the line without CR LF
     std::string reply;  // the link's LastReply
     std::int32_t code = 0;
@@ -81,6 +82,7 @@ class ExchangeLog final : public ExchangeObserver {
     void exchangeDone(std::string_view sent, std::int32_t code, const std::string& reply) override;
 
   private:
+    QString portName() const;
     void add(LogRow row);
 
     DeviceLink* link_ = nullptr;

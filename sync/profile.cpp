@@ -86,14 +86,15 @@ QString profileComment(const Setting& setting) {
     return name;
 }
 
-QString composeProfile(const SyncView& view, QByteArray& text) {
+QString composeProfile(const SyncView& view, QByteArray& text,
+                       const std::vector<ProfilePicture>& pictures) {
     text.clear();
     std::vector<std::string> lines;
     const QString refusal = composeWrite(view, lines);
     if (!refusal.isEmpty())
         return refusal;
 
-    QString out = fromView(ProfileFormatLine) + u'\n';
+    QString out = fromView(pictures.empty() ? ProfileFormatLine : BundleFormatLine) + u'\n';
     const auto& settings = allSettings();
     for (std::size_t i = 0; i < settings.size(); ++i) {
         const WriteEntry& entry = writeEntryOf(static_cast<int>(i));
@@ -102,6 +103,8 @@ QString composeProfile(const SyncView& view, QByteArray& text) {
                profileComment(settings[i]) + u'\n';
     }
     text = out.toUtf8();
+    for (const ProfilePicture& picture : pictures)
+        text += '\n' + composePictureSection(picture);
     return {};
 }
 
@@ -137,6 +140,8 @@ ParsedProfile parseProfile(const QByteArray& bytes) {
     const int settingCount = SettingsStore::count();
     std::vector<int> givenOn(static_cast<std::size_t>(settingCount), 0);
     const int lineCount = static_cast<int>(rawLines.size());
+    PictureSectionReader pictures(
+        [&errors](int line, const QString& reason) { errors.add(line, reason); });
 
     for (int n = 1; n <= lineCount; ++n) {
         QByteArray raw = rawLines[n - 1];
@@ -161,6 +166,10 @@ ParsedProfile parseProfile(const QByteArray& bytes) {
         }
         const QString line = decoded->trimmed();
         if (n == 1) {
+            if (line == fromView(BundleFormatLine)) {
+                parsed.version = 2;
+                continue;
+            }
             if (line != format) {
                 errors.add(n, line.startsWith(QStringLiteral("# blx52-profile"))
                                   ? QStringLiteral("unsupported format \"%1\"; expected \"%2\"")
@@ -176,6 +185,13 @@ ParsedProfile parseProfile(const QByteArray& bytes) {
         const QString content = (hash >= 0 ? line.left(hash) : line).trimmed();
         if (content.isEmpty())
             continue;
+        if (parsed.version == 2 && pictures.take(n, content))
+            continue;
+        if (parsed.version == 1 && content.startsWith(u'[')) {
+            errors.add(n, QStringLiteral("picture sections need the format line \"%1\"")
+                              .arg(fromView(BundleFormatLine)));
+            continue;
+        }
         const qsizetype eq = content.indexOf(u'=');
         if (eq < 0) {
             errors.add(n, QStringLiteral("expected \"key = value\""));
@@ -230,6 +246,8 @@ ParsedProfile parseProfile(const QByteArray& bytes) {
     }
 
     const int end = std::max(lineCount, 1);
+    pictures.finish(end);
+    parsed.pictures = pictures.pictures();
     const auto& settings = allSettings();
     for (int i = 0; i < settingCount; ++i) {
         if (givenOn[static_cast<std::size_t>(i)] == 0) {

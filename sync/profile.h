@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings/settings_table.h"
+#include "sync/profile_pictures.h"
 #include "sync/settings_store.h"
 
 namespace blx52 {
@@ -25,6 +26,8 @@ class SyncView;
 // trailing "_" of the standby picture's write key: "sbypic"), the value exactly what the write
 // sends. "#" starts a comment; blank and comment lines may stand anywhere after the first line.
 inline constexpr std::string_view ProfileFormatLine = "# blx52-profile 1";
+// Format 2 (a bundle) adds picture sections (sync/profile_pictures.h).
+inline constexpr std::string_view BundleFormatLine = "# blx52-profile 2";
 // More errors than this are counted, not listed.
 inline constexpr int MaxProfileErrors = 50;
 // A profile is about 4 KiB; anything far larger is no profile and is not parsed at all.
@@ -38,8 +41,10 @@ const Setting* findSettingByProfileKey(const QString& key);
 QString profileComment(const Setting& setting);
 
 // The profile of what a write from `view` would send. When the write would refuse a value the
-// refusal comes back (naming the setting) and `text` is left empty.
-QString composeProfile(const SyncView& view, QByteArray& text);
+// refusal comes back (naming the setting) and `text` is left empty. With pictures it is a
+// bundle (format 2) with their sections in the order given.
+QString composeProfile(const SyncView& view, QByteArray& text,
+                       const std::vector<ProfilePicture>& pictures = {});
 
 struct ProfileError {
     int line;  // 1-based
@@ -50,6 +55,8 @@ struct ProfileError {
 // file, or there is at least one error and `store` is to be ignored.
 struct ParsedProfile {
     SettingsStore store;
+    int version = 1;
+    std::vector<ProfilePicture> pictures;  // format 2 only; in slot order
     std::vector<ProfileError> errors;
     int moreErrors = 0;  // errors beyond MaxProfileErrors, not listed
 

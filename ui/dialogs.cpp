@@ -58,6 +58,16 @@ void QtDialogs::errorOk(const QString& text) {
     show(QMessageBox::Critical, QStringLiteral("Fehler"), text, false);
 }
 
+bool QtDialogs::questionYesNo(const QString& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Frage"), text,
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Ja"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Nein"));
+    box.setEscapeButton(QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtDialogs::informationOk(const QString& text) {
     show(QMessageBox::Information, QStringLiteral("Information"), text, false);
 }

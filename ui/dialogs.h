@@ -18,6 +18,8 @@ class Dialogs {
     virtual void warningOk(const QString& text) = 0;
     // Error ("Fehler") with "OK" alone.
     virtual void errorOk(const QString& text) = 0;
+    // A question ("Frage") with "Ja" and "Nein"; true for Ja (closing the box counts as Nein).
+    virtual bool questionYesNo(const QString& text) = 0;
     // Information ("Information") with "OK" alone: what a command of the program did.
     virtual void informationOk(const QString& text) = 0;
     // The box for an error that ended a handler, titled with the program's title.
@@ -38,6 +40,7 @@ class QtDialogs : public Dialogs {
     bool questionOkCancel(const QString& text) override;
     void warningOk(const QString& text) override;
     void errorOk(const QString& text) override;
+    bool questionYesNo(const QString& text) override;
     void informationOk(const QString& text) override;
     void generalError(const QString& text) override;
     // Windows has a sound for each; elsewhere the toolkit's one beep serves both.

@@ -23,6 +23,7 @@
 #include <map>
 
 #include "blx52_version.h"
+#include "picture/picture_files.h"
 #include "picture/regular_file.h"
 #include "picture/slot_table.h"
 #include "picture/start_pictures.h"
@@ -285,6 +286,9 @@ void TForm1::buildWindow() {
     QAction* ports = device->addAction(QStringLiteral("Ports\u2026"));
     ports->setObjectName(QStringLiteral("Ports1"));
     connect(ports, &QAction::triggered, this, &TForm1::Ports1Click);
+    QAction* sendAll = device->addAction(QStringLiteral("Send all pictures\u2026"));
+    sendAll->setObjectName(QStringLiteral("SendAllPictures1"));
+    connect(sendAll, &QAction::triggered, this, &TForm1::SendAllPictures1Click);
     setMenuBar(menuBar);
 
     auto* central = new QWidget(this);
@@ -687,9 +691,16 @@ void TForm1::SaveSettingsAs1Click() {
                               QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
         if (path.isEmpty())
             return;
+        // A value the write refuses is said before any question.
+        QByteArray text;
+        if (const QString refusal = composeProfile(*syncView_, text); !refusal.isEmpty()) {
+            dialogs_.errorOk(refusal);
+            return;
+        }
         // "Open settings…" lists profiles by their suffix.
-        saveSettingsFile(QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".blx52")
-                                                            : path);
+        saveSettingsFile(
+            QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".blx52") : path,
+            askToIncludePictures());
     });
 }
 
@@ -737,17 +748,27 @@ bool TForm1::openSettingsFile(const QString& path) {
             parsed.errorTexts().join(u'\n'));
         return false;
     }
+    if (!parsed.pictures.empty() && !askBeforeReplacingPictures(parsed))
+        return false;
     // Each value takes the road of a read's reply, so the field rules run as after a read.
     for (const Setting& s : allSettings())
         syncView_->storeReply(s, parsed.store.value(s));
     markUnwrittenChanges();
+    storeBundlePictures(parsed);
     setPanelText(3, QStringLiteral("Loaded settings: %1").arg(SettingsStore::count()));
     return true;
 }
 
 bool TForm1::saveSettingsFile(const QString& path) {
+    return saveSettingsFile(path, false);
+}
+
+bool TForm1::saveSettingsFile(const QString& path, bool withPictures) {
+    std::vector<ProfilePicture> pictures;
+    if (withPictures && !bundlePictures(pictures))
+        return false;
     QByteArray text;
-    const QString refusal = composeProfile(*syncView_, text);
+    const QString refusal = composeProfile(*syncView_, text, pictures);
     if (!refusal.isEmpty()) {
         dialogs_.errorOk(refusal);
         return false;

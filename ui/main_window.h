@@ -15,6 +15,7 @@
 #include "settings/settings_table.h"
 #include "sync/device_compare.h"
 #include "sync/exchange_log.h"
+#include "sync/profile.h"
 #include "ui/change_events.h"
 #include "ui/dialogs.h"
 #include "ui/handler_guard.h"
@@ -149,9 +150,16 @@ class TForm1 : public QMainWindow, public StatusSink {
     // Writes what a write would send as a profile, atomically. A value the write would refuse
     // is refused the same way and no file is written. True when written.
     bool saveSettingsFile(const QString& path);
+    // A bundle holds the picture folder's 25 pictures too (after a question in the menu's
+    // save); opening one asks once, naming the slots, and saves its pictures into the folder.
+    bool saveSettingsFile(const QString& path, bool withPictures);
     // Where "Create picture folder…" copies the start pictures from and to; by default the
     // ones beside the program and the user's picture folder.
     void setPictureFolders(const QString& startPictures, const QString& pictureFolder);
+    // The picture folder alone (bundles, "Send all pictures…"); pictureFolder() is the folder
+    // in use.
+    void setPictureFolder(const QString& folder) { pictureFolder_ = folder; }
+    QString pictureFolder() const;
 
   public slots:
     // Device menu.
@@ -163,6 +171,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     void CreatePictureFolder1Click();
     // Device menu.
     void Ports1Click();
+    void SendAllPictures1Click();
     // Connection panel.
     void Button1Click();
     void Button2Click();
@@ -203,6 +212,10 @@ class TForm1 : public QMainWindow, public StatusSink {
     void editRule(const Setting& setting);
     void landingReaction(const Setting& setting);
     void setMainPortWarning();
+    bool askBeforeReplacingPictures(const ParsedProfile& parsed);
+    void storeBundlePictures(const ParsedProfile& parsed);
+    bool bundlePictures(std::vector<ProfilePicture>& pictures);
+    bool askToIncludePictures();
 
     DeviceLink& link_;
     Dialogs& dialogs_;

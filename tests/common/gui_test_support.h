@@ -27,6 +27,10 @@ class FakeDialogs : public Dialogs {
     }
     void warningOk(const QString& text) override { shown(QStringLiteral("warningOk: ") + text); }
     void errorOk(const QString& text) override { shown(QStringLiteral("errorOk: ") + text); }
+    bool questionYesNo(const QString& text) override {
+        shown(QStringLiteral("questionYesNo: ") + text);
+        return answerYes;
+    }
     void informationOk(const QString& text) override {
         shown(QStringLiteral("informationOk: ") + text);
     }
@@ -37,6 +41,7 @@ class FakeDialogs : public Dialogs {
     void errorBeep() override { ++errorBeeps; }
 
     bool answerOk = true;
+    bool answerYes = true;
     QStringList log;
     int beeps = 0;       // the exclamation sound
     int errorBeeps = 0;  // the error sound

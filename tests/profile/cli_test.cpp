@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <filesystem>
@@ -18,10 +19,13 @@
 #include <vector>
 
 #include "picture/picture.h"
+#include "picture/picture_batch.h"
 #include "picture/picture_files.h"
 #include "picture/plane_data.h"
 #include "picture/slot_table.h"
 #include "sync/profile.h"
+#include "sync/sequences.h"
+#include "sync/settings_store.h"
 #include "tests/common/simulated_device.h"
 #include "tools/devsim/options.h"
 
@@ -691,6 +695,234 @@ TEST_F(CliTest, ASignalEndsAWriteWithAnAccountOfWhatWasSent) {
     }
 }
 #endif
+
+// The picture folder the tool uses under the home it is given (on Windows the fixed folder), set
+// up with a picture of its own for every slot; every file is put back at the end.
+class PictureFolder {
+  public:
+    PictureFolder(const QString& home)
+#ifdef _WIN32
+        : folder_(SettingsFolder()),
+#else
+        : folder_(home + QStringLiteral("/BLX52_Settings/")),
+#endif
+          keep_(folder_, allNames()) {
+        (void)home;
+        QDir().mkpath(folder_);
+        for (const PictureSlot& slot : pictureSlots())
+            saveBitmap(picture(slot.code), folder_ + QString::fromStdString(slot.bitmapFile));
+    }
+    static Picture picture(int slotCode) {
+        Picture p;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                p.setPixel(x, y, static_cast<LedColor>((x * 3 + y + slotCode) % 8));
+        return p;
+    }
+    static std::vector<std::uint8_t> planes(const Picture& picture) {
+        const auto data = PlaneData(picture);
+        return {data.begin(), data.end()};
+    }
+    const QString& folder() const {
+        return folder_;
+    }
+
+  private:
+    static QStringList allNames() {
+        QStringList names;
+        for (const PictureSlot& slot : pictureSlots())
+            names << QString::fromStdString(slot.bitmapFile)
+                  << QString::fromStdString(slot.devicePictureFile);
+        return names;
+    }
+    QString folder_;
+    KeepFiles keep_;
+};
+
+std::string pictureKey(const PictureSlot& slot) {
+    return slot.command.substr(3, slot.command.size() - 5);  // "setin0pic0d_" -> "in0pic0"
+}
+
+TEST_F(CliTest, SendPicturesSendsEverySlotInOrderAndStopsAtTheFirstFailure) {
+    const PictureFolder pictures(dir.path());
+    const CliRun sent = cli({"send-pictures", port});
+    ASSERT_EQ(sent.status, 0) << sent.err.toStdString();
+    const auto lines = sim->receivedLines();
+    ASSERT_EQ(lines.size(), 50u);
+    EXPECT_EQ(lines[0], "getdatafw");
+    EXPECT_EQ(lines[48], "getdatafw");
+    // Two slots' bytes on the device and in their device picture files.
+    for (const int code : {100, 152}) {
+        const PictureSlot& slot = *findSlot(code);
+        const Picture expected = PictureFolder::picture(code);
+        EXPECT_EQ(sim->picture(pictureKey(slot)), PictureFolder::planes(expected));
+        const auto grid = makeCodeGrid(expected);
+        EXPECT_EQ(readFile(pictures.folder() + QString::fromStdString(slot.devicePictureFile)),
+                  QByteArray(reinterpret_cast<const char*>(grid.codes.data()), 1024));
+    }
+
+    // The fifth slot is refused: the four before it are on the device, nothing after it went.
+    sim->clearReceived();
+    devsim::Options refuses;
+    refuses.replyOverrides["setin1pic0d_"] = "ERR";
+    sim->setOptions(refuses);
+    const CliRun stopped = cli({"send-pictures", port, pictures.folder()});
+    EXPECT_EQ(stopped.status, 1);
+    EXPECT_EQ(sim->receivedLines().size(), 10u);
+    EXPECT_TRUE(stopped.err.contains("In1_Pic0: the device answered \"ERR\" instead of \"OK\""))
+        << stopped.err.toStdString();
+    EXPECT_TRUE(
+        stopped.err.contains("reached the device: In0_Pic0, In0_Pic1, In0_Pic2, In0_Pic3\n"));
+
+    // A folder without the pictures sends nothing.
+    sim->clearReceived();
+    EXPECT_EQ(cli({"send-pictures", port, path("config")}).status, 2);
+    EXPECT_TRUE(sim->receivedLines().empty());
+}
+
+TEST_F(CliTest, BundleRoundTripCarriesSettingsAndPicturesToAFreshDevice) {
+    const PictureFolder pictures(dir.path());
+    sim->setValue("in2pic1t", "0321");
+    sim->setValue("_brightness", "2");
+    const CliRun read = cli({"read", port, "-o", path("b.blx52"), "--with-pictures"});
+    ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    const QByteArray bundle = readFile("b.blx52");
+    EXPECT_TRUE(bundle.startsWith("# blx52-profile 2\n"));
+    EXPECT_EQ(bundle.count("[picture "), 25);
+    const auto first = deviceValues();
+
+    sim.reset();
+    std::string why;
+    sim = test::startSimulatedDevice("COM5", &why);
+    ASSERT_TRUE(sim) << why;
+    ASSERT_NE(deviceValues(), first);
+    const CliRun write = cli({"write", port, path("b.blx52")});
+    ASSERT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_EQ(deviceValues(), first);
+    // The settings, their verify, then the pictures.
+    const auto lines = sim->receivedLines();
+    ASSERT_EQ(lines.size(), 89u + 89u + 50u);
+    EXPECT_EQ(lines[178], "getdatafw");
+    for (const PictureSlot& slot : pictureSlots())
+        EXPECT_EQ(sim->picture(pictureKey(slot)),
+                  PictureFolder::planes(PictureFolder::picture(slot.code)))
+            << slot.comboEntry;
+}
+
+TEST_F(CliTest, BadBundlesSendNothing) {
+    const PictureFolder pictures(dir.path());
+    ASSERT_EQ(cli({"read", port, "-o", path("b.blx52"), "--with-pictures"}).status, 0);
+    const QByteArray good = readFile("b.blx52");
+    const qsizetype firstRow = good.indexOf("[picture In0_Pic0]\n") + 19;
+    const QByteArray header = "[picture In0_Pic1]\n";
+    const qsizetype second = good.indexOf(header);
+    QByteArray digit = good;
+    digit[firstRow + 4] = '9';
+    QByteArray shortRow = good;
+    shortRow.remove(firstRow, 1);
+    QByteArray doubled = good;
+    doubled.replace(header, "[picture In0_Pic0]\n");
+    QByteArray unknown = good;
+    unknown.replace(header, "[picture In0_Pic4]\n");
+    const std::pair<QByteArray, QString> cases[] = {
+        {digit, ":92: picture In0_Pic0, row 1: \"9\" is no colour code"},
+        {shortRow, ":92: picture In0_Pic0, row 1: 31 codes"},
+        {doubled, QStringLiteral(":%1: picture In0_Pic0 given twice")
+                      .arg(good.left(second).count('\n') + 1)},
+        {unknown, "unknown picture slot \"In0_Pic4\""},
+        {good.left(good.size() - 33), "has 31 rows"},
+    };
+    sim->clearReceived();
+    for (const auto& [bytes, expected] : cases) {
+        writeFile("bad", bytes);
+        const CliRun run = cli({"write", port, path("bad")});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.contains(expected)) << run.err.toStdString();
+    }
+    EXPECT_TRUE(sim->receivedLines().empty());
+}
+
+// Several ports in one command need several simulators; under Wine only one runs beside it.
+class CliPortsTest : public CliTest {
+  protected:
+    void SetUp() override {
+        CliTest::SetUp();
+        if (sim->inOtherProcess())
+            GTEST_SKIP() << "several ports need several simulators; under Wine one runs beside it";
+        for (const char* name : {"COM6", "COM7"}) {
+            std::string why;
+            others.push_back(test::startSimulatedDevice(name, &why));
+            ASSERT_TRUE(others.back()) << why;
+        }
+    }
+    std::vector<std::unique_ptr<test::SimulatedDevice>> others;
+};
+
+TEST_F(CliPortsTest, ReadsEachPortIntoItsOwnFileAndAFaultyDeviceFailsOnlyItself) {
+    test::SimulatedDevice* devices[] = {sim.get(), others[0].get(), others[1].get()};
+    for (int i = 0; i < 3; ++i)
+        devices[i]->setValue("in3pic2t", std::to_string(1001 + i));
+    const CliRun read =
+        cli({"--log", path("x.log"), "read", "COM5-COM7", "-o", path("signal-{port}.blx52")});
+    ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QStringLiteral("signal-COM%1.blx52").arg(5 + i);
+        EXPECT_TRUE(
+            readFile(name).contains(QStringLiteral("\nin3pic2t = %1  #").arg(1001 + i).toUtf8()))
+            << name.toStdString();
+        EXPECT_EQ(devices[i]->receivedLines().size(), 89u);
+    }
+    const QByteArray log = readFile("x.log");
+    EXPECT_EQ(log.count('\n'), 3 * (89 + 1));  // each port's exchanges and its outcome
+    for (const char* p :
+         {" COM5 read sent \"getin3pic2t\" reply \"1001\"",
+          " COM6 read sent \"getin3pic2t\" reply \"1002\"",
+          " COM7 read sent \"getin3pic2t\" reply \"1003\"", " COM6 read: Read 89 of 89 settings"})
+        EXPECT_TRUE(log.contains(p)) << p;
+
+    // The same profile to all three; the middle one refuses one setting.
+    for (auto* d : devices)
+        d->clearReceived();
+    devsim::Options refuses;
+    refuses.replyOverrides["setin1pic2t"] = "ERR";
+    others[0]->setOptions(refuses);
+    const CliRun write = cli({"write", "COM5,COM6,COM7", path("signal-COM5.blx52"), "--no-verify"});
+    EXPECT_EQ(write.status, 1);
+    SettingsStore store = parseProfile(readFile("signal-COM5.blx52")).store;
+    StoreSyncView view(store);
+    std::vector<std::string> expected;
+    ASSERT_TRUE(composeWrite(view, expected).isEmpty());
+    EXPECT_EQ(sim->receivedLines(), expected);
+    EXPECT_EQ(others[1]->receivedLines(), expected);
+    const auto faulty = others[0]->receivedLines();
+    ASSERT_LT(faulty.size(), expected.size());
+    EXPECT_EQ(faulty,
+              std::vector<std::string>(
+                  expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(faulty.size())));
+    EXPECT_TRUE(faulty.back().starts_with("setin1pic2t"));
+    const QStringList table = write.err.split(u'\n').filter(QRegularExpression("^COM[5-7] +\\S"));
+    ASSERT_EQ(table.size(), 3 + 3) << write.err.toStdString();  // end lines, then the table
+    EXPECT_TRUE(table[3].startsWith("COM5  done"));
+    EXPECT_TRUE(table[4].startsWith("COM6  failed: ") &&
+                table[4].contains("Input 1, picture 2 duration"))
+        << table[4].toStdString();
+    EXPECT_TRUE(table[5].startsWith("COM7  done"));
+}
+
+TEST_F(CliPortsTest, SendsThePicturesToEveryPort) {
+    const PictureFolder pictures(dir.path());
+    const CliRun sent = cli({"send-pictures", "COM5-COM7"});
+    ASSERT_EQ(sent.status, 0) << sent.err.toStdString();
+    for (auto* d : {sim.get(), others[0].get(), others[1].get()}) {
+        EXPECT_EQ(d->receivedLines().size(), 50u);
+        EXPECT_EQ(d->picture(pictureKey(*findSlot(145))),
+                  PictureFolder::planes(PictureFolder::picture(145)));
+    }
+    for (const char* bad : {"COM5,COM5", "COM7-COM5", "COM5,"})
+        EXPECT_EQ(cli({"send-pictures", bad}).status, 2) << bad;
+    EXPECT_EQ(cli({"read", "COM5,COM6", "-o", path("one.blx52")}).status, 2);
+    EXPECT_TRUE(sim->receivedLines().size() == 50u);
+}
 
 }  // namespace
 }  // namespace blx52

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "picture/slot_table.h"
 #include "sync/profile.h"
 #include "sync/sequences.h"
 #include "sync/settings_store.h"
@@ -109,8 +110,9 @@ TEST(Profile, RefusesEveryKindOfBadFileNamingLineAndReason) {
     const BadFile cases[] = {
         {"empty", QByteArray(), 1, "empty file"},
         {"another format", "[settings]\nin0pic0t=1\n", 1, "not a settings profile"},
-        {"another version", "# blx52-profile 2\n" + good.mid(good.indexOf('\n') + 1), 1,
+        {"another version", "# blx52-profile 3\n" + good.mid(good.indexOf('\n') + 1), 1,
          "unsupported format"},
+        {"picture in format 1", good + "[picture In0_Pic0]\n", 90, "need the format line"},
         {"binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 1, "not UTF-8"},
         {"binary line", edited("in1pic2t", QByteArray("in1pic2t = \xff\xfe", 13)), 8, "not UTF-8"},
         {"unknown key", edited("in0pic1t", "in0pic9t = 100"), 3, "unknown key \"in0pic9t\""},
@@ -183,6 +185,103 @@ TEST(Profile, ChoicesAreTheirNumbersLeadingZerosIncluded) {
     EXPECT_TRUE(view.isChecked(volume.buttons[2]));
     EXPECT_EQ(store.value(SettingsStore::indexOf(volume)), "2");
     EXPECT_EQ(store.value(SettingsStore::indexOf(duration)), "0150");
+}
+
+// A picture whose every code differs from its neighbour's, so a swapped row or column shows.
+ProfilePicture patterned(int slotCode) {
+    ProfilePicture p;
+    p.slotCode = slotCode;
+    for (std::size_t i = 0; i < p.codes.size(); ++i)
+        p.codes[i] =
+            static_cast<std::uint8_t>((i * 5 + i / 32 + static_cast<std::size_t>(slotCode)) % 8);
+    return p;
+}
+
+QByteArray bundleOf(const std::vector<ProfilePicture>& pictures) {
+    SettingsStore copy = otherValues();
+    StoreSyncView view(copy);
+    QByteArray text;
+    EXPECT_TRUE(composeProfile(view, text, pictures).isEmpty());
+    return text;
+}
+
+TEST(Profile, BundleKeepsSettingsAndPicturesAndIsFormatOneBesideThem) {
+    // Given out of slot order; read back in slot order.
+    const std::vector<ProfilePicture> given = {patterned(152), patterned(100), patterned(131)};
+    const QByteArray text = bundleOf(given);
+    EXPECT_TRUE(text.startsWith("# blx52-profile 2\n"));
+    const qsizetype at = text.indexOf("[picture In0_Pic0]\n");
+    ASSERT_GE(at, 0);
+    // Row 0 as the device picture file holds it: codes of x = 0 ... 31.
+    QByteArray row0;
+    for (int x = 0; x < 32; ++x)
+        row0 += static_cast<char>('0' + patterned(100).codes[static_cast<std::size_t>(x)]);
+    EXPECT_EQ(text.mid(at + 19, 33), row0 + '\n');
+    EXPECT_TRUE(text.contains("[picture In12_Pic1]\n"));
+    EXPECT_TRUE(text.contains("[picture StandBy_Pic2]\n"));
+
+    const ParsedProfile parsed = parseProfile(text);
+    ASSERT_TRUE(parsed.ok()) << parsed.errorTexts().join(u'\n').toStdString();
+    EXPECT_EQ(parsed.version, 2);
+    EXPECT_EQ(parsed.store.values(), otherValues().values());
+    ASSERT_EQ(parsed.pictures.size(), 3u);
+    EXPECT_EQ(parsed.pictures[0].slotCode, 100);
+    EXPECT_EQ(parsed.pictures[0].codes, patterned(100).codes);
+    EXPECT_EQ(parsed.pictures[1].codes, patterned(131).codes);
+    EXPECT_EQ(parsed.pictures[2].codes, patterned(152).codes);
+
+    // Without pictures the settings are written as format 1; with format 2's line they still
+    // read, with no pictures.
+    const QByteArray plain = profileOf(otherValues());
+    const ParsedProfile asTwo = parseProfile("# blx52-profile 2" + plain.mid(plain.indexOf('\n')));
+    ASSERT_TRUE(asTwo.ok());
+    EXPECT_EQ(asTwo.version, 2);
+    EXPECT_TRUE(asTwo.pictures.empty());
+    EXPECT_EQ(parseProfile(plain).version, 1);
+
+    // All 25 pictures fit well inside the size limit.
+    std::vector<ProfilePicture> all;
+    for (const PictureSlot& slot : pictureSlots())
+        all.push_back(patterned(slot.code));
+    const QByteArray full = bundleOf(all);
+    EXPECT_LT(full.size(), MaxProfileSize / 4);
+    const ParsedProfile fullParsed = parseProfile(full);
+    ASSERT_TRUE(fullParsed.ok());
+    EXPECT_EQ(fullParsed.pictures.size(), 25u);
+}
+
+TEST(Profile, RefusesEveryKindOfBadPictureSection) {
+    const QByteArray good = bundleOf({patterned(100)});  // header on line 91, rows 92 ... 123
+    const qsizetype header = good.indexOf("[picture ");
+    const QByteArray settings = good.left(header);
+    const QByteArray rows = good.mid(good.indexOf('\n', header) + 1);
+    QByteArray badDigit = good;
+    badDigit[header + 19 + 33 * 3 + 7] = '8';
+    QByteArray shortRow = good;
+    shortRow.remove(header + 19 + 33 * 5, 1);
+    const BadFile cases[] = {
+        {"digit outside 0-7", badDigit, 95, "row 4: \"8\" is no colour code"},
+        {"row too short", shortRow, 97, "row 6: 31 codes"},
+        {"doubled slot", good + "[picture In0_Pic0]\n" + rows, 124,
+         "given twice (first on line 91)"},
+        {"unknown slot", settings + "[picture In0_Pic7]\n" + rows, 91,
+         "unknown picture slot \"In0_Pic7\""},
+        {"unknown section", settings + "[pictures In0_Pic0]\n", 91, "unknown section"},
+        {"short at a setting",
+         settings + "[picture In0_Pic1]\n" + rows.left(33 * 2) + "in0pic0t = 5\n", 94,
+         "In0_Pic1 (line 91) has 2 rows"},
+        {"row too many", good + rows.left(33), 124, "row outside a picture section"},
+        {"short at the end", settings + "[picture In0_Pic1]\n" + rows.left(33 * 31), 122,
+         "has 31 rows"},
+    };
+    for (const BadFile& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ParsedProfile parsed = parseProfile(c.bytes);
+        ASSERT_FALSE(parsed.ok());
+        EXPECT_EQ(parsed.errors.front().line, c.line);
+        EXPECT_TRUE(parsed.errors.front().reason.contains(QString::fromUtf8(c.reason)))
+            << parsed.errors.front().reason.toStdString();
+    }
 }
 
 // Several faults in one file are all listed (ProfileWindowTest, CliTest), up to a cap.

@@ -23,11 +23,18 @@
 #endif
 
 #include "link/device_link.h"
+#include "picture/picture_batch.h"
+#include "picture/picture_files.h"
+#include "picture/plane_data.h"
+#include "picture/slot_table.h"
 #include "sync/profile.h"
 #include "tests/common/expected_tables.h"
 #include "tests/common/file_size_limit.h"
 #include "tests/common/gui_test_support.h"
+#include "tests/common/simulated_device.h"
+#include "tools/devsim/options.h"
 #include "ui/main_window.h"
+#include "ui/send_pictures_form.h"
 
 namespace blx52 {
 namespace {
@@ -50,6 +57,7 @@ class ProfileWindowTest : public ::testing::Test {
             asked << save;
             return chosen;
         });
+        form->setPictureFolder(dir.filePath(QStringLiteral("pictures")) + u'/');
         form->show();
     }
 
@@ -87,6 +95,7 @@ TEST_F(ProfileWindowTest, MenuHoldsOpenAndSaveBeforeHelpAndInfoWithShortcuts) {
     ASSERT_EQ(bar->actions().size(), 2);
     EXPECT_EQ(bar->actions()[0]->text(), QStringLiteral("File"));
     EXPECT_EQ(bar->actions()[1]->text(), QStringLiteral("Device"));
+    EXPECT_EQ(bar->actions()[1]->menu()->objectName(), QStringLiteral("Device1"));
     QMenu* file = bar->actions()[0]->menu();
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->objectName(), QStringLiteral("File1"));
@@ -274,6 +283,130 @@ TEST_F(ProfileWindowTest, SaveAddsTheSuffixAndOpenAsksBeforeReplacingUnwrittenCh
     form->setSettingsChanged(false);
     action("OpenSettings1")->trigger();
     EXPECT_EQ(dialogs.log.size(), 2);
+}
+
+ProfilePicture stripes(int slotCode) {
+    ProfilePicture p;
+    p.slotCode = slotCode;
+    for (std::size_t i = 0; i < p.codes.size(); ++i)
+        p.codes[i] =
+            static_cast<std::uint8_t>((i / 32 + i % 3 + static_cast<std::size_t>(slotCode)) % 8);
+    return p;
+}
+
+TEST_F(ProfileWindowTest, OpenOfABundleAsksFirstThenFillsThePictureFolder) {
+    const QString pictures = form->pictureFolder();
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    SettingsStore store;
+    store.setValue(SettingsStore::indexOf(allSettings()[3]), QStringLiteral("4321"));
+    StoreSyncView view(store);
+    QByteArray bundle;
+    ASSERT_TRUE(composeProfile(view, bundle, {stripes(100), stripes(141)}).isEmpty());
+    chosen = dir.filePath(QStringLiteral("bundle.blx52"));
+    writeFile(chosen, bundle);
+
+    // Declined: nothing changes, no picture is written.
+    dialogs.answerYes = false;
+    const QByteArray before = windowProfile();
+    action("OpenSettings1")->trigger();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].startsWith("questionYesNo: The file holds 2 pictures"));
+    EXPECT_TRUE(dialogs.log[0].contains("In0_Pic0, Reset_Pic1")) << dialogs.log[0].toStdString();
+    EXPECT_EQ(windowProfile(), before);
+    EXPECT_TRUE(QDir(pictures).isEmpty());
+
+    // Accepted: while the question is open the folder is still untouched.
+    dialogs.log.clear();
+    dialogs.answerYes = true;
+    bool emptyWhileAsked = false;
+    dialogs.whileShown = [&](const QString&) { emptyWhileAsked = QDir(pictures).isEmpty(); };
+    action("OpenSettings1")->trigger();
+    EXPECT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(emptyWhileAsked);
+    EXPECT_EQ(form->controlText(QString::fromStdString(allSettings()[3].control)), "4321");
+    for (const ProfilePicture& p : {stripes(100), stripes(141)}) {
+        const PictureSlot& slot = *findSlot(p.slotCode);
+        Picture saved;
+        ASSERT_FALSE(loadBitmap(bitmapFilePath(slot, pictures), saved)) << slot.bitmapFile;
+        EXPECT_EQ(makeCodeGrid(saved).codes, p.codes);
+        EXPECT_EQ(form->buttonGlyph(p.slotCode), saved.image());
+    }
+    EXPECT_EQ(QDir(pictures).entryList(QDir::Files).size(), 2);
+
+    // Save asks once there are pictures; with all 25 the file is a bundle of them.
+    dialogs.whileShown = {};
+    for (const PictureSlot& slot : pictureSlots()) {
+        CodeGrid grid;
+        grid.codes = stripes(slot.code).codes;
+        ASSERT_FALSE(saveBitmap(pictureFromCodes(grid), bitmapFilePath(slot, pictures)));
+    }
+    dialogs.log.clear();
+    chosen = dir.filePath(QStringLiteral("saved.blx52"));
+    action("SaveSettingsAs1")->trigger();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].startsWith("questionYesNo: Save the 25 pictures"));
+    const ParsedProfile saved = parseProfile(fileBytes(chosen));
+    ASSERT_TRUE(saved.ok());
+    ASSERT_EQ(saved.pictures.size(), 25u);
+    EXPECT_EQ(saved.pictures[24].codes, stripes(152).codes);
+    dialogs.answerYes = false;
+    action("SaveSettingsAs1")->trigger();
+    EXPECT_TRUE(fileBytes(chosen).startsWith("# blx52-profile 1\n"));
+}
+
+TEST_F(ProfileWindowTest, SendAllPicturesSendsTheFolderInSlotOrderWithOneSummary) {
+    const EnvOverride config("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+    std::string why;
+    const auto sim = test::startSimulatedDevice("COM5", &why);
+    ASSERT_TRUE(sim) << why;
+    link.PortName = sim->portName();
+    const QString pictures = form->pictureFolder();
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    for (const PictureSlot& slot : pictureSlots()) {
+        CodeGrid grid;
+        grid.codes = stripes(slot.code).codes;
+        ASSERT_FALSE(saveBitmap(pictureFromCodes(grid), bitmapFilePath(slot, pictures)));
+    }
+
+    action("SendAllPictures1")->trigger();
+    const QString port = QString::fromStdString(sim->portName());
+    EXPECT_EQ(
+        dialogs.log,
+        (QStringList{PortWarningEntry,
+                     QStringLiteral("informationOk: All 25 pictures were sent to %1.").arg(port)}));
+    EXPECT_EQ(sim->receivedLines().size(), 50u);
+    for (const int code : {100, 152}) {
+        const PictureSlot& slot = *findSlot(code);
+        CodeGrid grid;
+        grid.codes = stripes(code).codes;
+        const auto planes = PlaneData(pictureFromCodes(grid));
+        EXPECT_EQ(sim->picture(slot.command.substr(3, slot.command.size() - 5)),
+                  std::vector<std::uint8_t>(planes.begin(), planes.end()));
+    }
+
+    // A refused picture ends the send with one error naming what reached the device.
+    dialogs.log.clear();
+    sim->clearReceived();
+    devsim::Options refuses;
+    refuses.replyOverrides["setin1pic1d_"] = "ERR";
+    sim->setOptions(refuses);
+    action("SendAllPictures1")->trigger();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(
+        dialogs.log[0].startsWith("errorOk: Sending stopped at In1_Pic1: the device "
+                                  "answered \"ERR\""))
+        << dialogs.log[0].toStdString();
+    EXPECT_TRUE(dialogs.log[0].endsWith("In0_Pic0, In0_Pic1, In0_Pic2, In0_Pic3, In1_Pic0"));
+    EXPECT_EQ(sim->receivedLines().size(), 12u);
+
+    // The progress window as it stands half-way, for a look.
+    if (const QByteArray renders = qgetenv("BLX52_RENDER_DIR"); !renders.isEmpty()) {
+        TSendPicturesForm progress(25, form.get());
+        progress.show();
+        progress.showProgress(12, QStringLiteral("In12_Pic0"));
+        progress.grab().save(QString::fromUtf8(renders) +
+                             QStringLiteral("/send_pictures_form.png"));
+    }
 }
 
 }  // namespace

@@ -13,6 +13,10 @@ class AnswerOkDialogs : public Dialogs {
     bool warningOkCancel(const QString&) override { return true; }
     void warningOk(const QString& text) override { note(text); }
     void errorOk(const QString& text) override { note(text); }
+    bool questionYesNo(const QString& text) override {
+        note(text);
+        return false;
+    }
     void informationOk(const QString& text) override { note(text); }
     void generalError(const QString& text) override { note(text); }
     void beep() override {}

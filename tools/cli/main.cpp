@@ -16,6 +16,7 @@
 #include <unistd.h>
 #endif
 
+#include "batch.h"
 #include "blx52_version.h"
 #include "link/device_link.h"
 #include "link/port_names.h"
@@ -23,6 +24,7 @@
 #include "link/stop_signals.h"
 #include "picture/color_match.h"
 #include "picture/picture.h"
+#include "picture/picture_batch.h"
 #include "picture/picture_files.h"
 #include "picture/picture_send.h"
 #include "picture/plane_data.h"
@@ -63,13 +65,18 @@ constexpr std::int64_t MaxImageFileSize = 16 << 20;
 
 const char* const UsageText =
     "usage: blx52-cli [--log FILE] COMMAND ...\n"
-    "  read COMn [-o FILE]        read all settings into a profile (standard output by default)\n"
+    "  read COMn [-o FILE] [--with-pictures]\n"
+    "                             read all settings into a profile (standard output by default);\n"
+    "                             with the picture folder's 25 pictures it is a bundle\n"
     "  write COMn FILE [--no-verify]\n"
-    "                             write a profile, then read back and compare\n"
+    "                             write a profile, then read back and compare; a bundle's\n"
+    "                             pictures are sent after that\n"
     "  diff COMn FILE             list the settings where the device differs from the profile\n"
     "  picture COMn SLOT IMAGE [--nearest] [--save]\n"
     "                             send a 32 x 32 picture of the eight colours to a slot\n"
     "                             (SLOT: In0_Pic0 ... StandBy_Pic2, or its code 100 ... 152)\n"
+    "  send-pictures COMn [FOLDER]\n"
+    "                             send the 25 pictures of the picture folder (or FOLDER)\n"
     "  ports                      list serial ports and the COMn names\n"
     "  ports --assign COMn PORT   make COMn (1 to 9) open PORT: a device, a by-id path or,\n"
     "                             on Windows, a COM name such as COM14\n"
@@ -78,17 +85,19 @@ const char* const UsageText =
     "  init-pictures              create the picture folder with the 25 start pictures;\n"
     "                             files that are there already are kept\n"
     "options:\n"
-    "  --log FILE    append every exchange (time, operation, line sent, reply, link code,\n"
+    "  --log FILE    append every exchange (time, port, operation, line sent, reply, link code,\n"
     "                the link's status texts) and each operation's outcome to FILE\n"
     "  --nearest     map other colours to the nearest of the eight and say how many changed\n"
     "  --save        also store the picture as the slot's bitmap and device picture file\n"
     "  --no-verify   skip the read-back after a write\n"
     "  --help, --version\n"
-    "COMn is COM1 ... COM9 or a device path.\n"
+    "COMn is COM1 ... COM9 or a device path. read, write, diff, picture and send-pictures\n"
+    "take several ports, each run at the same time: COM3,COM5,COM7 or COM3-COM9; a read of\n"
+    "several ports names its files with {port}: -o 'signal-{port}.blx52'.\n"
     "exit status: 0 success, 1 device or port failed, 2 bad usage, bad file or an output\n"
     "             that could not be written, 3 the device differs from the file (write\n"
-    "             verify, diff); ended by SIGINT, SIGTERM or SIGHUP after the exchange in\n"
-    "             flight: that signal's status\n";
+    "             verify, diff); of several ports the worst (2, 1, 3, 0); ended by SIGINT,\n"
+    "             SIGTERM or SIGHUP after the exchange in flight: that signal's status\n";
 
 // Every message to the terminal: control characters in it (from a file, a device or an
 // argument) are shown, not obeyed.
@@ -96,7 +105,10 @@ void err(const QString& text) {
     QStringList lines = text.split(u'\n');
     for (QString& line : lines)
         line = shownText(line, line.size());
-    std::fputs(lines.join(u'\n').toLocal8Bit().constData(), stderr);
+    const QString shownLines = lines.join(u'\n');
+    if (batchMessage(shownLines))
+        return;
+    std::fputs(shownLines.toLocal8Bit().constData(), stderr);
     std::fputc('\n', stderr);
 }
 
@@ -187,6 +199,7 @@ class Session {
         const bool complete = sync.lastRead().successes == static_cast<int>(readSequence().size());
         if (complete && view.messages().isEmpty())
             return true;
+        batchOutcome(QStringLiteral("failed: ") + view.messageText());
         reportFailure(what, view.messages());
         return false;
     }
@@ -203,6 +216,7 @@ class Session {
             sync.lastWrite().successes == static_cast<int>(writeSequence().size());
         if (complete && view.messages().isEmpty())
             return true;
+        batchOutcome(QStringLiteral("failed: ") + view.messageText());
         reportFailure("write", view.messages());
         return false;
     }
@@ -237,8 +251,12 @@ class Session {
             err(QStringLiteral("  stopped by signal %1; nothing more was sent").arg(signal));
     }
 
-  private:
     std::function<void(int)> progress(const char* what, int total) {
+        if (inBatch())
+            return [what, total](int done) {
+                if (done > 0)
+                    batchProgress(what, done, total);
+            };
         if (!stderrIsTerminal())
             return {};
         return [what, total](int done) {
@@ -256,6 +274,7 @@ class Session {
         };
     }
 
+  private:
     DeviceLink link_;
     ExchangeLog log_;
     Word logPath_;
@@ -302,7 +321,7 @@ int listDifferences(const SettingsStore& file, const SettingsStore& device, bool
         const QString line = QStringLiteral("%1 (%2): file %3, device %4")
                                  .arg(profileKey(s), settingName(s), shownText(file.value(i)),
                                       shownText(device.value(i)));
-        if (toStdout) {
+        if (toStdout && !inBatch()) {
             std::printf("%s\n", line.toUtf8().constData());
         } else {
             err(line);
@@ -323,14 +342,58 @@ bool outputUsable(const Word& output) {
     return false;
 }
 
-int runRead(Session& session, const Word& output) {
+// A bundle's pictures go after its settings; the device picture files are written as the
+// editor's send writes them.
+int sendPictureList(Session& session, const std::vector<SlotPicture>& pictures) {
+    const auto progress = session.progress("pictures", static_cast<int>(pictures.size()));
+    session.log().beginOperation(QStringLiteral("send pictures"));
+    const PicturesSendResult sent =
+        sendPictures(session.link(), pictures, SettingsFolder(), progress);
+    if (progress)
+        progress(0);
+    session.log().endOperation(picturesSendOutcome(sent, pictures.size()));
+    if (!sent.ok()) {
+        const QString slot = QString::fromStdString(sent.failedSlot->comboEntry);
+        batchOutcome(QStringLiteral("failed at picture %1: %2").arg(slot, sent.reason));
+        session.reportFailure("picture send", {});
+        err(QStringLiteral("  %1: %2").arg(slot, sent.reason));
+        err(QStringLiteral("  reached the device: %1").arg(slotNames(sent.sent)));
+        return DeviceFailed;
+    }
+    err(QStringLiteral("Sent %1 pictures.").arg(sent.sent.size()));
+    return Success;
+}
+
+// The 25 bitmaps of `folder`; nothing when one of them cannot be read (after saying which).
+std::optional<std::vector<SlotPicture>> loadAllPictures(const QString& folder, const char* what) {
+    QStringList failures;
+    std::vector<SlotPicture> pictures = loadSlotPictures(folder, failures);
+    if (failures.isEmpty())
+        return pictures;
+    err(QStringLiteral("%1: %2 of the 25 pictures cannot be read; nothing was sent:")
+            .arg(QLatin1String(what))
+            .arg(failures.size()));
+    for (const QString& f : failures)
+        err(QStringLiteral("  ") + QString(f).replace(u'\n', u' ').simplified());
+    return std::nullopt;
+}
+
+// `pictures`: the picture folder's, for a bundle; null for a profile of the settings alone.
+int runRead(Session& session, const Word& output, const std::vector<SlotPicture>* pictures) {
+    const bool withPictures = pictures != nullptr;
+    std::vector<ProfilePicture> bundled;
+    if (withPictures) {
+        for (const SlotPicture& p : *pictures)
+            bundled.push_back({p.slot->code, makeCodeGrid(p.picture).codes});
+    }
     SettingsStore store;
     if (!session.read(store, "read"))
         return DeviceFailed;
     StoreSyncView view(store);
     QByteArray text;
-    const QString refusal = composeProfile(view, text);
+    const QString refusal = composeProfile(view, text, bundled);
     if (!refusal.isEmpty()) {
+        batchOutcome(QStringLiteral("failed: the device holds a value a write could not send"));
         err(QStringLiteral("the device holds a value a write could not send back:\n  ") +
             QString(refusal).replace(u'\n', u' ').simplified());
         return DeviceFailed;
@@ -345,45 +408,62 @@ int runRead(Session& session, const Word& output) {
         return Success;
     }
     if (const FileFault fault = replaceRegularFile(output.native, bytes)) {
+        batchOutcome(QStringLiteral("failed: %1 could not be written").arg(shown(output)));
         err(QStringLiteral("%1: cannot write: %2; nothing was saved, what stands there is "
                            "unchanged")
                 .arg(shown(output), faultText(fault)));
         return BadUsage;
     }
-    err(QStringLiteral("Read %1 settings into %2").arg(SettingsStore::count()).arg(shown(output)));
+    err(withPictures ? QStringLiteral("Read %1 settings and %2 pictures into %3")
+                           .arg(SettingsStore::count())
+                           .arg(bundled.size())
+                           .arg(shown(output))
+                     : QStringLiteral("Read %1 settings into %2")
+                           .arg(SettingsStore::count())
+                           .arg(shown(output)));
     return Success;
 }
 
-int runWrite(Session& session, const Word& path, bool verify) {
-    auto parsed = loadProfile(path);
-    if (!parsed)
-        return BadUsage;
-    if (!session.write(parsed->store))
+// A bundle's pictures, after the settings and their verify.
+int sendBundlePictures(Session& session, const ParsedProfile& parsed) {
+    if (parsed.pictures.empty())
+        return Success;
+    std::vector<SlotPicture> pictures;
+    for (const ProfilePicture& p : parsed.pictures) {
+        CodeGrid grid;
+        grid.codes = p.codes;
+        pictures.push_back({findSlot(p.slotCode), pictureFromCodes(grid)});
+    }
+    return sendPictureList(session, pictures);
+}
+
+int runWrite(Session& session, const ParsedProfile& parsed, bool verify) {
+    SettingsStore store = parsed.store;
+    if (!session.write(store))
         return DeviceFailed;
     err(QStringLiteral("Wrote %1 settings.").arg(SettingsStore::count()));
     if (!verify)
-        return Success;
+        return sendBundlePictures(session, parsed);
     SettingsStore device;
     if (!session.read(device, "verify"))
         return DeviceFailed;
-    const int differences = listDifferences(parsed->store, device, false);
+    const int differences = listDifferences(parsed.store, device, false);
     if (differences > 0) {
+        batchOutcome(QStringLiteral("differs (%1)").arg(differences));
         err(QStringLiteral("verify: %1 settings differ after the write").arg(differences));
         return Differences;
     }
     err(QStringLiteral("Verified: the device holds every value of the file."));
-    return Success;
+    return sendBundlePictures(session, parsed);
 }
 
-int runDiff(Session& session, const Word& path) {
-    auto parsed = loadProfile(path);
-    if (!parsed)
-        return BadUsage;
+int runDiff(Session& session, const ParsedProfile& parsed) {
     SettingsStore device;
     if (!session.read(device, "read"))
         return DeviceFailed;
-    const int differences = listDifferences(parsed->store, device, true);
+    const int differences = listDifferences(parsed.store, device, true);
     if (differences > 0) {
+        batchOutcome(QStringLiteral("differs (%1)").arg(differences));
         err(QStringLiteral("%1 settings differ").arg(differences));
         return Differences;
     }
@@ -491,10 +571,14 @@ int runPicture(Session& session, const QString& slotName, const Word& imagePath,
     session.log().endOperation(pictureSendOutcome(*slot, session.link().PortName, sent,
                                                   f ? linkFailureText(*f) : QString()));
     if (sent.firmware.code != link_code::Ok || sent.picture.code != link_code::Ok) {
+        batchOutcome(
+            QStringLiteral("failed: link code %1")
+                .arg(sent.firmware.code != link_code::Ok ? sent.firmware.code : sent.picture.code));
         session.reportFailure("picture send", {});
         return DeviceFailed;
     }
     if (sent.picture.reply != "OK") {
+        batchOutcome(QStringLiteral("failed: the device did not confirm the picture"));
         err(QStringLiteral("picture send failed: the device answered \"%1\" instead of \"OK\"")
                 .arg(printableLine(sent.picture.reply)));
         return DeviceFailed;
@@ -548,6 +632,7 @@ int run(const std::vector<Word>& args) {
     bool verify = true;
     bool nearest = false;
     bool save = false;
+    bool withPictures = false;
     std::vector<Word> words;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const QString& a = args[i].text;
@@ -576,6 +661,8 @@ int run(const std::vector<Word>& args) {
             nearest = true;
         } else if (a == QStringLiteral("--save")) {
             save = true;
+        } else if (a == QStringLiteral("--with-pictures")) {
+            withPictures = true;
         } else if (a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("unknown option %1").arg(shownText(a)));
         } else {
@@ -594,13 +681,15 @@ int run(const std::vector<Word>& args) {
         return initPictures();
     }
     const bool known = command == QStringLiteral("read") || command == QStringLiteral("write") ||
-                       command == QStringLiteral("diff") || command == QStringLiteral("picture");
+                       command == QStringLiteral("diff") || command == QStringLiteral("picture") ||
+                       command == QStringLiteral("send-pictures");
     if (!known)
         return usageError(QStringLiteral("unknown command \"%1\"").arg(shownText(command)));
     const std::size_t wanted = command == QStringLiteral("read")      ? 1
                                : command == QStringLiteral("picture") ? 3
                                                                       : 2;
-    if (!expect(wanted))
+    const bool folderGiven = command == QStringLiteral("send-pictures") && expect(2);
+    if (!expect(wanted) && !(command == QStringLiteral("send-pictures") && expect(1)))
         return usageError(QStringLiteral("%1: wrong number of arguments").arg(command));
     if (!output.native.empty() && command != QStringLiteral("read"))
         return usageError(QStringLiteral("-o belongs to read"));
@@ -608,33 +697,80 @@ int run(const std::vector<Word>& args) {
         return usageError(QStringLiteral("--no-verify belongs to write"));
     if ((nearest || save) && command != QStringLiteral("picture"))
         return usageError(QStringLiteral("--nearest and --save belong to picture"));
-    if (!isPortName(words[0].native))
-        return usageError(
-            QStringLiteral("\"%1\" is no port name: %2")
-                .arg(shownText(words[0].text), QString::fromStdString(acceptedPortNames())));
-    if (command == QStringLiteral("read") && !outputUsable(output))
-        return BadUsage;
+    if (withPictures && command != QStringLiteral("read"))
+        return usageError(QStringLiteral("--with-pictures belongs to read"));
 
-    Session session(QString::fromStdString(words[0].native));
-    if (const FileFault fault = session.openLog(logPath)) {
-        err(QStringLiteral("%1: cannot open the log file: %2; nothing was sent")
-                .arg(shown(logPath), faultText(fault)));
-        return BadUsage;
+    QString why;
+    const QStringList ports = parsePortList(words[0].text, &why);
+    if (ports.isEmpty())
+        return usageError(shownText(why));
+    for (const QString& port : ports) {
+        // A single port keeps the bytes it was given (a device path need not be text).
+        const std::string native = ports.size() == 1 ? words[0].native : port.toStdString();
+        if (!isPortName(native))
+            return usageError(
+                QStringLiteral("\"%1\" is no port name: %2")
+                    .arg(shownText(port), QString::fromStdString(acceptedPortNames())));
     }
+    if (ports.size() > 1 && command == QStringLiteral("read") &&
+        !output.text.contains(QStringLiteral("{port}")))
+        return usageError(
+            QStringLiteral("a read of several ports needs -o with {port} in the file name"));
+    // Each port's file, named from the -o pattern.
+    const auto outputOf = [&output, &ports](const QString& port) {
+        if (ports.size() == 1)
+            return output;
+        Word named{QString(output.text).replace(QStringLiteral("{port}"), port), {}};
+        named.native = QFile::encodeName(named.text).toStdString();
+        return named;
+    };
+    // Every file is checked once, before any port is opened.
+    if (command == QStringLiteral("read")) {
+        for (const QString& port : ports) {
+            if (!outputUsable(outputOf(port)))
+                return BadUsage;
+        }
+    }
+    std::optional<ParsedProfile> profile;
+    if (command == QStringLiteral("write") || command == QStringLiteral("diff")) {
+        profile = loadProfile(words[1]);
+        if (!profile)
+            return BadUsage;
+    }
+    std::optional<std::vector<SlotPicture>> pictures;
+    if (command == QStringLiteral("send-pictures") || withPictures) {
+        pictures = loadAllPictures(folderGiven ? words[1].text : SettingsFolder(),
+                                   withPictures ? "--with-pictures" : "send-pictures");
+        if (!pictures)
+            return BadUsage;
+    }
+
     // From here a signal ends the run after the exchange in flight, with a word on what the
     // device holds.
     catchStopSignals();
-    int status = BadUsage;
-    if (command == QStringLiteral("read"))
-        status = runRead(session, output);
-    else if (command == QStringLiteral("write"))
-        status = runWrite(session, words[1], verify);
-    else if (command == QStringLiteral("diff"))
-        status = runDiff(session, words[1]);
-    else
-        status = runPicture(session, words[1].text, words[2], nearest, save);
-    if (!session.logComplete() && status == Success)
-        status = BadUsage;
+    const auto job = [&](const QString& port) -> int {
+        Session session(ports.size() == 1 ? QString::fromStdString(words[0].native) : port);
+        if (const FileFault fault = session.openLog(logPath)) {
+            err(QStringLiteral("%1: cannot open the log file: %2; nothing was sent")
+                    .arg(shown(logPath), faultText(fault)));
+            return BadUsage;
+        }
+        int status = BadUsage;
+        if (command == QStringLiteral("read"))
+            status = runRead(session, outputOf(port), pictures ? &*pictures : nullptr);
+        else if (command == QStringLiteral("write"))
+            status = runWrite(session, *profile, verify);
+        else if (command == QStringLiteral("diff"))
+            status = runDiff(session, *profile);
+        else if (command == QStringLiteral("send-pictures"))
+            status = sendPictureList(session, *pictures);
+        else
+            status = runPicture(session, words[1].text, words[2], nearest, save);
+        if (!session.logComplete() && status == Success)
+            status = BadUsage;
+        return status;
+    };
+    const int status = ports.size() == 1 ? job(ports.front()) : runOnPorts(ports, job);
     if (const int signal = caughtStopSignal())
         endBySignal(signal);
     return status;

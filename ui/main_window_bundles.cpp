@@ -1,0 +1,147 @@
+// The main window's bundles (settings with pictures) and "Send all pictures…".
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+#include "picture/picture_batch.h"
+#include "picture/picture_files.h"
+#include "sync/sync_texts.h"
+#include "ui/main_window.h"
+#include "ui/send_pictures_form.h"
+
+namespace blx52 {
+
+namespace {
+
+QString slotName(int code) {
+    const PictureSlot* slot = findSlot(code);
+    return slot ? QString::fromStdString(slot->comboEntry) : QString::number(code);
+}
+
+QString lines(const QStringList& texts) {
+    QStringList out;
+    for (const QString& t : texts)
+        out << QString(t).replace(u'\n', u' ').simplified();
+    return out.join(u'\n');
+}
+
+}  // namespace
+
+QString TForm1::pictureFolder() const {
+    return pictureFolder_.isEmpty() ? SettingsFolder() : pictureFolder_;
+}
+
+bool TForm1::askBeforeReplacingPictures(const ParsedProfile& parsed) {
+    if (!QDir(pictureFolder()).exists()) {
+        dialogs_.errorOk(
+            QStringLiteral("The file holds pictures, but the picture folder %1 does not exist "
+                           "(blx52 --init-pictures creates it); nothing was changed.")
+                .arg(pictureFolder()));
+        return false;
+    }
+    QStringList names;
+    for (const ProfilePicture& p : parsed.pictures)
+        names << slotName(p.slotCode);
+    return dialogs_.questionYesNo(
+        QStringLiteral("The file holds %1 pictures. They replace these pictures in %2:\n\n%3\n\n"
+                       "Load the settings and replace the pictures?")
+            .arg(parsed.pictures.size())
+            .arg(pictureFolder(), names.join(QStringLiteral(", "))));
+}
+
+void TForm1::storeBundlePictures(const ParsedProfile& parsed) {
+    QStringList failures;
+    for (const ProfilePicture& p : parsed.pictures) {
+        const PictureSlot* slot = findSlot(p.slotCode);
+        CodeGrid grid;
+        grid.codes = p.codes;
+        const QString path = bitmapFilePath(*slot, pictureFolder());
+        // The editor's save: the file, then the button shows what the file gives back.
+        if (const FileError error = saveBitmap(pictureFromCodes(grid), path)) {
+            failures << *error;
+            continue;
+        }
+        Picture saved;
+        if (const FileError error = loadBitmap(path, saved)) {
+            failures << *error;
+            continue;
+        }
+        setButtonGlyph(slot->code, saved.image());
+    }
+    if (!failures.isEmpty())
+        dialogs_.errorOk(QStringLiteral("The settings were loaded, but %1 pictures could not be "
+                                        "saved:\n\n%2")
+                             .arg(failures.size())
+                             .arg(lines(failures)));
+}
+
+bool TForm1::askToIncludePictures() {
+    // Without a single picture in the folder there is nothing to ask about.
+    bool any = false;
+    for (const PictureSlot& slot : pictureSlots())
+        any = any || QFileInfo::exists(bitmapFilePath(slot, pictureFolder()));
+    return any &&
+           dialogs_.questionYesNo(QStringLiteral("Save the 25 pictures of %1 in the file too?\n\n"
+                                                 "\"Nein\" saves the settings alone.")
+                                      .arg(pictureFolder()));
+}
+
+bool TForm1::bundlePictures(std::vector<ProfilePicture>& pictures) {
+    QStringList failures;
+    const std::vector<SlotPicture> loaded = loadSlotPictures(pictureFolder(), failures);
+    if (!failures.isEmpty()) {
+        dialogs_.errorOk(QStringLiteral("%1 pictures cannot be read; no file was written.\n\n%2")
+                             .arg(failures.size())
+                             .arg(lines(failures)));
+        return false;
+    }
+    for (const SlotPicture& p : loaded)
+        pictures.push_back({p.slot->code, makeCodeGrid(p.picture).codes});
+    return true;
+}
+
+void TForm1::SendAllPictures1Click() {
+    guard_.run([this] {
+        QStringList failures;
+        const std::vector<SlotPicture> pictures = loadSlotPictures(pictureFolder(), failures);
+        if (!failures.isEmpty()) {
+            dialogs_.errorOk(QStringLiteral("%1 pictures cannot be read; nothing was sent.\n\n%2")
+                                 .arg(failures.size())
+                                 .arg(lines(failures)));
+            return;
+        }
+        if (!portWarningShown()) {
+            setPortWarningShown();
+            const std::string_view text = sync_text::PortWarning;
+            if (!dialogs_.warningOkCancel(
+                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))))
+                return;
+        }
+        TSendPicturesForm progress(static_cast<int>(pictures.size()), this);
+        progress.show();
+        progress.showProgress(0, QString::fromStdString(pictures.front().slot->comboEntry));
+        log_.beginOperation(QStringLiteral("send pictures"));
+        const PicturesSendResult result =
+            sendPictures(link_, pictures, pictureFolder(), [&](int done) {
+                const bool more = done < static_cast<int>(pictures.size());
+                progress.showProgress(
+                    done, more ? QString::fromStdString(
+                                     pictures[static_cast<std::size_t>(done)].slot->comboEntry)
+                               : QString());
+            });
+        progress.close();
+        log_.endOperation(picturesSendOutcome(result, pictures.size()));
+        const QString port = QString::fromStdString(link_.PortName);
+        if (result.ok()) {
+            dialogs_.informationOk(QStringLiteral("All %1 pictures were sent to %2.")
+                                       .arg(result.sent.size())
+                                       .arg(port));
+        } else {
+            dialogs_.errorOk(QStringLiteral("Sending stopped at %1: %2.\n\nOn the device (%3): %4")
+                                 .arg(QString::fromStdString(result.failedSlot->comboEntry),
+                                      result.reason, port, slotNames(result.sent)));
+        }
+    });
+}
+
+}  // namespace blx52
