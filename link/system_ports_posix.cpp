@@ -63,10 +63,15 @@ PortProbe probePort(const std::string& portName) {
             return {PortState::NoPermission, permissionDetail(path)};
         return {PortState::Missing, "no such device (adapter unplugged?)"};
     }
+    // Told by what it is, before any open: a FIFO's open could wait for a writer.
     if (S_ISDIR(info.st_mode))
-        return {PortState::NotATerminal, "a folder, not a serial port"};
+        return {PortState::NotATerminal, "a folder"};
+    if (S_ISREG(info.st_mode))
+        return {PortState::NotATerminal, "a regular file"};
+    if (S_ISFIFO(info.st_mode))
+        return {PortState::NotATerminal, "a FIFO"};
     if (!S_ISCHR(info.st_mode))
-        return {PortState::NotATerminal, "not a device"};
+        return {PortState::NotATerminal, "neither a device nor a file"};
     // The exchange's own open: non-blocking, so it waits for no carrier.
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -81,7 +86,7 @@ PortProbe probePort(const std::string& portName) {
     }
     PortProbe probe{PortState::Free, {}};
     if (::isatty(fd) == 0) {
-        probe = {PortState::NotATerminal, "it opens, but is no terminal"};
+        probe = {PortState::NotATerminal, "a device that is no terminal"};
     } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         // The exchange holds its port with flock too, so this also finds another configurator.
         probe = {PortState::Busy, "in use by another program"};

@@ -324,14 +324,43 @@ TEST_F(CliTest, SilentDeviceAndMissingPortEndWithStatusOneAndNoProfile) {
 TEST_F(CliTest, PortsNamesWhereEachPortLeadsAndWhetherItOpens) {
     if (sim->inOtherProcess())
         GTEST_SKIP() << "the port folder and its reasons are the POSIX side's";
-    std::filesystem::create_symlink("/nonexistent/blx52-port",
-                                    (path("config") + "/blx52/ports/COM7").toStdString());
-    const CliRun ports = cli({"ports"});
+#ifndef _WIN32
+    // What an exchange's open of each entry would meet; nothing here may wait (the FIFO).
+    const QString folder = path("config") + "/blx52/ports/";
+    ASSERT_TRUE(QDir().mkpath(path("folder")));
+    writeFile("file", "x");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    const std::pair<const char*, QString> entries[] = {
+        {"COM1", path("folder")},
+        {"COM2", path("file")},
+        {"COM3", path("fifo")},
+        {"COM4", QStringLiteral("/dev/null")},
+        {"COM7", QStringLiteral("/nonexistent/blx52-port")},
+    };
+    for (const auto& [name, target] : entries)
+        ASSERT_TRUE(QFile::link(target, folder + name)) << name;
+    const CliRun ports = cli({"ports"}, {}, 20000);
     EXPECT_EQ(ports.status, 0);
-    EXPECT_TRUE(ports.out.contains("COM7 -> /nonexistent/blx52-port: cannot be opened"))
-        << ports.out.toStdString();
-    EXPECT_TRUE(ports.out.contains("COM5 -> " + QString::fromStdString(sim->devicePath()) +
-                                   ": can be opened"));
+    for (const QString& line :
+         {"COM1 -> " + path("folder") + ": cannot be opened: not a serial port - a folder",
+          "COM2 -> " + path("file") + ": cannot be opened: not a serial port - a regular file",
+          "COM3 -> " + path("fifo") + ": cannot be opened: not a serial port - a FIFO",
+          QStringLiteral("COM4 -> /dev/null: cannot be opened: not a serial port - a device "
+                         "that is no terminal"),
+          QStringLiteral("COM7 -> /nonexistent/blx52-port: cannot be opened: missing"),
+          "COM5 -> " + QString::fromStdString(sim->devicePath()) + ": can be opened"})
+        EXPECT_TRUE(ports.out.contains(line)) << line.toStdString() << "\n"
+                                              << ports.out.toStdString();
+
+    // Held by another program, as the exchange would find it.
+    const int holder = ::open(sim->devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    const CliRun busy = cli({"ports"});
+    ::close(holder);
+    EXPECT_TRUE(busy.out.contains(": cannot be opened: busy")) << busy.out.toStdString();
+    EXPECT_TRUE(sim->receivedLines().empty());
+#endif
 }
 
 // COM3 assigned to the device's own port (the pseudo-terminal; under Wine a high COM port that
