@@ -7,24 +7,12 @@
 #include "sync/device_compare.h"
 #include "sync/device_sync.h"
 #include "sync/sequences.h"
+#include "ui/busy_cursor.h"
 #include "ui/compare_dialog.h"
 #include "ui/exchange_log_window.h"
 #include "ui/main_window.h"
 
 namespace blx52 {
-
-namespace {
-
-// Restores the cursor that was current before, also when the read ends early.
-class BusyCursor {
-  public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-}  // namespace
 
 void TForm1::buildDeviceMenu(QMenu* device) {
     QAction* log = device->addAction(QStringLiteral("Exchange log\u2026"));

@@ -1,4 +1,5 @@
 #include "ui/picture_editor.h"
+#include "ui/busy_cursor.h"
 
 #include <algorithm>
 
@@ -80,15 +81,6 @@ QGroupBox* groupBox(QWidget* parent, const Group& g) {
     box->setGeometry(g.x, g.y, g.w, g.h);
     return box;
 }
-
-// Restores the cursor that was current before, also when the send ends early.
-class BusyCursor {
-  public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 }  // namespace
 
