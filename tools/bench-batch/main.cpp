@@ -18,6 +18,7 @@
 #include "picture/slot_table.h"
 #include "sync/profile.h"
 #include "sync/settings_store.h"
+#include "tools/bench-common/usage.h"
 #include "tools/devsim/device_simulator.h"
 
 namespace {
@@ -76,6 +77,13 @@ bool compare(const char* what, const Setup& setup, const QStringList& one,
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto end = blx52::bench::answerArguments(
+            argc, argv, "blx52-bench-batch",
+            "usage: blx52-bench-batch\n"
+            "Times blx52-cli against nine simulators paced at 115200 baud, one per port: a write "
+            "with its\n"
+            "verify, and send-pictures, to nine devices at once against the same to one.\n"))
+        return *end;
     QCoreApplication app(argc, argv);
     QTemporaryDir home;
     Setup setup{QCoreApplication::applicationDirPath() + QStringLiteral("/blx52-cli"), home.path(),

@@ -19,6 +19,7 @@
 #include "picture/picture_import.h"
 #include "picture/slot_table.h"
 #include "tools/bench-common/answer_ok_dialogs.h"
+#include "tools/bench-common/usage.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
 #include "ui/picture_canvas.h"
@@ -76,6 +77,14 @@ class PaintCounter : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto end =
+            blx52::bench::answerArguments(argc, argv, "blx52-bench-canvas",
+                                          "usage: blx52-bench-canvas\n"
+                                          "Times the canvas window per mouse event (a pencil "
+                                          "stroke and an ellipse drag, repainted at\n"
+                                          "once) and the import of a 4000 x 3000 photo-like image, "
+                                          "with and without dithering.\n"))
+        return *end;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     Application app(argc, argv);
