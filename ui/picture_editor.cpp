@@ -1,8 +1,6 @@
 #include "ui/picture_editor.h"
 #include "ui/busy_cursor.h"
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -152,7 +150,8 @@ void TForm2::buildWindow() {
     QFont noteFont = sendResult_->font();
     noteFont.setPointSizeF(7);
     sendResult_->setFont(noteFont);
-    sendResult_->setGeometry(SendResultLeft, 0, 564 - SendResultLeft, ToolStripHeight);
+    // A fixed width that every frame leaves room for, so it is the same on every system.
+    sendResult_->setGeometry(SendResultLeft, 0, 497, ToolStripHeight);
     // The strip runs along the whole top of the client area, whatever width the frame leaves.
     central->installEventFilter(this);
 
@@ -301,8 +300,6 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == centralWidget()) {
         if (auto* strip = findChild<QToolBar*>(QStringLiteral("ToolBar1")))
             strip->resize(centralWidget()->width(), ToolStripHeight);
-        sendResult_->resize(std::max(0, centralWidget()->width() - SendResultLeft),
-                            ToolStripHeight);
     }
     if (event->type() == QEvent::MouseButtonDblClick && watched == image2_)
         openCanvas();
