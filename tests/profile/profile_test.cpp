@@ -105,6 +105,18 @@ struct BadFile {
     const char* reason;
 };
 
+// The whole file is refused; its first error names the line and reason, short and escaped.
+void expectRefused(const BadFile& c) {
+    SCOPED_TRACE(c.what);
+    const ParsedProfile parsed = parseProfile(c.bytes);
+    ASSERT_FALSE(parsed.ok());
+    EXPECT_EQ(parsed.errors.front().line, c.line);
+    EXPECT_TRUE(parsed.errors.front().reason.contains(QString::fromUtf8(c.reason)))
+        << parsed.errors.front().reason.toStdString();
+    EXPECT_LT(parsed.errors.front().reason.size(), 300);
+    EXPECT_FALSE(parsed.errors.front().reason.contains(QChar(0x1b)));
+}
+
 TEST(Profile, RefusesEveryKindOfBadFileNamingLineAndReason) {
     const QByteArray good = profileOf(SettingsStore());
     const BadFile cases[] = {
@@ -138,16 +150,8 @@ TEST(Profile, RefusesEveryKindOfBadFileNamingLineAndReason) {
         {"mixed line ends", edited("in0pic3t", "in0pic3t = 600\rin0pic4t = 600"), 5,
          "mixed line ends"},
     };
-    for (const BadFile& c : cases) {
-        SCOPED_TRACE(c.what);
-        const ParsedProfile parsed = parseProfile(c.bytes);
-        ASSERT_FALSE(parsed.ok());
-        EXPECT_EQ(parsed.errors.front().line, c.line);
-        EXPECT_TRUE(parsed.errors.front().reason.contains(QString::fromUtf8(c.reason)))
-            << parsed.errors.front().reason.toStdString();
-        EXPECT_LT(parsed.errors.front().reason.size(), 300);
-        EXPECT_FALSE(parsed.errors.front().reason.contains(QChar(0x1b)));
-    }
+    for (const BadFile& c : cases)
+        expectRefused(c);
 }
 
 // One reading of a choice for store and profile: digits are their number, leading
@@ -274,14 +278,8 @@ TEST(Profile, RefusesEveryKindOfBadPictureSection) {
         {"short at the end", settings + "[picture In0_Pic1]\n" + rows.left(33 * 31), 122,
          "has 31 rows"},
     };
-    for (const BadFile& c : cases) {
-        SCOPED_TRACE(c.what);
-        const ParsedProfile parsed = parseProfile(c.bytes);
-        ASSERT_FALSE(parsed.ok());
-        EXPECT_EQ(parsed.errors.front().line, c.line);
-        EXPECT_TRUE(parsed.errors.front().reason.contains(QString::fromUtf8(c.reason)))
-            << parsed.errors.front().reason.toStdString();
-    }
+    for (const BadFile& c : cases)
+        expectRefused(c);
 }
 
 // Several faults in one file are all listed (ProfileWindowTest, CliTest), up to a cap.
