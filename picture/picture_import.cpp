@@ -1,12 +1,16 @@
 #include "picture/picture_import.h"
 
+#include <QBuffer>
 #include <QImageReader>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <optional>
 #include <vector>
 
+#include "link/system_image.h"
 #include "picture/color_match.h"
+#include "picture/regular_file.h"
 
 namespace blx52 {
 
@@ -126,29 +130,73 @@ namespace {
 
 // Enough pixels for the matrix and for the preview beside it.
 constexpr int DecodedSide = 512;
+// Decoding at a reduced size pays from twice that on.
+constexpr int ReduceAbove = 2 * DecodedSide;
 
-QImage readFrom(QImageReader& reader, QString* error) {
+// Far above any photo; the decoders refuse more than 256 MB of pixels anyway.
+constexpr qint64 MaxImportFileSize = 256 * 1024 * 1024;
+
+QImage decode(const QByteArray& bytes, bool reduce, QString* error) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
     const QSize full = reader.size();
-    if (full.isValid() && std::min(full.width(), full.height()) > 2 * DecodedSide &&
+    if (reduce && full.isValid() && std::min(full.width(), full.height()) > ReduceAbove &&
         reader.supportsOption(QImageIOHandler::ScaledSize)) {
         reader.setScaledSize(full.scaled(DecodedSide, DecodedSide, Qt::KeepAspectRatioByExpanding));
     }
     QImage image = reader.read();
-    if (image.isNull() && error)
-        *error = reader.errorString();
-    return image;
+    if (!image.isNull() || reader.error() != QImageReader::UnsupportedFormatError) {
+        if (image.isNull() && error)
+            *error = reader.errorString();
+        return image;
+    }
+    // A format this Qt has no reader for (JPEG in the static Windows build) may still be one
+    // the system reads.
+    std::string why;
+    const std::optional<SystemImage> system = decodeWithSystemCodecs(
+        reinterpret_cast<const unsigned char*>(bytes.constData()),
+        static_cast<std::size_t>(bytes.size()), reduce ? ReduceAbove : 0, DecodedSide, &why);
+    if (!system) {
+        if (error)
+            *error = QString::fromStdString(why);
+        return {};
+    }
+    QImage copy(system->width, system->height, QImage::Format_ARGB32);
+    if (copy.isNull()) {
+        if (error)
+            *error = QStringLiteral("image too large");
+        return {};
+    }
+    for (int y = 0; y < system->height; ++y) {
+        std::memcpy(copy.scanLine(y),
+                    system->argb.data() + static_cast<std::size_t>(y) * system->width,
+                    static_cast<std::size_t>(system->width) * 4);
+    }
+    return copy;
 }
 
 }  // namespace
 
-QImage readImageForImport(QIODevice* device, QString* error) {
-    QImageReader reader(device);
-    return readFrom(reader, error);
+QImage decodeImage(const QByteArray& bytes, QString* error) {
+    return decode(bytes, false, error);
+}
+
+QImage readImageForImport(const QByteArray& bytes, QString* error) {
+    return decode(bytes, true, error);
 }
 
 QImage readImageForImport(const QString& path, QString* error) {
-    QImageReader reader(path);
-    return readFrom(reader, error);
+    // Only a regular file: a FIFO or a device under the name would hold the window.
+    FileFault fault;
+    const std::optional<QByteArray> bytes = readRegularFile(path, MaxImportFileSize, &fault);
+    if (!bytes) {
+        if (error)
+            *error = fileFaultText(fault);
+        return {};
+    }
+    return readImageForImport(*bytes, error);
 }
 
 bool isLedPicture(const QImage& image) {
@@ -171,15 +219,14 @@ QImage exportImage(const Picture& picture, int scale) {
 }
 
 QString savePictureImage(const Picture& picture, int scale, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("%1 cannot be written: %2").arg(path, file.errorString());
-    if (!exportImage(picture, scale).save(&file, "PNG")) {
-        file.cancelWriting();
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!exportImage(picture, scale).save(&buffer, "PNG"))
         return QStringLiteral("%1: the image could not be written").arg(path);
-    }
-    if (!file.commit())
-        return QStringLiteral("%1 cannot be written: %2").arg(path, file.errorString());
+    const FileFault fault = saveRegularFile(path, png);
+    if (fault)
+        return QStringLiteral("%1 cannot be written: %2").arg(path, fileFaultText(fault));
     return {};
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QIODevice>
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -29,10 +29,14 @@ struct ImportOptions {
 // taken as it shows over black). A null image gives an all-black picture.
 Picture importImage(const QImage& image, ImportOptions options);
 
-// Reads an image file (its first frame) for an import. A large image is decoded at a reduced
-// size where the format can do that itself (JPEG), far larger than the matrix still, which
-// saves most of the decoding time. A null image and the reader's error text on failure.
-QImage readImageForImport(QIODevice* device, QString* error = nullptr);
+// The first frame of an image in any format Qt reads, or failing that the system (JPEG in the
+// Windows build), at its full size. A null image and the reason on failure.
+QImage decodeImage(const QByteArray& bytes, QString* error = nullptr);
+
+// The same for an import. A large image is decoded at a reduced size where the format can do
+// that itself (JPEG), far larger than the matrix still, which saves most of the decoding time.
+// A file is read only when it is a regular one, so nothing waits on a FIFO or a device.
+QImage readImageForImport(const QByteArray& bytes, QString* error = nullptr);
 QImage readImageForImport(const QString& path, QString* error = nullptr);
 
 // Whether `image` is a 32 × 32 picture in the eight colours already (after transparency), so

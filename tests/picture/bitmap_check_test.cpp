@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "picture/picture_files.h"
+#include "picture/picture_import.h"
 #include "picture/presets.h"
 #include "picture/regular_file.h"
 #include "tests/picture/bmp_builder.h"
@@ -319,18 +320,31 @@ TEST_F(BitmapCheck, NonRegularFilesAreRefusedWithoutWaiting) {
     const QByteArray fifoName = QFile::encodeName(fifo);
     ASSERT_EQ(::mkfifo(fifoName.constData(), 0600), 0);
     Picture picture = initialPicture();
-    auto pending = std::async(std::launch::async, [&] { return loadBitmap(fifo, picture); });
-    if (pending.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
-        // Free the blocked reader so the test can report instead of hanging.
-        const int writer = ::open(fifoName.constData(), O_WRONLY | O_NONBLOCK);
-        if (writer >= 0)
-            ::close(writer);
-        pending.wait();
-        FAIL() << "loading a FIFO blocked";
+    // The editor's bitmap load and the canvas's image import: each refuses, naming why.
+    const std::vector<std::pair<const char*, std::function<bool()>>> opens{
+        {"bitmap",
+         [&] {
+             const FileError error = loadBitmap(fifo, picture);
+             return error && error->contains(QDir::toNativeSeparators(fifo));
+         }},
+        {"image import",
+         [&] {
+             QString why;
+             return readImageForImport(fifo, &why).isNull() && !why.isEmpty();
+         }},
+    };
+    for (const auto& [what, refused] : opens) {
+        auto pending = std::async(std::launch::async, refused);
+        if (pending.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+            // Free the blocked reader so the test can report instead of hanging.
+            const int writer = ::open(fifoName.constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0)
+                ::close(writer);
+            pending.wait();
+            FAIL() << what << ": opening a FIFO blocked";
+        }
+        EXPECT_TRUE(pending.get()) << what;
     }
-    const FileError error = pending.get();
-    ASSERT_TRUE(error);
-    EXPECT_TRUE(error->contains(QDir::toNativeSeparators(fifo)));
     EXPECT_EQ(picture, initialPicture());
 
     ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("In0_Pic1.bmp"))));
@@ -348,8 +362,8 @@ TEST_F(BitmapCheck, NonRegularFilesAreRefusedWithoutWaiting) {
 }
 
 // Every save of the program goes through saveRegularFile: the bitmap, the device picture file
-// and (in the window and the command-line tool) the settings profile. A target that is no
-// regular file is refused and stays what it was; nothing waits for a reader.
+// the settings profile (in the window and the command-line tool) and the canvas's export. A target
+// that is no regular file is refused and stays what it was; nothing waits for a reader.
 TEST_F(BitmapCheck, SavesReplaceOnlyRegularFiles) {
     const auto saves = std::vector<std::pair<const char*, std::function<bool(const QString&)>>>{
         {"bitmap", [](const QString& p) { return !saveBitmap(warningTrianglePicture(), p); }},
@@ -358,6 +372,10 @@ TEST_F(BitmapCheck, SavesReplaceOnlyRegularFiles) {
              return !writeDevicePictureFile(makeCodeGrid(warningTrianglePicture()), p);
          }},
         {"profile", [](const QString& p) { return !saveRegularFile(p, "# blx52-profile 1\n"); }},
+        {"exported image",
+         [](const QString& p) {
+             return savePictureImage(warningTrianglePicture(), 10, p).isEmpty();
+         }},
     };
     const auto native = [](const QString& p) { return QFile::encodeName(p); };
     const auto readAll = [](const QString& p) {

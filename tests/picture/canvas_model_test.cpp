@@ -13,6 +13,7 @@
 #include "picture/picture_import.h"
 #include "picture/picture_tools.h"
 #include "picture/presets.h"
+#include "tests/picture/jpeg_sample.h"
 #include "tests/picture/picture_print.h"
 
 using namespace blx52;
@@ -385,8 +386,28 @@ TEST(ImageImport, GradientAndTransparentPngFile) {
     QImage clear = solid(40, 20, qRgba(0, 255, 0, 0));
     clear.setPixel(39, 19, qRgba(0, 255, 0, 255));
     ASSERT_TRUE(clear.save(path));
-    const Picture fromFile = importImage(QImage(path), {ImportFit::Crop, ImportColors::Nearest});
+    QString why;
+    const Picture fromFile =
+        importImage(readImageForImport(path, &why), {ImportFit::Crop, ImportColors::Nearest});
+    EXPECT_TRUE(why.isEmpty()) << why.toStdString();
     EXPECT_EQ(fromFile, Picture());  // the one opaque pixel lies outside the square
+
+    // A JPEG on every system: through Qt's reader, or on Windows the system's.
+    const QByteArray jpeg(reinterpret_cast<const char*>(RedBlueJpeg), sizeof RedBlueJpeg);
+    for (const QImage& image : {decodeImage(jpeg, &why), readImageForImport(jpeg, &why)}) {
+        ASSERT_EQ(image.size(), QSize(48, 32)) << why.toStdString();
+        EXPECT_EQ(nearestLedColor(image.pixel(3, 3) | 0xff000000u), LedColor::Red);
+        EXPECT_EQ(nearestLedColor(image.pixel(44, 28) | 0xff000000u), LedColor::Blue);
+    }
+    const Picture photo =
+        importImage(readImageForImport(jpeg), {ImportFit::Letterbox, ImportColors::Nearest});
+    EXPECT_EQ(photo.code(2, 16), int(LedColor::Red));
+    EXPECT_EQ(photo.code(29, 16), int(LedColor::Blue));
+    EXPECT_EQ(photo.code(16, 2), int(LedColor::Black));  // the bar above
+    EXPECT_TRUE(decodeImage(jpeg.left(20), &why).isNull());
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_TRUE(readImageForImport(dir.path(), &why).isNull());  // a folder
+    EXPECT_FALSE(why.isEmpty());
 }
 
 TEST(ImageImport, DitheringKeepsTheAverageColour) {

@@ -26,6 +26,7 @@
 #include "picture/picture.h"
 #include "picture/picture_batch.h"
 #include "picture/picture_files.h"
+#include "picture/picture_import.h"
 #include "picture/picture_send.h"
 #include "picture/plane_data.h"
 #include "picture/regular_file.h"
@@ -523,8 +524,8 @@ int runPicture(Session& session, const QString& slotName, const Word& imagePath,
         err(QStringLiteral("%1: cannot read: %2").arg(shown(imagePath), faultText(fault)));
         return BadUsage;
     }
-    const QImage image = QImage::fromData(
-        QByteArray::fromRawData(bytes->data(), static_cast<qsizetype>(bytes->size())));
+    const QImage image =
+        decodeImage(QByteArray::fromRawData(bytes->data(), static_cast<qsizetype>(bytes->size())));
     if (image.isNull()) {
         err(QStringLiteral("%1: not an image this program can read").arg(shown(imagePath)));
         return BadUsage;
