@@ -1,6 +1,5 @@
 #include "link/system_image.h"
 
-#define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <wincodec.h>
 #include <windows.h>
