@@ -23,6 +23,11 @@ struct PortProbe {
 // and sends nothing. A port name or a device path.
 PortProbe probePort(const std::string& portName);
 
+// What tells the device behind `portName` (resolved as probePort resolves it) from any other
+// that may come there later, such as a replugged adapter; empty where probePort opens nothing
+// (no device there, a folder, a FIFO) or the system cannot tell.
+std::string portIdentity(const std::string& portName);
+
 // One serial port as the system describes it.
 struct SystemPortInfo {
     std::string device;      // what to open: /dev/ttyUSB0, COM14

@@ -95,6 +95,17 @@ PortProbe probePort(const std::string& portName) {
     return probe;
 }
 
+std::string portIdentity(const std::string& portName) {
+    const std::string path = resolvePortPath(portName);
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISCHR(info.st_mode))
+        return {};
+    // The node itself, whatever link led there; a replugged adapter gets a new one, even under
+    // the same name.
+    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + ":" +
+           std::to_string(info.st_rdev);
+}
+
 std::vector<SystemPortInfo> systemPorts() {
     std::vector<SystemPortInfo> ports;
     std::set<std::string> seen;

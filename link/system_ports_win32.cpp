@@ -75,11 +75,24 @@ std::string serialFromInstance(const std::string& instance) {
     return tail.find('&') == std::string::npos ? tail : std::string();
 }
 
+// "COM14" for a name that stands for it, and for "\\.\COM14".
+std::string deviceName(const std::string& portName) {
+    return portName.rfind("\\\\.\\", 0) == 0 ? portName.substr(4) : resolvePortPath(portName);
+}
+
 }  // namespace
 
+std::string portIdentity(const std::string& portName) {
+    const std::string name = deviceName(portName);
+    // The device object the name stands for: a replugged adapter may get another.
+    char target[512] = {};
+    if (::QueryDosDeviceA(name.c_str(), target, sizeof target - 1) == 0)
+        return {};
+    return name + "|" + target;
+}
+
 PortProbe probePort(const std::string& portName) {
-    const std::string name =
-        portName.rfind("\\\\.\\", 0) == 0 ? portName.substr(4) : resolvePortPath(portName);
+    const std::string name = deviceName(portName);
     const std::string path = "\\\\.\\" + name;
     // The exchange's own open; nothing is sent.
     const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,

@@ -30,13 +30,38 @@ std::string deviceKey(const std::string& path) {
 #endif
 }
 
-void probeInto(PortEntry& entry) {
-    const PortProbe probe = probePort(directPortName(entry).toStdString());
+void probeInto(PortEntry& entry, PortProber& prober) {
+    const PortProbe probe = prober(directPortName(entry).toStdString());
     entry.state = probe.state;
     entry.stateDetail = fromStd(probe.detail);
 }
 
+// More devices than any machine has; past it, the ones long gone go too.
+constexpr std::size_t MaxKnownDevices = 1000;
+
 }  // namespace
+
+PortProber::PortProber(Probe probe, Identity identity)
+    : probe_(std::move(probe)), identity_(std::move(identity)) {}
+
+PortProbe PortProber::operator()(const std::string& portName) {
+    const std::string identity = identity_(portName);
+    if (identity.empty())
+        return probe_(portName);
+    if (const auto known = known_.find(identity); known != known_.end())
+        return known->second;
+    if (known_.size() >= MaxKnownDevices)
+        known_.clear();
+    const PortProbe probe = probe_(portName);
+    // A failed open changes nothing on the line; the next look may find the device.
+    if (probe.state != PortState::Missing)
+        known_.emplace(identity, probe);
+    return probe;
+}
+
+void PortProber::forget() {
+    known_.clear();
+}
 
 QString portStateText(PortState state) {
     switch (state) {
@@ -63,6 +88,11 @@ QString directPortName(const PortEntry& port) {
 }
 
 QList<PortNameEntry> listPortNames() {
+    PortProber prober;
+    return listPortNames(prober);
+}
+
+QList<PortNameEntry> listPortNames(PortProber& prober) {
     QList<PortNameEntry> names;
     for (int n = 1; n <= MappableNameCount; ++n) {
         PortNameEntry entry;
@@ -76,7 +106,7 @@ QList<PortNameEntry> listPortNames() {
         // The port folder's entry is what the open names; say where it leads.
         entry.opens = entry.target.isEmpty() ? fromStd(opens) : entry.target;
 #endif
-        const PortProbe probe = probePort(name);
+        const PortProbe probe = prober(name);
         entry.state = probe.state;
         entry.stateDetail = fromStd(probe.detail);
         names << entry;
@@ -85,6 +115,11 @@ QList<PortNameEntry> listPortNames() {
 }
 
 QList<PortEntry> listSystemPorts() {
+    PortProber prober;
+    return listSystemPorts(prober);
+}
+
+QList<PortEntry> listSystemPorts(PortProber& prober) {
     QList<PortEntry> ports;
     std::set<std::string> seen;
     auto add = [&](PortEntry entry) {
@@ -139,7 +174,7 @@ QList<PortEntry> listSystemPorts() {
         add(entry);
     }
     for (PortEntry& entry : ports) {
-        probeInto(entry);
+        probeInto(entry, prober);
         const std::string key = deviceKey(entry.device.toStdString());
         for (int n = 1; n <= MappableNameCount; ++n) {
             const std::string name = "COM" + std::to_string(n);

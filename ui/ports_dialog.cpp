@@ -62,7 +62,9 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
                          SerialPortFactory portFactory)
     : QDialog(parent),
       selectName_(std::move(selectName)),
-      listPorts_(std::move(listPorts)),
+      listPorts_(listPorts ? std::move(listPorts) : PortLister([](PortProber& prober) {
+          return listSystemPorts(prober);
+      })),
       portFactory_(std::move(portFactory)) {
     setObjectName(QStringLiteral("PortsDialog"));
     setWindowTitle(QStringLiteral("Ports"));
@@ -91,6 +93,11 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     nameButtons->addWidget(unassign_);
     nameButtons->addWidget(assign_);
     nameButtons->addStretch();
+    check_ = makeButton(this, QStringLiteral("CheckPorts"), QStringLiteral("Check again"));
+    check_->setToolTip(
+        QStringLiteral("Open every port once more to see what changed (a port another "
+                       "program took or let go). New ports are checked when they appear."));
+    nameButtons->addWidget(check_);
     layout->addLayout(nameButtons);
 
     layout->addWidget(new QLabel(QStringLiteral("Ports of this computer:"), this));
@@ -131,6 +138,7 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     connect(assign_, &QPushButton::clicked, this, &PortsDialog::assignSelected);
     connect(unassign_, &QPushButton::clicked, this, &PortsDialog::unassignSelected);
     connect(use_, &QPushButton::clicked, this, &PortsDialog::useSelectedName);
+    connect(check_, &QPushButton::clicked, this, &PortsDialog::checkAgain);
     connect(names_, &QTableWidget::cellDoubleClicked, this, [this](int row) {
         names_->selectRow(row);
         useSelectedName();
@@ -153,6 +161,7 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     timer_->setInterval(1000);
     connect(timer_, &QTimer::timeout, this, &PortsDialog::refresh);
     refresh();
+    statesFresh_ = true;
     names_->selectRow(0);
 }
 
@@ -169,7 +178,10 @@ bool PortsDialog::finding() const {
 
 void PortsDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    refresh();
+    // Each opening shows what the ports are now; the first one just found out.
+    if (!statesFresh_)
+        checkAgain();
+    statesFresh_ = false;
     timer_->start();
 }
 
@@ -186,8 +198,15 @@ void PortsDialog::refresh() {
     fillPorts();
 }
 
+void PortsDialog::checkAgain() {
+    if (finding())
+        return;
+    prober_.forget();
+    refresh();
+}
+
 void PortsDialog::fillNames() {
-    const QList<PortNameEntry> entries = listPortNames();
+    const QList<PortNameEntry> entries = listPortNames(prober_);
     for (int row = 0; row < entries.size() && row < MappableNameCount; ++row) {
         const PortNameEntry& e = entries[row];
         setCell(names_, row, 0, e.name);
@@ -199,7 +218,7 @@ void PortsDialog::fillNames() {
 
 void PortsDialog::fillPorts() {
     const QString selected = selectedPort();
-    ports_ = listPorts_();
+    ports_ = listPorts_(prober_);
     portTable_->setRowCount(static_cast<int>(ports_.size()));
     for (int row = 0; row < ports_.size(); ++row) {
         const PortEntry& p = ports_[row];
@@ -283,6 +302,8 @@ void PortsDialog::findDevice() {
     if (finding())
         return;
     finder_ = std::make_unique<DeviceFinder>(portFactory_);
+    // The search goes by what each port is now: one busy since the last look is not asked.
+    prober_.forget();
     fillNames();
     fillPorts();
     finder_->plan(ports_);

@@ -26,11 +26,11 @@ class DeviceFinder;
 class PortsDialog : public QDialog {
     Q_OBJECT
   public:
-    using PortLister = std::function<QList<PortEntry>()>;
+    // Lists the system's ports, telling their states through the dialog's prober.
+    using PortLister = std::function<QList<PortEntry>(PortProber&)>;
 
     PortsDialog(std::function<void(int)> selectName, QWidget* parent = nullptr,
-                PortLister listPorts = listSystemPorts,
-                SerialPortFactory portFactory = makeSystemSerialPort);
+                PortLister listPorts = {}, SerialPortFactory portFactory = makeSystemSerialPort);
     ~PortsDialog() override;
 
     // Marks the name row the window uses now (0 for COM1).
@@ -38,7 +38,10 @@ class PortsDialog : public QDialog {
     bool finding() const;
 
   public slots:
+    // Lists the names and ports again; a port is opened only when its device is new.
     void refresh();
+    // Opens every port again, for states that changed meanwhile (another program took a port).
+    void checkAgain();
     void assignSelected();
     void unassignSelected();
     void useSelectedName();
@@ -60,6 +63,8 @@ class PortsDialog : public QDialog {
     std::function<void(int)> selectName_;
     PortLister listPorts_;
     SerialPortFactory portFactory_;
+    PortProber prober_;
+    bool statesFresh_ = false;  // the states were just looked at: the first showing needs no look
     QList<PortEntry> ports_;
     std::unique_ptr<DeviceFinder> finder_;
     QTableWidget* names_ = nullptr;
@@ -67,6 +72,7 @@ class PortsDialog : public QDialog {
     QPushButton* assign_ = nullptr;
     QPushButton* unassign_ = nullptr;
     QPushButton* use_ = nullptr;
+    QPushButton* check_ = nullptr;
     QPushButton* find_ = nullptr;
     QPushButton* useFound_ = nullptr;
     QProgressBar* progress_ = nullptr;

@@ -138,8 +138,27 @@ TEST_F(PortsTest, EachNameAndPortShowsWhatAnOpenWouldDo) {
         EXPECT_EQ(findPort(ports, "/nonexistent/blx52-adapter"), nullptr);
         EXPECT_EQ(findPort(ports, config.filePath("a-folder").toStdString()), nullptr);
     }
+    // A prober opens each device once, for a name and its port alike: taken by another program
+    // after that first look, the port shows what it was until the prober forgets; a device that
+    // comes under the name later is looked at at once.
+    PortProber prober;
+    EXPECT_EQ(listPortNames(prober)[1].state, PortState::Free);
+    std::unique_ptr<SerialPort> holder = makeSystemSerialPort();
+    ASSERT_TRUE(holder->open(sim->devicePath()));
+    EXPECT_EQ(listPortNames(prober)[1].state, PortState::Free);
+    const PortEntry* pty = findPort(listSystemPorts(prober), sim->devicePath());
+    ASSERT_NE(pty, nullptr);
+    EXPECT_EQ(pty->state, PortState::Free);
+    prober.forget();
+    EXPECT_EQ(listPortNames(prober)[1].state, PortState::Busy);
+    test::SimulatedDevice* other = startDevice("COM6");
+    ASSERT_NE(other, nullptr);
+    fs::remove(folderEntry("COM2"));
+    fs::create_symlink(other->devicePath(), folderEntry("COM2"));
+    EXPECT_EQ(listPortNames(prober)[1].state, PortState::Free);
     // Listing sent nothing.
     EXPECT_TRUE(sim->receivedLines().empty());
+    EXPECT_TRUE(other->receivedLines().empty());
 }
 
 // Windows: the device behind Wine's COM1 and, through the mapping, COM3 standing for the high
@@ -275,6 +294,17 @@ TEST_F(PortsTest, DeviceMenuOpensPortsWhereANameIsAssignedChosenAndUnassigned) {
     EXPECT_EQ(names->item(5, 1)->text(), sim != nullptr
                                              ? QStringLiteral("/dev/ttyS5 (its own port)")
                                              : QStringLiteral("COM6 (its own port)"));
+
+    // A port another program takes shows busy once the user has the ports checked again.
+    if (sim != nullptr) {
+        std::unique_ptr<SerialPort> holder = makeSystemSerialPort();
+        ASSERT_TRUE(holder->open(sim->devicePath()));
+        auto* check = dialog->findChild<QPushButton*>(QStringLiteral("CheckPorts"));
+        ASSERT_NE(check, nullptr);
+        QTest::mouseClick(check, Qt::LeftButton);
+        EXPECT_EQ(names->item(1, 2)->text(), QStringLiteral("busy"));
+        EXPECT_EQ(system->item(rowOf(system, devicePort), 2)->text(), QStringLiteral("busy"));
+    }
 }
 
 TEST_F(PortsTest, FindDeviceAsksEachFreePortOnceAndOffersTheAnsweringOnes) {
@@ -297,15 +327,15 @@ TEST_F(PortsTest, FindDeviceAsksEachFreePortOnceAndOffersTheAnsweringOnes) {
     // The real list, cut to the simulated devices so that this machine's own ports stay out.
     const std::vector<std::string> ours = {first->devicePath(), second->devicePath(),
                                            silent->devicePath(), held->devicePath()};
-    auto lister = [ours] {
+    auto lister = [ours](PortProber& prober) {
         QList<PortEntry> kept;
-        for (const PortEntry& p : listSystemPorts()) {
+        for (const PortEntry& p : listSystemPorts(prober)) {
             if (std::find(ours.begin(), ours.end(), p.device.toStdString()) != ours.end())
                 kept << p;
         }
         PortEntry unnamed;
         unnamed.device = qs(ours[1]);
-        const PortProbe probe = probePort(ours[1]);
+        const PortProbe probe = prober(ours[1]);
         unnamed.state = probe.state;
         kept << unnamed;
         return kept;
