@@ -2,9 +2,10 @@
 # Installs the Windows installer (tools/windows/package.sh) under Wine as a user would, silently,
 # and checks: the files, the Start-menu entry and the entry in the list of programs are there;
 # the installed blx52.exe answers --version and the installed blx52-cli.exe reads all settings
-# through Wine's COM1 from the Linux simulator; a second install (the same or a newer version)
-# replaces the first; the silent uninstall leaves no file and no registry entry of ours, and
-# keeps the user's picture folder. Fails when a check fails.
+# through Wine's COM1 from the Linux simulator; installed over an older version (packed here as
+# 1.0.0, with a file this version no longer has) it replaces it, and a second install of the
+# same version leaves one installation; the silent uninstall leaves no file and no registry
+# entry of ours, and keeps the user's picture folder. Fails when a check fails.
 #   tools/windows/installer-test.sh [SETUP.EXE]
 set -uo pipefail
 . "$(dirname "$0")/wine-env.sh"
@@ -61,7 +62,18 @@ wait_uninstalled() {
 snapshot >"$work/before"
 
 started=$SECONDS
-run "$setup" /S >"$work/install.log"
+# An older version first, as a user who updates has it.
+echo "a file of version 1.0.0 only" >"$work/gone-in-$version.txt"
+old_setup=$(BLX52_PACKAGE_VERSION=1.0.0 BLX52_PACKAGE_OUT=$work/old \
+    BLX52_PACKAGE_EXTRA=$work/gone-in-$version.txt "$blx52_root/tools/windows/package.sh" |
+    tail -1) || { echo "cannot pack the older version"; exit 1; }
+run "$old_setup" /S >"$work/install.log"
+check "the older version is installed" \
+    test -f "$dir/gone-in-$version.txt" -a -n "$(registry | grep 'DisplayVersion.*1\.0\.0')"
+
+run "$setup" /S >>"$work/install.log"
+check "installed over it, this version leaves nothing of the older one" \
+    test ! -e "$dir/gone-in-$version.txt" -a "$(registry | grep -c DisplayName)" = 1
 check "silent install: blx52.exe, blx52-cli.exe, blx52-send.exe, 25 start pictures, licence" \
     test -f "$dir/bin/blx52.exe" -a -f "$dir/bin/blx52-cli.exe" -a -f "$dir/bin/blx52-send.exe" \
     -a "$(ls "$dir/share/blx52/start-pictures" 2>/dev/null | wc -l)" = 25 -a -f "$dir/LICENSE.txt" \

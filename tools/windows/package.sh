@@ -7,6 +7,9 @@
 # the bitmap files the program writes (made by the Linux build, build/release) in
 # share\blx52\start-pictures\, where `blx52 --init-pictures` finds them, a README for Windows
 # users, the licence (LICENSE.txt) and the third-party notes (THIRD-PARTY.txt).
+# For the installer test's upgrade: BLX52_PACKAGE_VERSION packs as another version,
+# BLX52_PACKAGE_OUT puts everything below another folder than build/, and BLX52_PACKAGE_EXTRA
+# names a file to pack as well (one that the real version no longer has).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${BLX52_WINDOWS_BUILD:-$root/build/windows}
@@ -20,17 +23,19 @@ pictures=$root/build/release/share/blx52/start-pictures
     exit 1
 }
 command -v makensis >/dev/null || { echo "makensis is missing: apt-get install nsis" >&2; exit 1; }
-version=$(sed -n 's/^project(blx52 VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+version=${BLX52_PACKAGE_VERSION:-$(sed -n 's/^project(blx52 VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")}
 homepage=$(sed -n 's/^BLX52_HOMEPAGE:STRING=//p' "$build/CMakeCache.txt")
+out=${BLX52_PACKAGE_OUT:-$root/build}
 name=blx52-windows-$version
-stage=$root/build/package-windows/$name
-lists=$root/build/package-windows/nsis
+stage=$out/package-windows/$name
+lists=$out/package-windows/nsis
 rm -rf "$stage" "$lists"
 mkdir -p "$stage/bin" "$stage/share/blx52/start-pictures" "$lists"
 x86_64-w64-mingw32-strip -o "$stage/bin/blx52.exe" "$build/app/blx52.exe"
 x86_64-w64-mingw32-strip -o "$stage/bin/blx52-cli.exe" "$build/tools/blx52-cli.exe"
 x86_64-w64-mingw32-strip -o "$stage/bin/blx52-send.exe" "$build/tools/blx52-send.exe"
 cp "$pictures"/*.bmp "$stage/share/blx52/start-pictures/"
+[ -z "${BLX52_PACKAGE_EXTRA:-}" ] || cp "$BLX52_PACKAGE_EXTRA" "$stage/"
 # Windows' own editor expects CR LF.
 crlf() { sed 's/$/\r/' "$1" >"$2"; }
 crlf "$root/tools/windows/README-Windows.txt" "$stage/README.txt"
@@ -42,9 +47,9 @@ count=$(find "$stage/share/blx52/start-pictures" -name '*.bmp' | wc -l)
 stamp=$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 0)
 find "$stage" -exec touch -h -d "@$stamp" {} +
 
-rm -f "$root/build/$name.zip"
+rm -f "$out/$name.zip"
 (cd "$stage/.." && find "$name" -print | LC_ALL=C sort >"$lists/zip-files" &&
-    cmake -E tar cf "$root/build/$name.zip" --format=zip \
+    cmake -E tar cf "$out/$name.zip" --format=zip \
         --mtime="$(date -u -d "@$stamp" '+%Y-%m-%d %H:%M:%S UTC')" --files-from="$lists/zip-files")
 
 # The installer's lines for exactly the staged files: installed folder by folder, removed file
@@ -69,10 +74,10 @@ done <"$lists/files"
     echo "RMDir \"\$INSTDIR\\$(win "$d")\"" >>"$lists/unfiles.nsh"
 done
 size_kb=$(du -sk "$stage" | cut -f1)
-setup=$root/build/$name-setup.exe
+setup=$out/$name-setup.exe
 makensis -V2 -NOCD -DVERSION="$version" -DSTAGE="$stage" -DLISTS="$lists" -DOUTFILE="$setup" \
     -DICON="$build/icons/blx52.ico" -DHOMEPAGE="$homepage" -DSIZE_KB="$size_kb" \
     "$root/packaging/windows/installer.nsi" >"$lists/makensis.log" ||
     { cat "$lists/makensis.log" >&2; exit 1; }
-echo "$root/build/$name.zip"
+echo "$out/$name.zip"
 echo "$setup"
