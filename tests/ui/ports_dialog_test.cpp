@@ -146,7 +146,8 @@ TEST_F(PortsTest, EachNameAndPortShowsWhatAnOpenWouldDo) {
     std::unique_ptr<SerialPort> holder = makeSystemSerialPort();
     ASSERT_TRUE(holder->open(sim->devicePath()));
     EXPECT_EQ(listPortNames(prober)[1].state, PortState::Free);
-    const PortEntry* pty = findPort(listSystemPorts(prober), sim->devicePath());
+    const QList<PortEntry> seen = listSystemPorts(prober);
+    const PortEntry* pty = findPort(seen, sim->devicePath());
     ASSERT_NE(pty, nullptr);
     EXPECT_EQ(pty->state, PortState::Free);
     prober.forget();
