@@ -41,6 +41,23 @@ void report(const char* what, std::vector<double> ms) {
                 at(0.5), at(0.95), ms.back());
 }
 
+// Times `rounds` imports of the image `read` gives, its reading included. False when no image
+// came; the picture is looked at so that the import is not optimised away.
+template <class Read>
+bool timeImports(const char* what, int rounds, ImportOptions options, Read read) {
+    std::vector<double> ms;
+    for (int k = 0; k < rounds; ++k) {
+        const auto start = Clock::now();
+        const QImage image = read();
+        const Picture p = importImage(image, options);
+        ms.push_back(msSince(start));
+        if (image.isNull() || p.code(0, 0) > 7)
+            return false;
+    }
+    report(what, ms);
+    return true;
+}
+
 // Smooth colour fields, edges and noise, as a photo has them.
 QImage photoLike(int w, int h) {
     QImage image(w, h, QImage::Format_RGB32);
@@ -179,52 +196,29 @@ int main(int argc, char** argv) {
         {"import 4000x3000, whole image, nearest", {ImportFit::Letterbox, ImportColors::Nearest}},
     };
     for (const auto& i : imports) {
-        std::vector<double> ms;
-        for (int k = 0; k < 7; ++k) {
-            const auto start = Clock::now();
-            const Picture p = importImage(photo, i.options);
-            ms.push_back(msSince(start));
-            if (p.code(0, 0) > 7)
-                return 1;
-        }
-        report(i.name, ms);
+        if (!timeImports(i.name, 7, i.options, [&photo] { return photo; }))
+            return 1;
     }
+    const ImportOptions dithered{ImportFit::Letterbox, ImportColors::FloydSteinberg};
     // From a JPEG file as well, where this Qt reads JPEG, decoded as an import reads it.
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
     if (photo.save(&buffer, "JPEG", 90)) {
-        std::vector<double> ms;
-        for (int k = 0; k < 3; ++k) {
-            const auto start = Clock::now();
-            const Picture p = importImage(readImageForImport(jpeg),
-                                          {ImportFit::Letterbox, ImportColors::FloydSteinberg});
-            ms.push_back(msSince(start));
-            if (p.code(0, 0) > 7)
-                return 1;
-        }
-        report("JPEG 4000x3000 decoded and imported, dithering", ms);
+        if (!timeImports("JPEG 4000x3000 decoded and imported, dithering", 3, dithered,
+                         [&jpeg] { return readImageForImport(jpeg); }))
+            return 1;
     } else {
         std::printf("(no JPEG writer in this Qt: the decode is not timed)\n");
     }
     if (photoFile != nullptr) {
         const QString path = QString::fromLocal8Bit(photoFile);
-        std::vector<double> ms;
         QString why;
-        for (int k = 0; k < 5; ++k) {
-            const auto start = Clock::now();
-            const QImage image = readImageForImport(path, &why);
-            const Picture p =
-                importImage(image, {ImportFit::Letterbox, ImportColors::FloydSteinberg});
-            ms.push_back(msSince(start));
-            if (image.isNull()) {
-                std::fprintf(stderr, "blx52-bench-canvas: %s: %s\n", photoFile, qPrintable(why));
-                return 1;
-            }
-            if (p.code(0, 0) > 7)
-                return 1;
+        if (!timeImports("the photo file read, decoded, imported, dithering", 5, dithered,
+                         [&] { return readImageForImport(path, &why); })) {
+            std::fprintf(stderr, "blx52-bench-canvas: %s: %s\n", photoFile, qPrintable(why));
+            return 1;
         }
-        report("the photo file read, decoded, imported, dithering", ms);
     }
     return dialogs.messages == 0 ? 0 : 1;
 }
