@@ -4,7 +4,6 @@
 #include <QImageReader>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -163,17 +162,13 @@ QImage decode(const QByteArray& bytes, bool reduce, QString* error) {
             *error = QString::fromStdString(why);
         return {};
     }
-    QImage copy(system->width, system->height, QImage::Format_ARGB32);
-    if (copy.isNull()) {
-        if (error)
-            *error = QStringLiteral("image too large");
-        return {};
-    }
-    for (int y = 0; y < system->height; ++y) {
-        std::memcpy(copy.scanLine(y),
-                    system->argb.data() + static_cast<std::size_t>(y) * system->width,
-                    static_cast<std::size_t>(system->width) * 4);
-    }
+    // A view of the decoded words, copied so that the image owns its pixels.
+    QImage copy =
+        QImage(reinterpret_cast<const uchar*>(system->argb.data()), system->width, system->height,
+               static_cast<qsizetype>(system->width) * 4, QImage::Format_ARGB32)
+            .copy();
+    if (copy.isNull() && error)
+        *error = QStringLiteral("image too large");
     return copy;
 }
 
