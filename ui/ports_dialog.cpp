@@ -160,8 +160,6 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     timer_ = new QTimer(this);
     timer_->setInterval(1000);
     connect(timer_, &QTimer::timeout, this, &PortsDialog::refresh);
-    refresh();
-    statesFresh_ = true;
     names_->selectRow(0);
 }
 
@@ -178,10 +176,8 @@ bool PortsDialog::finding() const {
 
 void PortsDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // Each opening shows what the ports are now; the first one just found out.
-    if (!statesFresh_)
-        checkAgain();
-    statesFresh_ = false;
+    // Each opening shows what the ports are now.
+    checkAgain();
     timer_->start();
 }
 

@@ -64,7 +64,6 @@ class PortsDialog : public QDialog {
     PortLister listPorts_;
     SerialPortFactory portFactory_;
     PortProber prober_;
-    bool statesFresh_ = false;  // the states were just looked at: the first showing needs no look
     QList<PortEntry> ports_;
     std::unique_ptr<DeviceFinder> finder_;
     QTableWidget* names_ = nullptr;
