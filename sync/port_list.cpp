@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <set>
 #include <system_error>
+#include <vector>
 
 #include "link/port_map.h"
 #include "link/port_names.h"
@@ -173,13 +174,16 @@ QList<PortEntry> listSystemPorts(PortProber& prober) {
 #endif
         add(entry);
     }
+    // Where each name leads, found once rather than once for every port.
+    std::vector<std::string> nameKeys;
+    for (int n = 1; n <= MappableNameCount; ++n)
+        nameKeys.push_back(deviceKey(resolvePortPath("COM" + std::to_string(n))));
     for (PortEntry& entry : ports) {
         probeInto(entry, prober);
         const std::string key = deviceKey(entry.device.toStdString());
         for (int n = 1; n <= MappableNameCount; ++n) {
-            const std::string name = "COM" + std::to_string(n);
-            if (deviceKey(resolvePortPath(name)) == key)
-                entry.names << fromStd(name);
+            if (nameKeys[static_cast<std::size_t>(n - 1)] == key)
+                entry.names << QStringLiteral("COM%1").arg(n);
         }
     }
 #ifdef _WIN32
