@@ -3,8 +3,12 @@
 #include <QImage>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <set>
+#include <utility>
+#include <vector>
 
 #include "editor_fixture.h"
+#include "picture/presets.h"
 #include "picture/start_pictures.h"
 #include "ui/window_size.h"
 
@@ -42,6 +46,47 @@ TEST_F(FirstStart, MissingFolderIsExplainedAndTheSetUpStepGivesTheStartPictures)
         ASSERT_TRUE(glyph.has_value());
         EXPECT_EQ(form2->picture(), *glyph) << code;
         EXPECT_NE(form2->picture(), initialPicture()) << code;
+    }
+}
+
+// What the program ships must reach the device as drawn: any other colour would be sent as
+// black while the buttons show it. The eight are written out here, not taken from the model.
+TEST_F(FirstStart, EveryBuiltInPictureHoldsOnlyTheEightDeviceColours) {
+    const std::set<QRgb> eight = {qRgb(0, 0, 0),     qRgb(255, 0, 0),    qRgb(0, 255, 0),
+                                  qRgb(255, 255, 0), qRgb(0, 0, 255),    qRgb(255, 0, 255),
+                                  qRgb(0, 128, 128), qRgb(255, 255, 255)};
+    std::vector<std::pair<QString, QImage>> shipped = {
+        {QStringLiteral("warning triangle preset"), warningTrianglePicture().image()},
+        {QStringLiteral("prohibition sign preset"), prohibitionSignPicture().image()},
+        {QStringLiteral("blue disc preset"), blueDiscPicture().image()},
+    };
+    for (const PictureSlot& s : pictureSlots()) {
+        shipped.emplace_back(QStringLiteral("button glyph %1").arg(s.code),
+                             QImage(QStringLiteral(":/blx52/glyph_%1.png").arg(s.code)));
+#ifndef BLX52_NO_BUILT_START_PICTURES
+        Picture start;
+        const QString path =
+            bitmapFilePath(s, QStringLiteral(BLX52_BUILT_START_PICTURES) + QLatin1Char('/'));
+        ASSERT_FALSE(loadBitmap(path, start).has_value()) << path.toStdString();
+        shipped.emplace_back(QStringLiteral("start picture ") + path, start.image());
+#endif
+    }
+    for (const auto& [what, image] : shipped) {
+        ASSERT_EQ(image.size(), QSize(32, 32)) << what.toStdString();
+        int off = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                off += eight.count(image.pixel(x, y) | 0xff000000u) == 0 ? 1 : 0;
+        EXPECT_EQ(off, 0) << what.toStdString();
+    }
+    // The cyan arrows and the standby frame keep their cyan: the device's.
+    for (int code : {121, 123, 152}) {
+        const QImage glyph(QStringLiteral(":/blx52/glyph_%1.png").arg(code));
+        int cyan = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                cyan += (glyph.pixel(x, y) | 0xff000000u) == qRgb(0, 128, 128) ? 1 : 0;
+        EXPECT_GT(cyan, 100) << code;
     }
 }
 

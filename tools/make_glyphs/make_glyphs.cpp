@@ -13,13 +13,20 @@
 #include <cmath>
 #include <cstdio>
 
+#include "picture/picture.h"
 #include "picture/slot_table.h"
 
 namespace {
 
-// The device shows eight colours; glyphs use nothing else.
-const QColor Black(0, 0, 0), Red(255, 0, 0), Green(0, 255, 0), Yellow(255, 255, 0), Blue(0, 0, 255),
-    Magenta(255, 0, 255), Cyan(0, 255, 255), White(255, 255, 255);
+// The device shows eight colours; glyphs use nothing else. Taken from the picture model, so a
+// glyph never holds a colour the device would show black (its cyan is half-intensity).
+QColor led(blx52::LedColor color) {
+    return QColor::fromRgb(blx52::ledRgb(color));
+}
+const QColor Black = led(blx52::LedColor::Black), Red = led(blx52::LedColor::Red),
+             Green = led(blx52::LedColor::Green), Yellow = led(blx52::LedColor::Yellow),
+             Blue = led(blx52::LedColor::Blue), Magenta = led(blx52::LedColor::Magenta),
+             Cyan = led(blx52::LedColor::Cyan), White = led(blx52::LedColor::White);
 
 QImage blank() {
     QImage image(32, 32, QImage::Format_RGB32);
