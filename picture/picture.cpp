@@ -47,6 +47,33 @@ int ClassifyPixel(int red, int green, int blue) {
     return ClassifyPixel(qRgb(red, green, blue));
 }
 
+bool isLedColor(QRgb rgb) {
+    const QRgb opaque = rgb | 0xff000000u;
+    for (const auto& entry : colorTable) {
+        if (entry.rgb == opaque)
+            return true;
+    }
+    return false;
+}
+
+int offLedPixelCount(const Picture& picture) {
+    int count = 0;
+    for (int y = 0; y < Picture::Height; ++y) {
+        for (int x = 0; x < Picture::Width; ++x)
+            count += isLedColor(picture.pixel(x, y)) ? 0 : 1;
+    }
+    return count;
+}
+
+QString offLedPixelText(int count) {
+    if (count <= 0)
+        return {};
+    if (count == 1)
+        return QStringLiteral("1 pixel is none of the eight colours; the device shows it black");
+    return QStringLiteral("%1 pixels are none of the eight colours; the device shows them black")
+        .arg(count);
+}
+
 Picture::Picture() : image_(blankImage()) {}
 
 std::optional<Picture> Picture::fromImage(const QImage& image) {

@@ -2,6 +2,7 @@
 
 #include <QtGui/qrgb.h>
 #include <QImage>
+#include <QString>
 
 #include <array>
 #include <optional>
@@ -41,6 +42,10 @@ QRgb ledRgb(LedColor color);
 int ClassifyPixel(QRgb rgb);
 int ClassifyPixel(int red, int green, int blue);
 
+// Whether `rgb` is exactly one of the eight colours (alpha ignored). A pixel that is not is
+// shown as it is but reaches the device as black.
+bool isLedColor(QRgb rgb);
+
 // The 32 × 32 picture of the LED matrix: column x 0 … 31 left to right, row y 0 … 31 top to
 // bottom. It may hold any RGB colour (a loaded bitmap can), the editor's tools only write the
 // eight LED colours.
@@ -73,6 +78,12 @@ class Picture {
   private:
     QImage image_;
 };
+
+// How many pixels are none of the eight colours: the device shows them black.
+int offLedPixelCount(const Picture& picture);
+// The one wording for such pixels, wherever a picture goes to the device: "N pixels are none of
+// the eight colours; the device shows them black". Empty for none.
+QString offLedPixelText(int count);
 
 // Black one-pixel border, white interior: what the editor shows before any slot is loaded.
 Picture initialPicture();

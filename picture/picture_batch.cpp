@@ -19,6 +19,16 @@ std::vector<SlotPicture> loadSlotPictures(const QString& folder, QStringList& fa
     return out;
 }
 
+QStringList offLedPixelNotes(const std::vector<SlotPicture>& pictures) {
+    QStringList notes;
+    for (const SlotPicture& p : pictures) {
+        const QString text = offLedPixelText(offLedPixelCount(p.picture));
+        if (!text.isEmpty())
+            notes << QStringLiteral("%1: %2").arg(QString::fromStdString(p.slot->comboEntry), text);
+    }
+    return notes;
+}
+
 Picture pictureFromCodes(const CodeGrid& grid) {
     Picture picture;
     for (int y = 0; y < Picture::Height; ++y) {

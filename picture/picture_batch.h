@@ -22,6 +22,11 @@ struct SlotPicture {
 // `failures` (the loader's message), and its slot is left out.
 std::vector<SlotPicture> loadSlotPictures(const QString& folder, QStringList& failures);
 
+// For each picture that holds pixels none of the eight colours, in the pictures' order:
+// "In0_Pic1: 5 pixels are none of the eight colours; the device shows them black". Such pixels
+// are sent and bundled as black, as the editor's send does.
+QStringList offLedPixelNotes(const std::vector<SlotPicture>& pictures);
+
 // The picture of a bundle's codes, and back.
 Picture pictureFromCodes(const CodeGrid& grid);
 

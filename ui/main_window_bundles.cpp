@@ -97,6 +97,11 @@ bool TForm1::bundlePictures(std::vector<ProfilePicture>& pictures) {
     }
     for (const SlotPicture& p : loaded)
         pictures.push_back({p.slot->code, makeCodeGrid(p.picture).codes});
+    // A bundle holds colour codes: such pixels go into it as black, as a send would take them.
+    if (const QStringList notes = offLedPixelNotes(loaded); !notes.isEmpty())
+        dialogs_.informationOk(
+            QStringLiteral("The file holds these pictures as the device shows them:\n\n%1")
+                .arg(lines(notes)));
     return true;
 }
 
@@ -132,14 +137,19 @@ void TForm1::SendAllPictures1Click() {
         progress.close();
         log_.endOperation(picturesSendOutcome(result, pictures.size()));
         const QString port = QString::fromStdString(link_.PortName);
+        // As the editor's send note: the summary says where the device shows black.
+        const QStringList notes = offLedPixelNotes(pictures);
+        const QString noted = notes.isEmpty() ? QString() : QStringLiteral("\n\n") + lines(notes);
         if (result.ok()) {
             dialogs_.informationOk(QStringLiteral("All %1 pictures were sent to %2.")
                                        .arg(result.sent.size())
-                                       .arg(port));
+                                       .arg(port) +
+                                   noted);
         } else {
             dialogs_.errorOk(QStringLiteral("Sending stopped at %1: %2.\n\nOn the device (%3): %4")
                                  .arg(QString::fromStdString(result.failedSlot->comboEntry),
-                                      result.reason, port, slotNames(result.sent)));
+                                      result.reason, port, slotNames(result.sent)) +
+                             noted);
         }
     });
 }

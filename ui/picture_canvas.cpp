@@ -128,6 +128,23 @@ void CanvasView::paintEvent(QPaintEvent*) {
         for (int k = 1; k < Picture::Height; ++k)
             painter.drawLine(0, k * zoom_, width(), k * zoom_);
     }
+    // A pixel the device shows black, though it shows otherwise here, carries a cross in black
+    // or white, whichever stands out on it.
+    if (zoom_ >= MarkFromZoom) {
+        const Picture& picture = document_.picture();
+        const int inset = std::max(1, zoom_ / 4);
+        for (int y = 0; y < Picture::Height; ++y) {
+            for (int x = 0; x < Picture::Width; ++x) {
+                const QRgb rgb = picture.pixel(x, y);
+                if (isLedColor(rgb))
+                    continue;
+                const QRect r = pixelRect({x, y}).adjusted(inset, inset, -inset - 1, -inset - 1);
+                painter.setPen(QPen(qGray(rgb) > 127 ? Qt::black : Qt::white, zoom_ >= 16 ? 2 : 1));
+                painter.drawLine(r.topLeft(), r.bottomRight());
+                painter.drawLine(r.topRight(), r.bottomLeft());
+            }
+        }
+    }
     // The editor's pen, in black and white so that it shows on every colour.
     const QPoint pen = document_.penPosition();
     if (Picture::contains(pen.x(), pen.y())) {
@@ -428,6 +445,8 @@ void PictureCanvas::updateStatus() {
                 .arg(pen.y())
                 .arg(colorName(view_->color()))
                 .arg(view_->zoom());
+    if (const QString off = offLedPixelText(offLedPixelCount(document_.picture())); !off.isEmpty())
+        text += QStringLiteral("    ") + off;
     status_->setText(text);
 }
 

@@ -26,6 +26,8 @@ class CanvasView : public QWidget {
     static constexpr int MinZoom = 4;
     static constexpr int MaxZoom = 32;
     static constexpr int GridFromZoom = 8;
+    // From this zoom a pixel that is none of the eight colours carries a cross.
+    static constexpr int MarkFromZoom = 6;
 
     explicit CanvasView(PictureDocument& document, QWidget* parent = nullptr);
 

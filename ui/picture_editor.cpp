@@ -637,6 +637,9 @@ void TForm2::showSendResult(const PictureSlot& slot, const PictureSendResult& re
         text = QStringLiteral("%1 sent to %2 at %3").arg(name, port, time);
         if (!result.deviceFileWritten)
             text += QStringLiteral("; %1 could not be written").arg(file);
+        // "Sent" alone would hide that the device shows some pixels otherwise than the picture.
+        if (const QString off = offLedPixelText(offLedPixelCount(picture())); !off.isEmpty())
+            text += QStringLiteral("; ") + off;
         sendResult_->setStyleSheet(QString());
     } else {
         // Every send records the picture as meant to be sent, so the file tells nothing of

@@ -2,6 +2,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QTimer>
@@ -134,6 +135,56 @@ TEST_F(EditorCanvas, DragChangesExactlyThosePixelsInImage2AndUndoRestoresThem) {
     // Undo talks to neither the device nor the files.
     EXPECT_TRUE(dialogs.log.isEmpty());
     EXPECT_FALSE(QFile::exists(devicePath(100)));
+}
+
+// A pixel the device shows black, though the canvas shows its colour, is crossed where the zoom
+// leaves room and counted in the status line, until it is drawn over.
+TEST_F(EditorCanvas, PixelsTheDeviceShowsBlackAreCrossedAndCounted) {
+    openCanvas();
+    auto* status = canvas->findChild<QLabel*>(QStringLiteral("CanvasStatus"));
+    ASSERT_NE(status, nullptr);
+    const QString none = QStringLiteral("none of the eight colours");
+    EXPECT_FALSE(status->text().contains(none));
+    Picture off;
+    off.setPixel(3, 4, qRgb(0, 255, 255));  // light: a black cross
+    off.setPixel(6, 4, qRgb(20, 0, 40));    // dark: a white cross
+    off.setPixel(9, 4, LedColor::Cyan);
+    putBitmap(100, off);
+    click(QStringLiteral("Button20"));
+    EXPECT_TRUE(status->text().endsWith(
+        QStringLiteral("2 pixels are none of the eight colours; the device shows them black")))
+        << status->text().toStdString();
+
+    // The colours inside a pixel, its grid line left out.
+    const auto shown = [this](QPoint pixel) {
+        const QImage shot = view->grab().toImage();
+        std::set<QRgb> colours;
+        const QRect r = view->pixelRect(pixel).adjusted(1, 1, 0, 0);
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                colours.insert(shot.pixel(x, y) | 0xff000000u);
+        return colours;
+    };
+    using Colours = std::set<QRgb>;
+    for (int zoom : {CanvasView::MarkFromZoom, 16}) {
+        SCOPED_TRACE(zoom);
+        canvas->setZoom(zoom);
+        EXPECT_EQ(shown({3, 4}), (Colours{qRgb(0, 255, 255), qRgb(0, 0, 0)}));
+        EXPECT_EQ(shown({6, 4}), (Colours{qRgb(20, 0, 40), qRgb(255, 255, 255)}));
+        EXPECT_EQ(shown({9, 4}), Colours{qRgb(0, 128, 128)});
+    }
+    view->grab().save(QDir::temp().filePath(QStringLiteral("canvas_off_colours.png")));
+    canvas->setZoom(CanvasView::MarkFromZoom - 1);  // no room for a cross
+    EXPECT_EQ(shown({3, 4}), Colours{qRgb(0, 255, 255)});
+
+    canvas->setZoom(16);
+    drag({{3, 4}});  // the pencil in red
+    EXPECT_TRUE(status->text().endsWith(
+        QStringLiteral("1 pixel is none of the eight colours; the device shows it black")));
+    EXPECT_EQ(shown({3, 4}), Colours{qRgb(255, 0, 0)});
+    drag({{6, 4}}, Qt::RightButton);  // black
+    EXPECT_FALSE(status->text().contains(none)) << status->text().toStdString();
+    EXPECT_EQ(shown({6, 4}), Colours{qRgb(0, 0, 0)});
 }
 
 TEST_F(EditorCanvas, TheEditorsOwnOperationsAreStepsAndShowOnTheCanvas) {

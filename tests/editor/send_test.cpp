@@ -5,7 +5,9 @@
 #include <QRegularExpression>
 #include <QWindow>
 #include <algorithm>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "editor_fixture.h"
 #include "sync/exchange_log.h"
@@ -214,10 +216,30 @@ TEST_F(EditorSend, TheNoteTellsEachSendsOutcomeUntilTheSlotChanges) {
         const char* what;
         std::function<void()> arrange;
         QString expected;  // a pattern: the time stands for \\d\\d:\\d\\d:\\d\\d
+        std::function<void()> check = [] {};
     };
+    // Two colours the device shows black beside a red pixel: only the red one's bit is sent.
+    Picture off;
+    off.setPixel(0, 0, qRgb(0, 255, 255));
+    off.setPixel(1, 0, LedColor::Red);
+    off.setPixel(2, 0, qRgb(254, 0, 0));
     const QString file = QStringLiteral("Pic0_In0.ledframe was written all the same.");
     const Case cases[] = {
         {"a good send", [] {}, QStringLiteral("In0_Pic0 sent to %1 at TIME").arg(port)},
+        {"colours the device shows black",
+         [&] {
+             putBitmap(100, off);
+             click(QStringLiteral("Button20"));
+         },
+         QStringLiteral("In0_Pic0 sent to %1 at TIME; 2 pixels are none of the eight colours; "
+                        "the device shows them black")
+             .arg(port),
+         [&] {
+             std::vector<std::uint8_t> planes(512, 0);
+             planes[0] = 0x40;
+             EXPECT_EQ(device->picture("in0pic0"), planes);
+             EXPECT_EQ(fileBytes(devicePath(100)), QByteArray("\0\1", 2) + QByteArray(1022, '\0'));
+         }},
         {"a device that does not take it",
          [this] {
              devsim::Options o;
@@ -251,6 +273,7 @@ TEST_F(EditorSend, TheNoteTellsEachSendsOutcomeUntilTheSlotChanges) {
                 .replace(QStringLiteral("TIME"), QStringLiteral("\\d\\d:\\d\\d:\\d\\d")) +
             QLatin1Char('$'));
         EXPECT_TRUE(pattern.match(note->text()).hasMatch()) << note->text().toStdString();
+        c.check();
         EXPECT_TRUE(note->toolTip().startsWith(note->text().section(QStringLiteral(". "), 0, 0)));
         form2->grab().save(
             QDir::temp().filePath(QStringLiteral("form2_send_result_%1.png").arg(&c - cases)));

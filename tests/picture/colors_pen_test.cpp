@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "picture/picture.h"
 #include "tests/picture/picture_print.h"
 
@@ -19,6 +21,43 @@ TEST(ClassifyPixel, ExactMatchOnly) {
     EXPECT_EQ(ClassifyPixel(0, 129, 128), 0);
     EXPECT_EQ(ClassifyPixel(256 + 255, 0, 0), 0);  // must not wrap onto red
     EXPECT_EQ(ClassifyPixel(qRgba(0, 128, 128, 17)), 6);
+}
+
+// The count behind every "the device shows them black": exactly the pixels that classify as 0
+// without being black, however close they come to one of the eight.
+TEST(ClassifyPixel, OffColourPixelsAreCountedAndToldInOneWording) {
+    struct Case {
+        const char* what;
+        std::vector<QRgb> pixels;  // set along row 3
+        int count;
+        QString text;
+    };
+    const Case cases[] = {
+        {"the eight colours", {qRgb(0, 128, 128), qRgb(255, 255, 255), qRgb(255, 0, 255)}, 0, {}},
+        {"transparent black counts as black", {qRgba(0, 0, 0, 0)}, 0, {}},
+        {"bright cyan",
+         {qRgb(0, 255, 255)},
+         1,
+         QStringLiteral("1 pixel is none of the eight colours; the device shows it black")},
+        {"near misses",
+         {qRgb(254, 0, 0), qRgb(0, 129, 128), qRgb(1, 1, 1), qRgb(0, 128, 128)},
+         3,
+         QStringLiteral("3 pixels are none of the eight colours; the device shows them black")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Picture p = initialPicture();
+        for (std::size_t i = 0; i < c.pixels.size(); ++i)
+            p.setPixel(static_cast<int>(i), 3, c.pixels[i]);
+        EXPECT_EQ(offLedPixelCount(p), c.count);
+        EXPECT_EQ(offLedPixelText(offLedPixelCount(p)), c.text);
+        for (std::size_t i = 0; i < c.pixels.size(); ++i)
+            EXPECT_EQ(isLedColor(c.pixels[i]),
+                      ClassifyPixel(c.pixels[i]) != 0 || (c.pixels[i] & 0xffffffu) == 0);
+    }
+    Picture all;
+    all.fill(qRgb(0, 255, 255));
+    EXPECT_EQ(offLedPixelCount(all), 1024);
 }
 
 TEST(Picture, ResetAndOutsidePixels) {

@@ -774,16 +774,40 @@ std::string pictureKey(const PictureSlot& slot) {
 
 TEST_F(CliTest, SendPicturesSendsEverySlotInOrderAndStopsAtTheFirstFailure) {
     const PictureFolder pictures(dir.path());
+    // In2_Pic1 holds three pixels that are none of the eight colours: sent as black, as the
+    // editor sends them, and counted for that slot alone.
+    Picture off = PictureFolder::picture(121);
+    Picture offSent = off;
+    for (const QPoint at : {QPoint(0, 0), QPoint(31, 16), QPoint(8, 1)}) {
+        off.setPixel(at.x(), at.y(), qRgb(0, 255, 255));
+        offSent.setPixel(at.x(), at.y(), LedColor::Black);
+    }
+    ASSERT_FALSE(saveBitmap(off, pictures.folder() + QStringLiteral("In2_Pic1.bmp")));
     const CliRun sent = cli({"send-pictures", port});
     ASSERT_EQ(sent.status, 0) << sent.err.toStdString();
+    EXPECT_TRUE(
+        sent.err.contains(QStringLiteral("In2_Pic1: 3 pixels are none of the eight "
+                                         "colours; the device shows them black\n")))
+        << sent.err.toStdString();
+    EXPECT_EQ(sent.err.count(QStringLiteral("none of the eight")), 1);
     const auto lines = sim->receivedLines();
     ASSERT_EQ(lines.size(), 50u);
     EXPECT_EQ(lines[0], "getdatafw");
     EXPECT_EQ(lines[48], "getdatafw");
-    // Two slots' bytes on the device and in their device picture files.
-    for (const int code : {100, 152}) {
+    // Each of the three pixels has its bit clear in all three planes: (0, 0) is group 0,
+    // (31, 16) group 1, (8, 1) group 2.
+    const auto onDevice = sim->picture("in2pic1");
+    ASSERT_TRUE(onDevice.has_value());
+    const struct { int group, byte, bit; } bits[] = {{0, 0, 0x80}, {1, 3, 0x01}, {2, 1, 0x80}};
+    for (const auto& b : bits)
+        for (int plane = 0; plane < 3; ++plane)
+            EXPECT_EQ(
+                (*onDevice)[static_cast<std::size_t>(16 * b.group + 4 * plane + b.byte)] & b.bit, 0)
+                << b.group << " " << plane;
+    // Three slots' bytes on the device and in their device picture files.
+    for (const int code : {100, 121, 152}) {
         const PictureSlot& slot = *findSlot(code);
-        const Picture expected = PictureFolder::picture(code);
+        const Picture expected = code == 121 ? offSent : PictureFolder::picture(code);
         EXPECT_EQ(sim->picture(pictureKey(slot)), PictureFolder::planes(expected));
         const auto grid = makeCodeGrid(expected);
         EXPECT_EQ(readFile(pictures.folder() + QString::fromStdString(slot.devicePictureFile)),
@@ -811,10 +835,19 @@ TEST_F(CliTest, SendPicturesSendsEverySlotInOrderAndStopsAtTheFirstFailure) {
 
 TEST_F(CliTest, BundleRoundTripCarriesSettingsAndPicturesToAFreshDevice) {
     const PictureFolder pictures(dir.path());
+    // A pixel none of the eight colours goes into the bundle as black, and is told.
+    Picture off = PictureFolder::picture(152);
+    off.setPixel(4, 9, qRgb(254, 0, 0));
+    Picture offBundled = off;
+    offBundled.setPixel(4, 9, LedColor::Black);
+    ASSERT_FALSE(saveBitmap(off, pictures.folder() + QStringLiteral("Sby_Pic2.bmp")));
     sim->setValue("in2pic1t", "0321");
     sim->setValue("_brightness", "2");
     const CliRun read = cli({"read", port, "-o", path("b.blx52"), "--with-pictures"});
     ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    EXPECT_TRUE(read.err.contains(QStringLiteral(
+        "StandBy_Pic2: 1 pixel is none of the eight colours; the device shows it black")))
+        << read.err.toStdString();
     const QByteArray bundle = readFile("b.blx52");
     EXPECT_TRUE(bundle.startsWith("# blx52-profile 2\n"));
     EXPECT_EQ(bundle.count("[picture "), 25);
@@ -834,7 +867,8 @@ TEST_F(CliTest, BundleRoundTripCarriesSettingsAndPicturesToAFreshDevice) {
     EXPECT_EQ(lines[178], "getdatafw");
     for (const PictureSlot& slot : pictureSlots())
         EXPECT_EQ(sim->picture(pictureKey(slot)),
-                  PictureFolder::planes(PictureFolder::picture(slot.code)))
+                  PictureFolder::planes(slot.code == 152 ? offBundled
+                                                         : PictureFolder::picture(slot.code)))
             << slot.comboEntry;
 }
 

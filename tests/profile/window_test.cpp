@@ -352,6 +352,25 @@ TEST_F(ProfileWindowTest, OpenOfABundleAsksFirstThenFillsThePictureFolder) {
     dialogs.answerYes = false;
     action("SaveSettingsAs1")->trigger();
     EXPECT_TRUE(fileBytes(chosen).startsWith("# blx52-profile 1\n"));
+
+    // A pixel that is none of the eight colours goes into the file as black, and is told.
+    CodeGrid grid;
+    grid.codes = stripes(152).codes;
+    Picture off = pictureFromCodes(grid);
+    off.setPixel(5, 0, qRgb(1, 2, 3));
+    ASSERT_FALSE(saveBitmap(off, bitmapFilePath(*findSlot(152), pictures)));
+    dialogs.answerYes = true;
+    dialogs.log.clear();
+    action("SaveSettingsAs1")->trigger();
+    ASSERT_EQ(dialogs.log.size(), 2);
+    EXPECT_EQ(dialogs.log[1],
+              QStringLiteral("informationOk: The file holds these pictures as the device shows "
+                             "them:\n\nStandBy_Pic2: 1 pixel is none of the eight colours; the "
+                             "device shows it black"));
+    const ParsedProfile withOff = parseProfile(fileBytes(chosen));
+    ASSERT_EQ(withOff.pictures.size(), 25u);
+    grid.codes[5] = 0;
+    EXPECT_EQ(withOff.pictures[24].codes, grid.codes);
 }
 
 TEST_F(ProfileWindowTest, SendAllPicturesSendsTheFolderInSlotOrderWithOneSummary) {
@@ -367,13 +386,25 @@ TEST_F(ProfileWindowTest, SendAllPicturesSendsTheFolderInSlotOrderWithOneSummary
         grid.codes = stripes(slot.code).codes;
         ASSERT_FALSE(saveBitmap(pictureFromCodes(grid), bitmapFilePath(slot, pictures)));
     }
+    // One pixel the device shows black: sent as black, and the summary says so for its slot.
+    CodeGrid offGrid;
+    offGrid.codes = stripes(131).codes;
+    Picture off = pictureFromCodes(offGrid);
+    off.setPixel(0, 0, qRgb(0, 255, 255));
+    offGrid.codes[0] = 0;
+    ASSERT_FALSE(saveBitmap(off, bitmapFilePath(*findSlot(131), pictures)));
+    const QString offNote = QStringLiteral(
+        "\n\nIn12_Pic1: 1 pixel is none of the eight colours; the device shows it black");
 
     action("SendAllPictures1")->trigger();
     const QString port = QString::fromStdString(sim->portName());
-    EXPECT_EQ(
-        dialogs.log,
-        (QStringList{PortWarningEntry,
-                     QStringLiteral("informationOk: All 25 pictures were sent to %1.").arg(port)}));
+    EXPECT_EQ(dialogs.log,
+              (QStringList{PortWarningEntry,
+                           QStringLiteral("informationOk: All 25 pictures were sent to %1.%2")
+                               .arg(port, offNote)}));
+    const auto offPlanes = PlaneData(pictureFromCodes(offGrid));
+    EXPECT_EQ(sim->picture("in3pic1"),
+              std::vector<std::uint8_t>(offPlanes.begin(), offPlanes.end()));
     EXPECT_EQ(sim->receivedLines().size(), 50u);
     for (const int code : {100, 152}) {
         const PictureSlot& slot = *findSlot(code);
@@ -396,7 +427,8 @@ TEST_F(ProfileWindowTest, SendAllPicturesSendsTheFolderInSlotOrderWithOneSummary
         dialogs.log[0].startsWith("errorOk: Sending stopped at In1_Pic1: the device "
                                   "answered \"ERR\""))
         << dialogs.log[0].toStdString();
-    EXPECT_TRUE(dialogs.log[0].endsWith("In0_Pic0, In0_Pic1, In0_Pic2, In0_Pic3, In1_Pic0"));
+    EXPECT_TRUE(dialogs.log[0].endsWith(
+        QStringLiteral("In0_Pic0, In0_Pic1, In0_Pic2, In0_Pic3, In1_Pic0") + offNote));
     EXPECT_EQ(sim->receivedLines().size(), 12u);
 
     // The progress window as it stands half-way, for a look.

@@ -77,7 +77,9 @@ const char* const UsageText =
     "                             send a 32 x 32 picture of the eight colours to a slot\n"
     "                             (SLOT: In0_Pic0 ... StandBy_Pic2, or its code 100 ... 152)\n"
     "  send-pictures COMn [FOLDER]\n"
-    "                             send the 25 pictures of the picture folder (or FOLDER)\n"
+    "                             send the 25 pictures of the picture folder (or FOLDER);\n"
+    "                             a pixel that is none of the eight colours is sent black, as\n"
+    "                             the editor sends it, and counted per slot\n"
     "  ports                      list serial ports and the COMn names\n"
     "  ports --assign COMn PORT   make COMn (1 to 9) open PORT: a device, a by-id path or,\n"
     "                             on Windows, a COM name such as COM14\n"
@@ -744,6 +746,10 @@ int run(const std::vector<Word>& args) {
                                    withPictures ? "--with-pictures" : "send-pictures");
         if (!pictures)
             return BadUsage;
+        // The one rule of the editor's send: such pixels go to the device, or into the bundle,
+        // as black. Said once, before any port.
+        for (const QString& note : offLedPixelNotes(*pictures))
+            err(note);
     }
 
     // From here a signal ends the run after the exchange in flight, with a word on what the
