@@ -27,7 +27,10 @@ void Memo::setText(const QString& text) {
 
 void Memo::store(const QString& text) {
     last_ = text;  // keeps the change event quiet
-    setPlainText(text);
+    // The same text again needs no new document (its layout is most of a store's cost); the
+    // reaction runs all the same.
+    if (text != toPlainText())
+        setPlainText(text);
     emit stored();
 }
 

@@ -634,7 +634,22 @@ QColor TForm1::stripColor(const QString& name) const {
 }
 
 void TForm1::setProgress(int position) {
+    // A read or write moves the bar after each of its 89 exchanges while the window is blocked,
+    // and the bar paints itself, with the panel behind it, on every visible change: that paint
+    // cost more than the exchange's own work. The screen shows a frame at most every 16 ms, so
+    // the bar paints at most that often (and always at the start and the end); in between its
+    // value is kept and shows with the next paint.
+    const bool paintNow = position <= progressBar_->minimum() ||
+                          position >= progressBar_->maximum() || !progressPainted_.isValid() ||
+                          progressPainted_.elapsed() >= 16;
+    if (paintNow) {
+        progressBar_->setValue(position);
+        progressPainted_.start();
+        return;
+    }
+    progressBar_->setUpdatesEnabled(false);
     progressBar_->setValue(position);
+    progressBar_->setUpdatesEnabled(true);
 }
 int TForm1::progress() const {
     return progressBar_->value();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QImage>
 #include <QMainWindow>
@@ -224,6 +225,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     QLabel* panels_[PanelCount] = {};
     QSlider* trackBar_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
+    QElapsedTimer progressPainted_;  // the bar's last immediate paint
     QColor buttonFace_;
     bool settingsChanged_ = false;
     std::function<void(int)> openEditor_;

@@ -1,100 +1,203 @@
-// blx52-bench-read: times the 89 exchanges of a full settings read against a device paced at
-// 115200 baud and compares them with the time the bytes need on the wire. Without --port it
-// starts the simulator itself (not on Windows: there the simulator runs beside Wine).
-#include <chrono>
+// blx52-bench: the program's speed figures, one subcommand a measure, and `all` for every measure
+// of this build in one run with one summary table. A measurement, not a test: run it by hand.
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "link/command_keys.h"
-#include "link/device_link.h"
-#include "settings/settings_table.h"
-#include "tools/bench-common/wire_time.h"
-#ifndef _WIN32
-#include "tools/devsim/device_simulator.h"
-#endif
+#include "blx52_version.h"
+#include "tools/bench/bench.h"
 
 namespace {
 
-int usage(std::FILE* to = stderr, int status = 2) {
+using namespace blx52::bench;
+
+struct Entry {
+    const char* name;
+    Measure measure;
+    const char* usage;  // the arguments and what it times
+};
+
+// The measures this build has: the simulator needs a pseudo-terminal, the window QtWidgets.
+const std::vector<Entry>& entries() {
+    static const std::vector<Entry> list {
+        {"read", measureRead,
+         "read [--port PORT | --latency MS]\n"
+         "      the 89 exchanges of a full read through the link alone, against the wire time\n"
+         "      (--port: a device already answering at 115200 baud; --latency: the started\n"
+         "      simulator holds each reply as a USB adapter's latency timer does)"},
+#if defined(BLX52_BENCH_WINDOW) && defined(BLX52_BENCH_SIMULATOR)
+            {"send", measureSend,
+             "send\n"
+             "      the editor's \"Send to device\" (two exchanges and the device picture file),\n"
+             "      against the wire time"},
+            {"window", measureWindow,
+             "window [PICTURE.png]\n"
+             "      a full read and a full write through the main window, in turns with the same\n"
+             "      exchanges through the link alone; then reads with the exchange log closed and\n"
+             "      open (PICTURE.png: the window as the first read left it)"},
+            {"cli", measureCli,
+             "cli\n"
+             "      blx52-cli read as a whole process, in turns with \"blx52-bench read\" as one"},
+            {"startup", measureStartup,
+             "startup\n"
+             "      the first main window mapped and painted, in turns with a bare QMainWindow of\n"
+             "      the same size, each in a process of its own (run under Xvfb for the screen's\n"
+             "      figure; without a display on offscreen)"},
+            {"batch", measureBatch,
+             "batch\n"
+             "      blx52-cli write with verify and send-pictures to nine simulators against one"},
+#endif
+#ifdef BLX52_BENCH_WINDOW
+            {"canvas", measureCanvas,
+             "canvas [PHOTO]\n"
+             "      the canvas per mouse event, and imports of a 4000 x 3000 photo-like image\n"
+             "      (PHOTO: also that image file, as the canvas reads it)"},
+#endif
+    };
+    return list;
+}
+
+int usage(std::FILE* to, int status) {
+    std::fprintf(to, "usage: blx52-bench MEASURE [ARGS]   or   blx52-bench all\n");
+    std::fprintf(to, "Times the configurator against a simulator paced at 115200 baud.\n\n");
+    for (const Entry& e : entries())
+        std::fprintf(to, "  %s\n", e.usage);
     std::fprintf(to,
-                 "usage: blx52-bench-read [--port PORT | --latency MS]\n"
-                 "  --port PORT   a device (or simulator) already answering at 115200 baud\n"
-                 "  --latency MS  the started simulator holds each reply as a USB adapter would\n");
+                 "  all\n"
+                 "      every measure above once, with fewer rounds, then one table: measure,\n"
+                 "      our time, what it is held against, the ratio and its goal\n");
+    return status;
+}
+
+void printTable(const std::vector<Figure>& figures) {
+    std::printf("\n%-34s %10s  %-26s %10s %7s %6s\n", "measure", "ours", "against", "limit",
+                "ratio", "goal");
+    for (const Figure& f : figures) {
+        const double ratio = f.limitMs > 0 ? f.oursMs / f.limitMs : 0;
+        char goal[16] = "";
+        if (f.goal > 0)
+            std::snprintf(goal, sizeof goal, "%.2f%s", f.goal, ratio <= f.goal ? "" : " !");
+        std::printf("%-34s %7.1f ms  %-26s %7.1f ms %7.3f %6s\n", f.measure.c_str(), f.oursMs,
+                    f.against.c_str(), f.limitMs, ratio, goal);
+    }
+    std::printf("(a goal marked ! is missed in this run; quote medians from a quiet machine)\n");
+}
+
+constexpr std::string_view SummaryFlag = "--summary";
+constexpr std::string_view FigureTag = "@figure\t";
+
+std::vector<std::string> split(const std::string& line, char at) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    for (std::size_t to; (to = line.find(at, from)) != std::string::npos; from = to + 1)
+        parts.push_back(line.substr(from, to - from));
+    parts.push_back(line.substr(from));
+    return parts;
+}
+
+// Every measure in a process of its own, one after another; what each prints is passed on, its
+// figures are collected for the table.
+int runAll(const std::string& self) {
+    std::vector<Figure> figures;
+    int status = 0;
+    for (const Entry& e : entries()) {
+        std::printf("== %s\n", e.name);
+        std::fflush(stdout);
+        const std::string command =
+            "\"" + self + "\" " + std::string(SummaryFlag) + " " + e.name + " 2>&1";
+#ifdef _WIN32
+        std::FILE* out = _popen(command.c_str(), "r");
+#else
+        std::FILE* out = popen(command.c_str(), "r");
+#endif
+        if (out == nullptr) {
+            std::printf("%s: cannot start\n", e.name);
+            status = 1;
+            continue;
+        }
+        std::string line;
+        for (int c; (c = std::fgetc(out)) != EOF;) {
+            if (c != '\n') {
+                line += static_cast<char>(c);
+                continue;
+            }
+            const std::vector<std::string> p = split(line, '\t');
+            if (line.rfind(FigureTag, 0) == 0 && p.size() == 6) {
+                figures.push_back({p[1], std::atof(p[2].c_str()), p[3], std::atof(p[4].c_str()),
+                                   std::atof(p[5].c_str())});
+            } else {
+                std::printf("%s\n", line.c_str());
+            }
+            line.clear();
+        }
+#ifdef _WIN32
+        const int result = _pclose(out);
+#else
+        const int result = pclose(out);
+#endif
+        if (result != 0) {
+            std::printf("%s: failed\n", e.name);
+            status = 1;
+        }
+        std::fflush(stdout);
+    }
+    printTable(figures);
     return status;
 }
 
 }  // namespace
 
+namespace blx52::bench {
+
+void Run::add(const Figure& f) const {
+    if (summary) {
+        std::printf("%s%s\t%.3f\t%s\t%.3f\t%.3f\n", FigureTag.data(), f.measure.c_str(), f.oursMs,
+                    f.against.c_str(), f.limitMs, f.goal);
+        std::fflush(stdout);
+    }
+}
+
+std::optional<int> intArgument(const std::string& text, int low, int high) {
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < low || value > high)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+}  // namespace blx52::bench
+
 int main(int argc, char** argv) {
-    std::string port;
-    int latencyMs = 0;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h")
-            return usage(stdout, 0);
-        if (arg == "--port" && i + 1 < argc) {
-            port = argv[++i];
-        } else if (arg == "--latency" && i + 1 < argc) {
-            char* end = nullptr;
-            const long value = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || value < 0 || value > 10000)
-                return usage();
-            latencyMs = static_cast<int>(value);
-        } else {
-            return usage();
+    Run run;
+    run.self = argv[0];
+    int first = 1;
+    if (argc > 1 && std::string_view(argv[1]) == SummaryFlag) {
+        run.summary = true;
+        ++first;
+    }
+    if (argc <= first)
+        return usage(stderr, 2);
+    const std::string_view command = argv[first];
+    if (command == "--help" || command == "-h")
+        return usage(stdout, 0);
+    if (command == "--version") {
+        std::printf("blx52-bench %s\n", BLX52_VERSION);
+        return 0;
+    }
+    for (int i = first + 1; i < argc; ++i)
+        run.args.emplace_back(argv[i]);
+
+    if (command == "all")
+        return run.args.empty() && !run.summary ? runAll(run.self) : usage(stderr, 2);
+    for (const Entry& e : entries()) {
+        if (command == e.name) {
+            const int status = e.measure(run);
+            return status == 2 ? usage(stderr, 2) : status;
         }
     }
-    if (!port.empty() && latencyMs != 0)
-        return usage();
-
-#ifndef _WIN32
-    std::optional<blx52::devsim::DeviceSimulator> simulator;
-    if (port.empty()) {
-        blx52::devsim::Options options;
-        options.paced = true;
-        options.latencyMs = latencyMs;
-        simulator.emplace(options);
-        if (!simulator->start()) {
-            std::fprintf(stderr, "blx52-bench-read: cannot start the simulator\n");
-            return 1;
-        }
-        port = simulator->devicePath();
-    }
-#endif
-    if (port.empty())
-        return usage();
-
-    std::vector<std::string> keys{std::string(blx52::FirmwareKey)};
-    for (const auto& setting : blx52::allSettings())
-        keys.push_back(setting.getKey);
-
-    blx52::DeviceLink link;
-    link.PortName = port;
-    std::size_t wireBytes = 0;
-    int failures = 0;
-    const auto start = std::chrono::steady_clock::now();
-    for (const auto& key : keys) {
-        link.Exchange(key, static_cast<int>(key.size()));
-        wireBytes += key.size() + 2;
-        if (link.LinkErrorCode != blx52::link_code::Ok) {
-            ++failures;
-            continue;
-        }
-        wireBytes += link.LastReply.size() + 2;
-    }
-    const std::chrono::duration<double, std::milli> total =
-        std::chrono::steady_clock::now() - start;
-
-    const double wireMs = blx52::bench::wireTimeMs(wireBytes);
-    std::printf("exchanges:           %zu (%d failed)\n", keys.size(), failures);
-    std::printf("total:               %.1f ms\n", total.count());
-    std::printf("per exchange:        %.2f ms\n", total.count() / static_cast<double>(keys.size()));
-    std::printf("bytes on the wire:   %zu\n", wireBytes);
-    std::printf("wire-time limit:     %.1f ms\n", wireMs);
-    std::printf("total / wire limit:  %.2f\n", total.count() / wireMs);
-    return failures == 0 ? 0 : 1;
+    std::fprintf(stderr, "blx52-bench: no measure \"%s\" in this build (see blx52-bench --help)\n",
+                 argv[first]);
+    return 2;
 }

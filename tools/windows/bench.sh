@@ -12,10 +12,10 @@ sim_start late "$tools/blx52-devsim" --paced --latency 16 || exit 1
 map_ports COM2 "$plain" COM3 "$late" || exit 1
 
 echo "== Linux, termios"
-"$tools/blx52-bench-read"
+"$tools/blx52-bench" read
 echo "== Linux, termios, adapter latency 16 ms"
-"$tools/blx52-bench-read" --latency 16
+"$tools/blx52-bench" read --latency 16
 echo "== Windows under Wine, Win32"
-"$blx52_wine" "$blx52_root/build/windows/tools/blx52-bench-read.exe" --port COM2
+"$blx52_wine" "$blx52_root/build/windows/tools/blx52-bench.exe" read --port COM2
 echo "== Windows under Wine, Win32, adapter latency 16 ms"
-"$blx52_wine" "$blx52_root/build/windows/tools/blx52-bench-read.exe" --port COM3
+"$blx52_wine" "$blx52_root/build/windows/tools/blx52-bench.exe" read --port COM3

@@ -1,4 +1,4 @@
-// blx52-bench-batch: times blx52-cli on several ports at once against nine simulators paced at
+// batch: blx52-cli on several ports at once against nine simulators paced at
 // 115200 baud, one per port: a write with its verify, and send-pictures, to nine devices
 // against the same to one.
 #include <QCoreApplication>
@@ -18,15 +18,14 @@
 #include "picture/slot_table.h"
 #include "sync/profile.h"
 #include "sync/settings_store.h"
-#include "tools/bench-common/usage.h"
+#include "tools/bench/bench.h"
 #include "tools/devsim/device_simulator.h"
+
+namespace blx52::bench {
 
 namespace {
 
-using namespace blx52;
-
 constexpr int Devices = 9;
-constexpr int Runs = 7;
 
 struct Setup {
     QString cli;
@@ -44,16 +43,17 @@ double timeCli(const Setup& setup, const QStringList& args) {
     timer.start();
     p.start(setup.cli, args);
     if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        std::fprintf(stderr, "blx52-bench-batch: %s failed:\n%s\n",
-                     qPrintable(args.join(u' ').left(200)), p.readAllStandardError().constData());
+        std::fprintf(stderr, "blx52-bench: %s failed:\n%s\n", qPrintable(args.join(u' ').left(200)),
+                     p.readAllStandardError().constData());
         return -1;
     }
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
 // The two commands in turn, so that a change in the machine's load falls on both alike.
-bool compare(const char* what, const Setup& setup, const QStringList& one,
+bool compare(const Run& run, const char* what, const Setup& setup, const QStringList& one,
              const QStringList& nine) {
+    const int Runs = run.summary ? 5 : 7;
     std::vector<double> a;
     std::vector<double> b;
     for (int run = 0; run < Runs; ++run) {
@@ -71,19 +71,19 @@ bool compare(const char* what, const Setup& setup, const QStringList& one,
     std::printf("  nine devices:  fastest %6.0f ms   median %6.0f ms\n", b.front(), medianB);
     std::printf("  nine / one:    fastest %6.2f      median %6.2f   (goal: 1.30 or less)\n",
                 b.front() / a.front(), medianB / medianA);
+    run.add({std::string(what).substr(0, std::string(what).find(' ')) + ", nine devices", medianB,
+             "the same, one device", medianA, 1.30});
     return true;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (const auto end = blx52::bench::answerArguments(
-            argc, argv, "blx52-bench-batch",
-            "usage: blx52-bench-batch\n"
-            "Times blx52-cli against nine simulators paced at 115200 baud, one per port: a write "
-            "with its\n"
-            "verify, and send-pictures, to nine devices at once against the same to one.\n"))
-        return *end;
+int measureBatch(const Run& run) {
+    if (!run.args.empty())
+        return 2;
+    int argc = 1;
+    char name[] = "blx52-bench";
+    char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
     QTemporaryDir home;
     Setup setup{QCoreApplication::applicationDirPath() + QStringLiteral("/blx52-cli"), home.path(),
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
         options.paced = true;
         devices.push_back(std::make_unique<devsim::DeviceSimulator>(options));
         if (!devices.back()->start()) {
-            std::fprintf(stderr, "blx52-bench-batch: cannot start simulator %d\n", i + 1);
+            std::fprintf(stderr, "blx52-bench: cannot start simulator %d\n", i + 1);
             return 1;
         }
         paths << QString::fromStdString(devices.back()->devicePath());
@@ -120,12 +120,14 @@ int main(int argc, char** argv) {
 
     const QString all = paths.join(u',');
     std::printf("blx52-cli against %d simulators paced at 115200 baud, one per port\n", Devices);
-    if (!compare("write with verify (178 exchanges a device)", setup,
+    if (!compare(run, "write with verify (178 exchanges a device)", setup,
                  {QStringLiteral("write"), paths.front(), setup.profile},
                  {QStringLiteral("write"), all, setup.profile}) ||
-        !compare("send-pictures (25 pictures, 50 exchanges a device)", setup,
+        !compare(run, "send-pictures (25 pictures, 50 exchanges a device)", setup,
                  {QStringLiteral("send-pictures"), paths.front()},
                  {QStringLiteral("send-pictures"), all}))
         return 1;
     return 0;
 }
+
+}  // namespace blx52::bench

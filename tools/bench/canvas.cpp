@@ -1,4 +1,4 @@
-// blx52-bench-canvas: times the canvas window per mouse event (a pencil stroke and an ellipse
+// canvas: the canvas window per mouse event (a pencil stroke and an ellipse
 // drag, each event with the canvas and the editor's Image2 repainted at once) and the import of
 // a 4000 x 3000 photo-like image (scaling and colour mapping, with and without dithering).
 #include <QApplication>
@@ -18,27 +18,30 @@
 #include "picture/picture_files.h"
 #include "picture/picture_import.h"
 #include "picture/slot_table.h"
-#include "tools/bench-common/answer_ok_dialogs.h"
-#include "tools/bench-common/usage.h"
+#include "tools/bench/answer_ok_dialogs.h"
+#include "tools/bench/bench.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
 #include "ui/picture_canvas.h"
 #include "ui/picture_editor.h"
 
+namespace blx52::bench {
+
 namespace {
 
-using namespace blx52;
 using Clock = std::chrono::steady_clock;
 
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-void report(const char* what, std::vector<double> ms) {
+// Prints the spread of `ms`; gives its median.
+double report(const char* what, std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     auto at = [&ms](double q) { return ms[std::size_t(q * double(ms.size() - 1))]; };
     std::printf("%-44s n %4zu  median %7.3f ms  95%% %7.3f ms  max %7.3f ms\n", what, ms.size(),
                 at(0.5), at(0.95), ms.back());
+    return at(0.5);
 }
 
 // Times `rounds` imports of the image `read` gives, its reading included. False when no image
@@ -93,26 +96,21 @@ class PaintCounter : public QObject {
 
 }  // namespace
 
-const char* const UsageText =
-    "usage: blx52-bench-canvas [PHOTO]\n"
-    "Times the canvas window per mouse event (a pencil stroke and an ellipse drag, repainted at\n"
-    "once) and the import of a 4000 x 3000 photo-like image, with and without dithering.\n"
-    "PHOTO: also time the import of this image file as the canvas reads it (where this Qt has\n"
-    "no JPEG writer, the only way to time a JPEG).\n";
-
-int main(int argc, char** argv) {
+int measureCanvas(const Run& run) {
     const char* photoFile = nullptr;
-    if (argc == 2 && argv[1][0] != '-')
-        photoFile = argv[1];
-    else if (const auto end =
-                 blx52::bench::answerArguments(argc, argv, "blx52-bench-canvas", UsageText))
-        return *end;
+    if (run.args.size() == 1 && run.args[0][0] != '-')
+        photoFile = run.args[0].c_str();
+    else if (!run.args.empty())
+        return 2;
+    int argc = 1;
+    char name[] = "blx52-bench";
+    char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     Application app(argc, argv);
     QTemporaryDir home;
     const QString folder = home.path() + QStringLiteral("/");
-    bench::AnswerOkDialogs dialogs;
+    AnswerOkDialogs dialogs;
     DeviceLink link;
     TForm1 form1(link, dialogs);
     TForm2 form2(link, dialogs, folder);
@@ -156,15 +154,15 @@ int main(int argc, char** argv) {
         return ms;
     };
     const double size = 32 * view->zoom();
-    report("pencil stroke, per mouse event (16x)",
-           drag(
-               CanvasTool::Pencil,
-               [size](int k) {
-                   const double t = k * 0.05;
-                   return QPointF(size / 2 + size * 0.45 * std::sin(t),
-                                  size / 2 + size * 0.45 * std::cos(t * 1.3));
-               },
-               1000));
+    const double pencil = report("pencil stroke, per mouse event (16x)",
+                                 drag(
+                                     CanvasTool::Pencil,
+                                     [size](int k) {
+                                         const double t = k * 0.05;
+                                         return QPointF(size / 2 + size * 0.45 * std::sin(t),
+                                                        size / 2 + size * 0.45 * std::cos(t * 1.3));
+                                     },
+                                     1000));
     report("ellipse drag, per mouse event (16x)", drag(
                                                       CanvasTool::Ellipse,
                                                       [size](int k) {
@@ -182,6 +180,7 @@ int main(int argc, char** argv) {
                },
                1000));
 
+    run.add({"canvas pencil, per mouse event", pencil, "one frame at 60 Hz", 1000.0 / 60, 1.0});
     std::printf("(painted meanwhile: canvas %d times, Image2 %d times)\n", canvasPaints.paints,
                 image2Paints.paints);
 
@@ -216,9 +215,11 @@ int main(int argc, char** argv) {
         QString why;
         if (!timeImports("the photo file read, decoded, imported, dithering", 5, dithered,
                          [&] { return readImageForImport(path, &why); })) {
-            std::fprintf(stderr, "blx52-bench-canvas: %s: %s\n", photoFile, qPrintable(why));
+            std::fprintf(stderr, "blx52-bench: %s: %s\n", photoFile, qPrintable(why));
             return 1;
         }
     }
     return dialogs.messages == 0 ? 0 : 1;
 }
+
+}  // namespace blx52::bench
