@@ -710,7 +710,8 @@ bool TForm1::saveSettingsAs() {
 // ---- Quit ----
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    bool quit = true;
+    // An error while asking or saving keeps the program open, with what it holds.
+    bool quit = false;
     guard_.run([this, &quit] { quit = mayQuit(); });
     if (quit) {
         event->accept();
