@@ -111,54 +111,6 @@ TEST_F(FirstStart, FileMenuCreatesThePictureFolderAndSaysWhatItDid) {
     EXPECT_EQ(form2->picture(), Picture());
 }
 
-// Drawing on a slot whose file was missing is not dropped without a question when the folder
-// set-up brings the slot's file.
-TEST_F(FirstStart, CreatingTheFolderAsksBeforeDroppingDrawingOnTheSlotShown) {
-#ifdef BLX52_NO_BUILT_START_PICTURES
-    GTEST_SKIP() << "a cross build cannot run its own tools to make the start pictures";
-#endif
-    form1->setPictureFolders(QStringLiteral(BLX52_BUILT_START_PICTURES), folder);
-    Picture dotted;
-    dotted.setPixel(0, 0, ledRgb(LedColor::White));
-    const struct {
-        const char* name;
-        bool draw;
-        bool answerYes;
-        bool asked;
-        Picture shown;
-    } cases[] = {
-        {"nothing drawn: the start picture", false, true, false, startPicture(100)},
-        {"drawing, Ja: the start picture", true, true, true, startPicture(100)},
-        {"drawing, Nein: the drawing", true, false, true, dotted},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_TRUE(QDir(folder).removeRecursively());
-        clickMain(QStringLiteral("BitBtn9"));  // another slot, its file missing too
-        click(QStringLiteral("Button3"));      // black, carried over to the next slot
-        clickMain(QStringLiteral("BitBtn1"));
-        ASSERT_EQ(slotText(), QStringLiteral("100"));
-        ASSERT_EQ(form2->picture(), Picture());
-        if (c.draw) {
-            click(QStringLiteral("BitBtn11"));
-            edit("Edit1")->setText(QStringLiteral("0"));
-            edit("Edit2")->setText(QStringLiteral("0"));
-            click(QStringLiteral("Button5"));
-        }
-        dialogs.log.clear();
-        dialogs.answerYes = c.answerYes;
-        form1->findChild<QAction*>(QStringLiteral("CreatePictureFolder1"))->trigger();
-        ASSERT_EQ(dialogs.log.size(), c.asked ? 2 : 1) << dialogs.log.join(u'\n').toStdString();
-        if (c.asked) {
-            EXPECT_TRUE(dialogs.log[1].startsWith(
-                QStringLiteral("questionYesNo: In0_Pic0.bmp was just replaced by the picture "
-                               "from the start pictures")))
-                << dialogs.log[1].toStdString();
-        }
-        EXPECT_EQ(form2->picture(), c.shown);
-    }
-}
-
 TEST_F(FirstStart, EditorOpensAtItsOuterSizeCentredOverTheMainWindow) {
     putBitmap(100, Picture());
     clickMain(QStringLiteral("BitBtn1"));

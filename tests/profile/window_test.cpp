@@ -431,6 +431,7 @@ class QuitTest : public ProfileWindowTest {
     QString bitmap() const { return bitmapFilePath(*findSlot(100), form->pictureFolder()); }
     // Slot 100 in the editor, loaded from a red file, with a white point drawn on it.
     void drawOnSlot100(int column = 0) {
+        dialogs.log.clear();
         Picture red;
         red.fill(LedColor::Red);
         ASSERT_FALSE(saveBitmap(red, bitmap()));
@@ -441,6 +442,7 @@ class QuitTest : public ProfileWindowTest {
         editor->button(QStringLiteral("Button5"))->click();
         ASSERT_EQ(editor->unsavedSlotName(), QStringLiteral("In0_Pic0"));
         editor->close();  // the editor's own closing asks nothing
+        EXPECT_TRUE(dialogs.log.isEmpty()) << dialogs.log.join(u'\n').toStdString();
     }
     // Closes the main window and says whether it went.
     bool quit() {

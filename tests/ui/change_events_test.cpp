@@ -233,7 +233,6 @@ TEST(QtDialogs, TheQuitBoxOffersWhatFitsAndCancelsInGerman) {
     } cases[] = {
         {"settings: write", settings, "QuitWrite", false, false, S::Write, false},
         {"settings: save to a file", settings, "QuitSaveFile", false, false, S::SaveToFile, false},
-        {"settings: discard", settings, "QuitDiscard", false, false, S::Discard, false},
         {"settings: Abbrechen", settings, "", false, true, S::Discard, false},
         {"picture: save", picture, "QuitSavePicture", false, false, S::Discard, true},
         {"picture: discard", picture, "QuitDiscard", false, false, S::Discard, false},
