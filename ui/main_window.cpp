@@ -728,13 +728,12 @@ bool TForm1::mayQuit() {
     QStringList lost;
     if (settings) {
         lost << QStringLiteral(
-            "The settings in this window were changed and not written to "
-            "the device; they are kept nowhere else.");
+            "The settings in this window were changed and not written to the "
+            "device; they are kept nowhere else.");
     }
     if (!picture.isEmpty()) {
         lost << QStringLiteral(
-                    "The picture editor holds drawing of %1 that is not saved to its "
-                    "file.")
+                    "The picture editor holds drawing of %1 that is not saved to its file.")
                     .arg(picture);
     }
     lost << QStringLiteral("Quitting now loses %1.")
