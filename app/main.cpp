@@ -112,6 +112,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<blx52::TForm2> Form2;
     try {
         Form1 = std::make_unique<blx52::TForm1>(link, dialogs);
+        Form1->showPictureFolderGlyphs();
         // Created hidden; the main window's picture buttons open it.
         Form2 = std::make_unique<blx52::TForm2>(link, dialogs);
         blx52::connectEditor(*Form1, *Form2);

@@ -52,7 +52,7 @@ QString toolStepText(CanvasTool tool) {
 }  // namespace
 
 PictureDocument::PictureDocument(const Picture& initial, QObject* parent)
-    : QObject(parent), picture_(initial), group_(std::make_unique<QUndoGroup>()) {
+    : QObject(parent), picture_(initial), saved_(initial), group_(std::make_unique<QUndoGroup>()) {
     group_->setActiveStack(&stackFor(0));
 }
 
@@ -109,6 +109,7 @@ void PictureDocument::enterSlot(int slotCode, const Picture& picture) {
         if (!(left == picture))
             stack.push(new Step(*this, left, picture, QStringLiteral("Open slot")));
     }
+    saved_ = picture;
     emit slotChanged(slotCode);
 }
 

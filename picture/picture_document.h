@@ -41,6 +41,12 @@ class PictureDocument : public QObject {
     void enterSlot(int slotCode, const Picture& picture);
     int slot() const { return slot_; }  // 0 before any slot
 
+    // Whether the picture differs from the slot's file as last loaded or saved: entering a
+    // slot and markSaved() take the picture of that moment as the file's.
+    bool unsaved() const { return !(picture_ == saved_); }
+    void markSaved() { saved_ = picture_; }
+    const Picture& savedPicture() const { return saved_; }
+
     // A tool drag: press, moves, release. The picture changes at once on every move (shapes
     // are drawn from the press point afresh, so the picture is their preview) and the whole
     // drag becomes one step at the release. The picker changes nothing; the colour under the
@@ -83,6 +89,7 @@ class PictureDocument : public QObject {
     void drawDrag(QPoint point);
 
     Picture picture_;
+    Picture saved_;
     int slot_ = 0;
     std::unique_ptr<QUndoGroup> group_;
     std::map<int, QUndoStack*> stacks_;   // owned by the group

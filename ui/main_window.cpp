@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -698,25 +699,82 @@ void TForm1::Ports1Click() {
 }
 
 void TForm1::SaveSettingsAs1Click() {
-    guard_.run([this] {
-        const QString path =
-            chooseFile_ ? chooseFile_(true)
-                        : QFileDialog::getSaveFileName(
-                              this, QStringLiteral("Save settings as"), QString(),
-                              QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
-        if (path.isEmpty())
-            return;
-        // A value the write refuses is said before any question.
-        QByteArray text;
-        if (const QString refusal = composeProfile(*syncView_, text); !refusal.isEmpty()) {
-            dialogs_.errorOk(refusal);
-            return;
-        }
-        // "Open settings…" lists profiles by their suffix.
-        saveSettingsFile(
-            QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".blx52") : path,
-            askToIncludePictures());
-    });
+    guard_.run([this] { saveSettingsAs(); });
+}
+
+bool TForm1::saveSettingsAs() {
+    const QString path = chooseFile_
+                             ? chooseFile_(true)
+                             : QFileDialog::getSaveFileName(
+                                   this, QStringLiteral("Save settings as"), QString(),
+                                   QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
+    if (path.isEmpty())
+        return false;
+    // A value the write refuses is said before any question.
+    QByteArray text;
+    if (const QString refusal = composeProfile(*syncView_, text); !refusal.isEmpty()) {
+        dialogs_.errorOk(refusal);
+        return false;
+    }
+    // "Open settings…" lists profiles by their suffix.
+    return saveSettingsFile(
+        QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".blx52") : path,
+        askToIncludePictures());
+}
+
+// ---- Quit ----
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // An error while asking or saving keeps the program open, with what it holds.
+    bool quit = false;
+    guard_.run([this, &quit] { quit = mayQuit(); });
+    if (quit) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+bool TForm1::mayQuit() {
+    const bool settings = settingsChanged_;
+    const QString picture = editorWork_.unsavedSlot ? editorWork_.unsavedSlot() : QString();
+    if (!settings && picture.isEmpty())
+        return true;
+    QStringList lost;
+    if (settings) {
+        lost << QStringLiteral(
+            "The settings in this window were changed and not written to the "
+            "device; they are kept nowhere else.");
+    }
+    if (!picture.isEmpty()) {
+        lost << QStringLiteral(
+                    "The picture editor holds drawing of %1 that is not saved to its file.")
+                    .arg(picture);
+    }
+    lost << QStringLiteral("Quitting now loses %1.")
+                .arg(settings && !picture.isEmpty() ? QStringLiteral("both")
+                     : settings                     ? QStringLiteral("them")
+                                                    : QStringLiteral("it"));
+    const QuitAnswer answer =
+        dialogs_.askBeforeQuit({lost.join(QStringLiteral("\n\n")), settings, picture});
+    if (answer.cancel)
+        return false;
+    if (!picture.isEmpty() && answer.savePicture && !(editorWork_.save && editorWork_.save()))
+        return false;
+    if (!settings)
+        return true;
+    switch (answer.settings) {
+        case QuitAnswer::Settings::Write:
+            // The window's own write, its warning included; it clears SettingsChanged only
+            // when every setting reached the device.
+            Button2Click();
+            return !settingsChanged_;
+        case QuitAnswer::Settings::SaveToFile:
+            return saveSettingsAs();
+        case QuitAnswer::Settings::Discard:
+            break;
+    }
+    return true;
 }
 
 // ---- Picture folder ----
@@ -743,7 +801,18 @@ void TForm1::CreatePictureFolder1Click() {
             dialogs_.informationOk(summary);
         else
             dialogs_.errorOk(summary);
+        std::vector<int> copied;
+        for (const PictureSlot& slot : pictureSlots()) {
+            if (result.copied.contains(QString::fromStdString(slot.bitmapFile)))
+                copied.push_back(slot.code);
+        }
+        announceReplacedFiles(copied, QStringLiteral("the start pictures"));
     });
+}
+
+void TForm1::announceReplacedFiles(const std::vector<int>& slotCodes, const QString& source) {
+    if (filesReplaced_ && !slotCodes.empty())
+        filesReplaced_(slotCodes, source);
 }
 
 bool TForm1::openSettingsFile(const QString& path) {
@@ -812,6 +881,19 @@ void TForm1::setButtonGlyph(int slotCode, const QImage& image) {
     if (auto* b = button(qs(slot->mainButton))) {
         b->setIcon(QIcon(QPixmap::fromImage(image)));
         b->setProperty("glyph", image);
+    }
+}
+
+// Silent: the folder need not exist yet, and a file that does not load leaves the built-in
+// glyph, which the editor's own message will name once the slot is opened.
+void TForm1::showPictureFolderGlyphs() {
+    for (const PictureSlot& slot : pictureSlots()) {
+        const QString path = bitmapFilePath(slot, pictureFolder());
+        if (!QFileInfo::exists(path))
+            continue;
+        Picture picture;
+        if (!loadBitmap(path, picture))
+            setButtonGlyph(slot.code, picture.image());
     }
 }
 

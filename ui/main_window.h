@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QColor>
 #include <QElapsedTimer>
@@ -22,6 +23,7 @@
 #include "ui/handler_guard.h"
 
 class QCheckBox;
+class QCloseEvent;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -137,9 +139,24 @@ class TForm1 : public QMainWindow, public StatusSink {
     void setPictureEditorOpener(std::function<void(int slotCode)> open) {
         openEditor_ = std::move(open);
     }
+    // What the picture editor would lose at a quit: the slot of its unsaved drawing (empty for
+    // none), and its "Save to file" (true when written).
+    struct EditorWork {
+        std::function<QString()> unsavedSlot;
+        std::function<bool()> save;
+    };
+    void setEditorWork(EditorWork work) { editorWork_ = std::move(work); }
+    // Told the slots whose bitmap files the window just wrote (bundle, start pictures) and
+    // where they came from, so the editor does not hold an old picture of one.
+    using FilesReplaced = std::function<void(const std::vector<int>& slotCodes, const QString&)>;
+    void setFilesReplacedHook(FilesReplaced hook) { filesReplaced_ = std::move(hook); }
+
     // Replaces the picture on the slot's button (after the editor saved it).
     void setButtonGlyph(int slotCode, const QImage& image);
     QImage buttonGlyph(int slotCode) const;
+    // At program start: each button shows its slot's bitmap from the picture folder where that
+    // loads, and keeps its built-in glyph otherwise.
+    void showPictureFolderGlyphs();
 
     // Settings files of the File menu. The chooser asks for a file name (save: true for "Save
     // settings as…"); an empty name cancels. The default shows the toolkit's file dialog.
@@ -191,6 +208,10 @@ class TForm1 : public QMainWindow, public StatusSink {
     void EditChange(const QString& editName);
     void Edit19Change() { EditChange(QStringLiteral("Edit19")); }
 
+  protected:
+    // Asks before a quit would lose unwritten settings or unsaved drawing.
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     template <class W>
     W* control(const QString& name) const;
@@ -217,6 +238,9 @@ class TForm1 : public QMainWindow, public StatusSink {
     void storeBundlePictures(const ParsedProfile& parsed);
     bool bundlePictures(std::vector<ProfilePicture>& pictures);
     bool askToIncludePictures();
+    void announceReplacedFiles(const std::vector<int>& slotCodes, const QString& source);
+    bool saveSettingsAs();
+    bool mayQuit();
 
     DeviceLink& link_;
     Dialogs& dialogs_;
@@ -229,6 +253,8 @@ class TForm1 : public QMainWindow, public StatusSink {
     QColor buttonFace_;
     bool settingsChanged_ = false;
     std::function<void(int)> openEditor_;
+    EditorWork editorWork_;
+    FilesReplaced filesReplaced_;
     bool portWarningShown_ = false;
     std::function<void()> setEditorSide_;
     FileNameChooser chooseFile_;

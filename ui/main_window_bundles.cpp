@@ -73,6 +73,12 @@ void TForm1::storeBundlePictures(const ParsedProfile& parsed) {
                                         "saved:\n\n%2")
                              .arg(failures.size())
                              .arg(lines(failures)));
+    // The editor compares each file with what it last had of it, so a file that could not be
+    // written changes nothing there.
+    std::vector<int> slotCodes;
+    for (const ProfilePicture& p : parsed.pictures)
+        slotCodes.push_back(p.slotCode);
+    announceReplacedFiles(slotCodes, QStringLiteral("the settings file"));
 }
 
 bool TForm1::askToIncludePictures() {

@@ -1,6 +1,8 @@
 #include "ui/picture_editor.h"
 #include "ui/busy_cursor.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -556,30 +558,73 @@ void TForm2::Button20Click() {
     guard_.run([this] {
         // The editor can only be shown for a slot; without one there is no file to read.
         if (const PictureSlot* slot = currentSlot()) {
-            if (std::optional<Picture> loaded = loadSlotBitmap(*slot))
+            if (std::optional<Picture> loaded = loadSlotBitmap(*slot)) {
                 setPicture(*loaded, QStringLiteral("Load from file"));
+                document_.markSaved();
+            }
         }
     });
 }
 
 void TForm2::Button17Click() {
-    guard_.run([this] {
+    guard_.run([this] { saveToFile(); });
+}
+
+bool TForm2::saveToFile() {
+    const PictureSlot* slot = currentSlot();
+    if (!slot)
+        return false;
+    const QString path = bitmapFilePath(*slot, folder_);
+    if (FileError error = saveBitmap(picture(), path)) {
+        dialogs_.errorOk(*error);
+        return false;
+    }
+    document_.markSaved();
+    // The thumbnail is what the file gives back, not what is on screen.
+    Picture saved;
+    if (FileError error = loadBitmap(path, saved)) {
+        dialogs_.errorOk(*error);
+        return true;
+    }
+    if (glyphHook_)
+        glyphHook_(slot->code, saved.image());
+    return true;
+}
+
+QString TForm2::unsavedSlotName() const {
+    return current_ != nullptr && document_.unsaved() ? qs(current_->comboEntry) : QString();
+}
+
+void TForm2::slotFilesReplaced(const std::vector<int>& slotCodes, const QString& source) {
+    guard_.run([this, &slotCodes, &source] {
         const PictureSlot* slot = currentSlot();
-        if (!slot)
-            return;
-        const QString path = bitmapFilePath(*slot, folder_);
-        if (FileError error = saveBitmap(picture(), path)) {
-            dialogs_.errorOk(*error);
+        if (slot == nullptr ||
+            std::find(slotCodes.begin(), slotCodes.end(), slot->code) == slotCodes.end()) {
             return;
         }
-        // The thumbnail is what the file gives back, not what is on screen.
-        Picture saved;
-        if (FileError error = loadBitmap(path, saved)) {
-            dialogs_.errorOk(*error);
+        Picture file;
+        if (loadBitmap(bitmapFilePath(*slot, folder_), file))
+            return;  // whoever wrote it has said what went wrong
+        document_.release();
+        if (file == picture()) {
+            document_.markSaved();
             return;
         }
-        if (glyphHook_)
-            glyphHook_(slot->code, saved.image());
+        // Unchanged from what the editor last had from the file: nothing was replaced here.
+        if (file == document_.savedPicture())
+            return;
+        if (document_.unsaved()) {
+            if (!dialogs_.questionYesNo(
+                    QStringLiteral("%1 was just replaced by the picture from %2, but the editor "
+                                   "holds unsaved drawing of %3.\n\nShow the new picture and "
+                                   "drop the drawing?\n\n\"Nein\" keeps the drawing; \"Save "
+                                   "to file\" would then write it over the new picture.")
+                        .arg(qs(slot->bitmapFile), source, qs(slot->comboEntry)))) {
+                return;
+            }
+        }
+        setPicture(file, QStringLiteral("Load from file"));
+        document_.markSaved();
     });
 }
 
@@ -668,6 +713,11 @@ void connectEditor(TForm1& form1, TForm2& form2) {
     form2.setMainWindowSignal(
         [&form1] { form1.checkBox(QStringLiteral("CheckBox1"))->setChecked(true); });
     form2.setExchangeLog(&form1.exchangeLog());
+    form1.setEditorWork(
+        {[&form2] { return form2.unsavedSlotName(); }, [&form2] { return form2.saveToFile(); }});
+    form1.setFilesReplacedHook([&form2](const std::vector<int>& slotCodes, const QString& source) {
+        form2.slotFilesReplaced(slotCodes, source);
+    });
     // The main window's read, write and input tests record the port warning on this side too.
     form1.setEditorPortWarningHook([&form2] { form2.setPortWarningShown(); });
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <QImage>
 #include <QMainWindow>
@@ -76,6 +77,15 @@ class TForm2 : public QMainWindow {
     QComboBox* comboBox() const { return comboBox1_; }
     Memo* slotMemo() const { return memo1_; }
     QLabel* pictureView() const { return image2_; }
+
+    // The current slot's name while the picture holds drawing its file does not, else empty.
+    QString unsavedSlotName() const;
+    // "Save to file" of the current slot; true when the file was written.
+    bool saveToFile();
+    // The files of these slots were just written by someone else (a bundle, the start
+    // pictures, named by `source`): the current slot's picture is loaded anew from its file,
+    // after a question when that would drop unsaved drawing.
+    void slotFilesReplaced(const std::vector<int>& slotCodes, const QString& source);
 
     // The zoomed drawing window on this editor's picture, made at its first opening.
     void openCanvas();

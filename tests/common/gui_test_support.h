@@ -34,6 +34,11 @@ class FakeDialogs : public Dialogs {
     void informationOk(const QString& text) override {
         shown(QStringLiteral("informationOk: ") + text);
     }
+    QuitAnswer askBeforeQuit(const QuitQuestion& question) override {
+        quitAsked = question;
+        shown(QStringLiteral("askBeforeQuit: ") + question.text);
+        return quitAnswer;
+    }
     void generalError(const QString& text) override {
         shown(QStringLiteral("generalError: ") + text);
     }
@@ -42,6 +47,8 @@ class FakeDialogs : public Dialogs {
 
     bool answerOk = true;
     bool answerYes = true;
+    QuitAnswer quitAnswer;
+    std::optional<QuitQuestion> quitAsked;  // the last quit question
     QStringList log;
     int beeps = 0;       // the exclamation sound
     int errorBeeps = 0;  // the error sound

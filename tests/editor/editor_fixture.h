@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QByteArray>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,11 +16,16 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "link/device_link.h"
 #include "picture/picture.h"
+#include "picture/picture_batch.h"
 #include "picture/picture_files.h"
+#include "picture/plane_data.h"
 #include "picture/slot_table.h"
+#include "sync/profile.h"
+#include "sync/settings_store.h"
 #include "tests/common/gui_test_support.h"
 #include "ui/main_window.h"
 #include "ui/picture_editor.h"
@@ -74,6 +81,26 @@ class EditorTest : public ::testing::Test {
         return form1->checkBox(QStringLiteral("CheckBox1"))->isChecked();
     }
 
+    // Opens a settings file holding these pictures through the main window's File menu; its
+    // question is answered with dialogs.answerYes.
+    void openBundle(const std::vector<std::pair<int, Picture>>& pictures) {
+        std::vector<ProfilePicture> bundled;
+        for (const auto& [code, picture] : pictures)
+            bundled.push_back({code, makeCodeGrid(picture).codes});
+        SettingsStore store;
+        StoreSyncView view(store);
+        QByteArray bytes;
+        ASSERT_TRUE(composeProfile(view, bytes, bundled).isEmpty());
+        const QString path = home.path() + QStringLiteral("/bundle.blx52");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        form1->setSettingsChanged(false);  // no question about the window's own settings
+        form1->setFileNameChooser([path](bool) { return path; });
+        form1->findChild<QAction*>(QStringLiteral("OpenSettings1"))->trigger();
+    }
+
     // Opens the editor on slot 100 showing a black picture and sets the pen.
     void openBlackWithPen(const QString& colorButton, int column, int row) {
         putBitmap(100, Picture());
@@ -98,6 +125,15 @@ inline Picture filled(LedColor color) {
     Picture p;
     p.fill(color);
     return p;
+}
+
+// Rows of the eight colours, shifted per slot: a picture no file of the tests holds by chance.
+inline Picture stripes(int slotCode) {
+    CodeGrid grid;
+    for (std::size_t i = 0; i < grid.codes.size(); ++i)
+        grid.codes[i] =
+            static_cast<std::uint8_t>((i / 32 + static_cast<std::size_t>(slotCode)) % 8);
+    return pictureFromCodes(grid);
 }
 
 }  // namespace blx52

@@ -87,5 +87,77 @@ TEST_F(EditorFiles, LoadReplacesThePictureOrReportsAndKeepsIt) {
     EXPECT_EQ(slotText(), QStringLiteral("143"));
 }
 
+// A bundle that replaces the file of the editor's slot: loaded at once when the editor holds
+// nothing unsaved, after a question over unsaved drawing, and never for another slot.
+TEST_F(EditorFiles, ABundleOverTheEditorsSlotReloadsItAskingOverUnsavedDrawing) {
+    const struct {
+        const char* name;
+        int slot;
+        bool draw;
+        bool answerYes;
+        bool asked;
+        bool showsBundle;
+    } cases[] = {
+        {"nothing unsaved: loaded without a question", 100, false, true, false, true},
+        {"unsaved drawing, Ja: the bundle's picture", 100, true, true, true, true},
+        {"unsaved drawing, Nein: the drawing stays", 100, true, false, true, false},
+        {"another slot: untouched", 101, true, true, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        putBitmap(c.slot, filled(LedColor::Red));
+        clickMain(QString::fromStdString(slot(c.slot).mainButton));
+        click(QStringLiteral("Button20"));  // the file as it stands, whatever came before
+        if (c.draw) {
+            click(QStringLiteral("BitBtn11"));
+            click(QStringLiteral("Button5"));
+        }
+        const Picture before = form2->picture();
+        dialogs.log.clear();
+        // Ja to the bundle's own question, the row's answer to the editor's.
+        dialogs.answerYes = true;
+        dialogs.whileShown = [&](const QString& entry) {
+            if (entry.contains(QStringLiteral("was just replaced")))
+                dialogs.answerYes = c.answerYes;
+        };
+        openBundle({{100, stripes(100)}});
+        dialogs.whileShown = {};
+        ASSERT_EQ(dialogs.log.size(), c.asked ? 2 : 1) << dialogs.log.join(u'\n').toStdString();
+        if (c.asked) {
+            EXPECT_TRUE(dialogs.log[1].startsWith(
+                QStringLiteral("questionYesNo: In0_Pic0.bmp was just replaced by the picture "
+                               "from the settings file, but the editor holds unsaved drawing "
+                               "of In0_Pic0.")))
+                << dialogs.log[1].toStdString();
+        }
+        EXPECT_EQ(form2->picture(), c.showsBundle ? stripes(100) : before);
+        EXPECT_EQ(form2->unsavedSlotName().isEmpty(), !c.draw || c.showsBundle);
+    }
+}
+
+// At start each button shows its slot's file where it loads, else its built-in glyph.
+TEST_F(EditorFiles, ButtonsStartWithThePicturesOfTheFolderThatLoad) {
+    putBitmap(100, blueDiscPicture());
+    putBitmap(152, filled(LedColor::Green));
+    QFile broken(bitmapPath(131));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("BM not a bitmap");
+    broken.close();
+
+    DeviceLink otherLink;
+    TForm1 started(otherLink, dialogs);
+    started.showPictureFolderGlyphs();
+    for (const PictureSlot& s : pictureSlots()) {
+        const QImage expected = s.code == 100 ? blueDiscPicture().image()
+                                : s.code == 152
+                                    ? filled(LedColor::Green).image()
+                                    : QImage(QStringLiteral(":/blx52/glyph_%1.png").arg(s.code));
+        EXPECT_EQ(started.buttonGlyph(s.code), expected) << s.code;
+    }
+    EXPECT_EQ(started.button(QStringLiteral("BitBtn1"))->icon().pixmap(32, 32).toImage(),
+              QPixmap::fromImage(blueDiscPicture().image()).toImage());
+    EXPECT_TRUE(dialogs.log.isEmpty()) << dialogs.log.join(u'\n').toStdString();
+}
+
 }  // namespace
 }  // namespace blx52

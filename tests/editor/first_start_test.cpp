@@ -17,6 +17,12 @@ namespace {
 
 using FirstStart = EditorTest;
 
+Picture startPicture(int code) {
+    const auto glyph = Picture::fromImage(QImage(QStringLiteral(":/blx52/glyph_%1.png").arg(code)));
+    EXPECT_TRUE(glyph.has_value()) << code;
+    return glyph.value_or(Picture());
+}
+
 // A new user: no picture folder. The first click explains; after the set-up step the editor
 // opens with the start picture shipped for the slot.
 TEST_F(FirstStart, MissingFolderIsExplainedAndTheSetUpStepGivesTheStartPictures) {
@@ -127,6 +133,9 @@ TEST_F(FirstStart, FileMenuCreatesThePictureFolderAndSaysWhatItDid) {
     EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("25 start pictures copied, 0 files")))
         << dialogs.log[0].toStdString();
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 25);
+    // The editor, left on slot 100 whose file could not be read, shows its start picture now,
+    // not the initial one that a send would have sent.
+    EXPECT_EQ(form2->picture(), startPicture(100));
 
     // The folder works now; a second run keeps what is there, the user's own picture too.
     putBitmap(131, Picture());

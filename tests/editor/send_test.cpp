@@ -297,6 +297,33 @@ TEST_F(EditorSend, TheNoteTellsEachSendsOutcomeUntilTheSlotChanges) {
     EXPECT_TRUE(note->text().isEmpty());
 }
 
+// A bundle that replaces the file of the slot the editor shows: the editor and its canvas show
+// the bundle's picture at once, and Send and Save use it, never the old one.
+TEST_F(EditorSend, ABundleOverTheShownSlotIsWhatSendAndSaveUse) {
+    startDevice();
+    putBitmap(100, filled(LedColor::Red));
+    clickMain(QStringLiteral("BitBtn1"));
+    form2->openCanvas();
+    ASSERT_EQ(form2->picture(), filled(LedColor::Red));
+    dialogs.log.clear();
+    openBundle({{100, stripes(100)}, {141, stripes(141)}});
+    ASSERT_EQ(dialogs.log.size(), 1);  // the bundle's own question, no other
+    EXPECT_EQ(form2->picture(), stripes(100));
+    EXPECT_EQ(form2->pictureView()->pixmap().toImage(), stripes(100).image());
+    EXPECT_TRUE(form2->unsavedSlotName().isEmpty());
+
+    click(QStringLiteral("Button4"));
+    ASSERT_TRUE(device->waitForHandled(2, 5000));
+    const auto planes = PlaneData(stripes(100));
+    EXPECT_EQ(device->picture("in0pic0"), std::vector<std::uint8_t>(planes.begin(), planes.end()));
+
+    ASSERT_TRUE(QFile::remove(bitmapPath(100)));
+    click(QStringLiteral("Button17"));
+    Picture saved;
+    ASSERT_FALSE(loadBitmap(bitmapPath(100), saved).has_value());
+    EXPECT_EQ(saved, stripes(100));
+}
+
 TEST_F(EditorSend, TheEditorIsOwnedByTheMainWindow) {
     clickMain(QStringLiteral("BitBtn1"));
     ASSERT_NE(form2->windowHandle(), nullptr);

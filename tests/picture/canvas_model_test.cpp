@@ -289,6 +289,26 @@ TEST(PictureHistory, EverySlotKeepsItsOwnHistoryOfAtLeast200Steps) {
     EXPECT_EQ(doc.picture(), mapped({"W"}));
 }
 
+TEST(PictureHistory, UnsavedIsTheDifferenceFromTheFileAsLastEnteredOrSaved) {
+    PictureDocument doc(initialPicture());
+    doc.enterSlot(100, Picture());
+    EXPECT_FALSE(doc.unsaved());
+    doc.press(CanvasTool::Pencil, LedColor::Red, {0, 0});
+    EXPECT_TRUE(doc.unsaved());  // a drag counts while it runs
+    doc.undo();
+    EXPECT_FALSE(doc.unsaved());
+    doc.apply(mapped({"R"}), QStringLiteral("Point"));
+    doc.markSaved();
+    EXPECT_FALSE(doc.unsaved());
+    doc.undo();  // back before the save: the file holds something else
+    EXPECT_TRUE(doc.unsaved());
+    doc.enterSlot(131, doc.picture());  // a slot change takes the picture as the file's
+    EXPECT_FALSE(doc.unsaved());
+    doc.enterSlot(100, mapped({"R"}));
+    EXPECT_FALSE(doc.unsaved());
+    EXPECT_EQ(doc.savedPicture(), mapped({"R"}));
+}
+
 // ---- Import and export ----
 
 TEST(ColorMatch, NearestLedColourIsTheOneTheCliUses) {

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -34,6 +36,7 @@
 #include "tests/common/simulated_device.h"
 #include "tools/devsim/options.h"
 #include "ui/main_window.h"
+#include "ui/picture_editor.h"
 #include "ui/send_pictures_form.h"
 
 namespace blx52 {
@@ -439,6 +442,186 @@ TEST_F(ProfileWindowTest, SendAllPicturesSendsTheFolderInSlotOrderWithOneSummary
         progress.grab().save(QString::fromUtf8(renders) +
                              QStringLiteral("/send_pictures_form.png"));
     }
+}
+
+// Closing the main window with both windows wired as the program wires them.
+class QuitTest : public ProfileWindowTest {
+  protected:
+    void SetUp() override {
+        ProfileWindowTest::SetUp();
+        QApplication::setQuitOnLastWindowClosed(false);
+        ASSERT_TRUE(QDir().mkpath(form->pictureFolder()));
+        editor = std::make_unique<TForm2>(link, dialogs, form->pictureFolder());
+        connectEditor(*form, *editor);
+        std::string why;
+        sim = test::startSimulatedDevice("COM5", &why);
+        ASSERT_TRUE(sim) << why;
+        link.PortName = sim->portName();
+    }
+    void TearDown() override { QApplication::setQuitOnLastWindowClosed(true); }
+
+    QString bitmap() const { return bitmapFilePath(*findSlot(100), form->pictureFolder()); }
+    // Slot 100 in the editor, loaded from a red file, with a white point drawn on it.
+    void drawOnSlot100(int column = 0) {
+        dialogs.log.clear();
+        Picture red;
+        red.fill(LedColor::Red);
+        ASSERT_FALSE(saveBitmap(red, bitmap()));
+        form->button(QStringLiteral("BitBtn1"))->click();
+        editor->button(QStringLiteral("Button20"))->click();
+        editor->button(QStringLiteral("BitBtn11"))->click();
+        editor->edit(QStringLiteral("Edit1"))->setText(QString::number(column));
+        editor->button(QStringLiteral("Button5"))->click();
+        ASSERT_EQ(editor->unsavedSlotName(), QStringLiteral("In0_Pic0"));
+        editor->close();  // the editor's own closing asks nothing
+        EXPECT_TRUE(dialogs.log.isEmpty()) << dialogs.log.join(u'\n').toStdString();
+    }
+    // Closes the main window and says whether it went.
+    bool quit() {
+        dialogs.log.clear();
+        dialogs.quitAsked.reset();
+        const bool closed = form->close();
+        EXPECT_EQ(form->isVisible(), !closed);
+        return closed;
+    }
+
+    const EnvOverride config{"XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8()};
+    std::unique_ptr<TForm2> editor;
+    std::unique_ptr<test::SimulatedDevice> sim;
+};
+
+TEST_F(QuitTest, UnwrittenSettingsAreWrittenSavedOrDiscardedOnlyAsChosen) {
+    using Choice = QuitAnswer::Settings;
+    const struct {
+        const char* name;
+        Choice choice;
+        bool cancel;
+        bool warningOk;      // the port warning of the write
+        const char* file;    // the name the save dialog gives; empty: cancelled
+        bool deviceRefuses;  // the device answers the write's first line with "ERR"
+        bool closes;
+        bool deviceGetsValue;
+    } cases[] = {
+        {"write, port warning cancelled: stays", Choice::Write, false, false, "", false, false,
+         false},
+        {"write refused by the device: stays", Choice::Write, false, true, "", true, false, false},
+        {"write: the device holds the settings", Choice::Write, false, true, "", false, true, true},
+        {"save to a file", Choice::SaveToFile, false, true, "quit.blx52", false, true, false},
+        {"save, no file chosen: stays", Choice::SaveToFile, false, true, "", false, false, false},
+        {"discard", Choice::Discard, false, true, "", false, true, false},
+        {"cancel: stays", Choice::Discard, true, true, "", false, false, false},
+    };
+    int value = 900;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        form->show();
+        sim->clearReceived();
+        devsim::Options options;
+        if (c.deviceRefuses)
+            options.replyOverrides["setin0pic0t"] = "ERR";
+        sim->setOptions(options);
+        value += 10;
+        const QString text = QString::number(value);
+        form->setSettingsChanged(false);
+        form->edit(QStringLiteral("Edit22"))->setText(text);
+        ASSERT_TRUE(form->settingsChanged());
+        dialogs.quitAnswer = {c.cancel, c.choice, false};
+        dialogs.answerOk = c.warningOk;
+        chosen = c.file[0] ? dir.filePath(QString::fromLatin1(c.file)) : QString();
+        const std::string before = sim->value("in0pic3t");
+
+        EXPECT_EQ(quit(), c.closes);
+        ASSERT_TRUE(dialogs.quitAsked.has_value());
+        EXPECT_TRUE(dialogs.quitAsked->settings);
+        EXPECT_TRUE(dialogs.quitAsked->picture.isEmpty());
+        ASSERT_FALSE(dialogs.log.isEmpty());
+        EXPECT_EQ(dialogs.log[0], QStringLiteral("askBeforeQuit: The settings in this window "
+                                                 "were changed and not written to the device; "
+                                                 "they are kept nowhere else.\n\nQuitting now "
+                                                 "loses them."));
+        // The write is the window's own, with its port warning.
+        EXPECT_EQ(dialogs.log.count(PortWarningEntry), c.choice == Choice::Write && !c.cancel);
+        EXPECT_EQ(sim->value("in0pic3t"), c.deviceGetsValue ? text.toStdString() : before);
+        if (c.choice != Choice::Write || c.cancel) {
+            EXPECT_TRUE(sim->receivedLines().empty());
+        }
+        if (c.file[0]) {
+            EXPECT_TRUE(fileBytes(chosen).contains("\nin0pic3t = " + text.toUtf8() + "  # "));
+        }
+    }
+}
+
+TEST_F(QuitTest, UnsavedDrawingIsSavedOrDiscardedOnlyAsChosen) {
+    const struct {
+        const char* name;
+        bool cancel;
+        bool save;
+        bool folderGone;
+        bool closes;
+        bool fileHoldsDrawing;
+    } cases[] = {
+        {"save", false, true, false, true, true},
+        {"save fails (folder gone): stays", false, true, true, false, false},
+        {"discard", false, false, false, true, false},
+        {"cancel: stays", true, false, false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        form->show();
+        ASSERT_TRUE(QDir().mkpath(form->pictureFolder()));
+        drawOnSlot100(static_cast<int>(&c - cases));  // a drawing of its own for each row
+        const Picture drawing = editor->picture();
+        if (c.folderGone) {
+            ASSERT_TRUE(QDir(form->pictureFolder()).removeRecursively());
+        }
+        dialogs.quitAnswer = {c.cancel, QuitAnswer::Settings::Discard, c.save};
+
+        EXPECT_EQ(quit(), c.closes);
+        ASSERT_TRUE(dialogs.quitAsked.has_value());
+        EXPECT_FALSE(dialogs.quitAsked->settings);
+        EXPECT_EQ(dialogs.quitAsked->picture, QStringLiteral("In0_Pic0"));
+        ASSERT_FALSE(dialogs.log.isEmpty());
+        EXPECT_EQ(dialogs.log[0],
+                  QStringLiteral("askBeforeQuit: The picture editor holds drawing of In0_Pic0 "
+                                 "that is not saved to its file.\n\nQuitting now loses it."));
+        if (c.folderGone) {
+            ASSERT_EQ(dialogs.log.size(), 2);
+            EXPECT_TRUE(dialogs.log[1].contains(QStringLiteral("In0_Pic0.bmp")));
+            continue;
+        }
+        Picture file;
+        ASSERT_FALSE(loadBitmap(bitmap(), file));
+        EXPECT_EQ(file == drawing, c.fileHoldsDrawing);
+        EXPECT_EQ(form->buttonGlyph(100) == drawing.image(), c.fileHoldsDrawing);
+    }
+    EXPECT_TRUE(sim->receivedLines().empty());
+}
+
+TEST_F(QuitTest, BothAreAskedOnceAndNothingAsksNothing) {
+    // Nothing to lose: closes at once.
+    EXPECT_TRUE(quit());
+    EXPECT_TRUE(dialogs.log.isEmpty());
+
+    form->show();
+    drawOnSlot100();
+    const Picture drawing = editor->picture();
+    form->edit(QStringLiteral("Edit22"))->setText(QStringLiteral("1234"));
+    dialogs.quitAnswer = {false, QuitAnswer::Settings::Discard, true};
+    EXPECT_TRUE(quit());
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].endsWith(QStringLiteral("Quitting now loses both.")));
+    EXPECT_TRUE(dialogs.quitAsked->settings);
+    EXPECT_EQ(dialogs.quitAsked->picture, QStringLiteral("In0_Pic0"));
+    Picture file;
+    ASSERT_FALSE(loadBitmap(bitmap(), file));
+    EXPECT_EQ(file, drawing);
+    EXPECT_TRUE(sim->receivedLines().empty());
+
+    // A saved picture and written settings are nothing to lose.
+    form->show();
+    form->setSettingsChanged(false);
+    EXPECT_TRUE(quit());
+    EXPECT_TRUE(dialogs.log.isEmpty());
 }
 
 }  // namespace

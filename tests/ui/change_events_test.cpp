@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
@@ -171,6 +173,104 @@ TEST(QtDialogs, GermanTitlesAndButtonsWhateverTheDesktopLanguage) {
     dialogs.generalError(QStringLiteral("kaputt"));
     EXPECT_EQ(seen.title, QStringLiteral("BLX52 Glowpanel Configurator"));
     EXPECT_EQ(seen.buttons, QStringList({"OK"}));
+
+    // The program's own questions too (File → Open settings over unwritten changes).
+    seen = {};
+    answerNextBox(QMessageBox::Cancel, &seen);
+    EXPECT_FALSE(dialogs.questionOkCancel(QStringLiteral("Replace?")));
+    EXPECT_EQ(seen.buttons, QStringList({"Abbrechen", "OK"}));
+}
+
+// Answers the next quit box by the object name of a button, after setting its check box, and
+// keeps a picture of it in the temp folder (or BLX52_RENDER_DIR).
+void answerQuitBox(const QString& button, bool check, const QString& png, BoxAnswer* seen) {
+    QTimer::singleShot(0, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return answerQuitBox(button, check, png, seen);
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        for (QAbstractButton* b : box->buttons())
+            seen->buttons << b->text();
+        seen->buttons.sort();
+        if (box->checkBox()) {
+            seen->buttons << QStringLiteral("[x] ") + box->checkBox()->text();
+            box->checkBox()->setChecked(check);
+        }
+        const QByteArray dir = qgetenv("BLX52_RENDER_DIR");
+        box->grab().save((dir.isEmpty() ? QDir::tempPath() : QString::fromUtf8(dir)) + u'/' + png);
+        if (button.isEmpty())
+            box->reject();  // Escape, or the frame's close button
+        else
+            box->findChild<QAbstractButton*>(button)->click();
+    });
+}
+
+TEST(QtDialogs, TheQuitBoxOffersWhatFitsAndCancelsInGerman) {
+    QtDialogs dialogs;
+    using S = QuitAnswer::Settings;
+    // The texts the main window asks with.
+    const QString settingsLost = QStringLiteral(
+        "The settings in this window were changed and not written to the device; they are kept "
+        "nowhere else.");
+    const QString pictureLost = QStringLiteral(
+        "The picture editor holds drawing of In0_Pic0 that is not saved to its file.");
+    const QuitQuestion settings{
+        settingsLost + QStringLiteral("\n\nQuitting now loses them."), true, {}};
+    const QuitQuestion picture{pictureLost + QStringLiteral("\n\nQuitting now loses it."), false,
+                               QStringLiteral("In0_Pic0")};
+    const QuitQuestion both{settingsLost + QStringLiteral("\n\n") + pictureLost +
+                                QStringLiteral("\n\nQuitting now loses both."),
+                            true, QStringLiteral("In0_Pic0")};
+    const struct {
+        const char* name;
+        const QuitQuestion& question;
+        const char* button;  // empty: the box is closed
+        bool check;
+        bool cancel;
+        S settings;
+        bool savePicture;
+    } cases[] = {
+        {"settings: write", settings, "QuitWrite", false, false, S::Write, false},
+        {"settings: save to a file", settings, "QuitSaveFile", false, false, S::SaveToFile, false},
+        {"settings: Abbrechen", settings, "", false, true, S::Discard, false},
+        {"picture: save", picture, "QuitSavePicture", false, false, S::Discard, true},
+        {"picture: discard", picture, "QuitDiscard", false, false, S::Discard, false},
+        {"both: discard all", both, "QuitDiscard", false, false, S::Discard, false},
+        {"both: write, picture saved", both, "QuitWrite", true, false, S::Write, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BoxAnswer seen;
+        const QString png = QStringLiteral("quit_box_%1.png")
+                                .arg(c.question.settings ? (c.question.picture.isEmpty()
+                                                                ? QStringLiteral("settings")
+                                                                : QStringLiteral("both"))
+                                                         : QStringLiteral("picture"));
+        answerQuitBox(QString::fromLatin1(c.button), c.check, png, &seen);
+        const QuitAnswer answer = dialogs.askBeforeQuit(c.question);
+        EXPECT_EQ(answer.cancel, c.cancel);
+        if (!c.cancel) {
+            EXPECT_EQ(answer.settings, c.settings);
+            EXPECT_EQ(answer.savePicture, c.savePicture);
+        }
+        EXPECT_EQ(seen.title, QStringLiteral("Frage"));
+        EXPECT_EQ(seen.text, c.question.text);
+        EXPECT_TRUE(seen.buttons.contains(QStringLiteral("Abbrechen")));
+        EXPECT_FALSE(seen.buttons.contains(QStringLiteral("Cancel")));
+        if (&c.question == &settings) {
+            EXPECT_EQ(seen.buttons,
+                      QStringList({"Abbrechen", "Discard", QString::fromUtf8("Save to file\u2026"),
+                                   "Write to device"}));
+        }
+        if (&c.question == &picture) {
+            EXPECT_EQ(seen.buttons, QStringList({"Abbrechen", "Discard", "Save"}));
+        }
+        if (&c.question == &both) {
+            EXPECT_TRUE(
+                seen.buttons.contains(QStringLiteral("[x] Save the picture In0_Pic0 to its file")));
+        }
+    }
 }
 
 }  // namespace

@@ -18,6 +18,10 @@ class AnswerOkDialogs : public Dialogs {
         return false;
     }
     void informationOk(const QString& text) override { note(text); }
+    QuitAnswer askBeforeQuit(const QuitQuestion& question) override {
+        note(question.text);
+        return {};
+    }
     void generalError(const QString& text) override { note(text); }
     void beep() override {}
     void errorBeep() override {}
