@@ -79,7 +79,8 @@ void DeviceLink::Exchange(std::string_view command, int length) {
     const std::size_t wanted = length > 0 ? static_cast<std::size_t>(length) : 0;
     std::size_t sentCount = 0;
     bool sendFailed = false;
-    if (LinkErrorCode == link_code::Ok) {
+    lineWentOut_ = LinkErrorCode == link_code::Ok;
+    if (lineWentOut_) {
         const std::size_t available = std::min(wanted, command.size());
         std::vector<std::uint8_t> line(command.begin(), command.begin() + available);
         line.push_back(13);

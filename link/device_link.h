@@ -64,6 +64,10 @@ class DeviceLink {
     std::int32_t LinkErrorCode = 0;
     std::string LastReply = "0";
 
+    // Whether the last exchange got as far as writing its line: false when the port could not
+    // be opened or configured, so the device cannot have seen that command.
+    bool lineWentOut() const { return lineWentOut_; }
+
   private:
     void fail(std::int32_t code, const char* message);
     void status(int panel, const std::string& text);
@@ -71,6 +75,7 @@ class DeviceLink {
     StatusSink* sink_;
     ExchangeObserver* observer_ = nullptr;
     SerialPortFactory portFactory_;
+    bool lineWentOut_ = false;
 };
 
 }  // namespace blx52

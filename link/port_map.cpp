@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "port_names.h"
+#include "system_ports.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -159,7 +160,7 @@ std::string mappedTarget(int number) {
     return it == map.end() ? std::string() : it->second;
 }
 
-bool assignPort(int number, const std::string& port, std::string& error) {
+bool assignPort(int number, const std::string& port, std::string& error, bool force) {
     const std::string name = withoutDevicePrefix(trimmed(port));
     if (number < 1 || number > MappableNameCount) {
         error = "only COM1 to COM9 can be mapped";
@@ -168,6 +169,14 @@ bool assignPort(int number, const std::string& port, std::string& error) {
     if (name.empty() || name.find_first_of("\r\n=") != std::string::npos) {
         error = "\"" + port + "\" is no port name";
         return false;
+    }
+    if (!force) {
+        // The port itself, past any mapping of the nine names.
+        const PortProbe probe = probePort("\\\\.\\" + name);
+        if (probe.state == PortState::NotATerminal) {
+            error = name + " is not a serial port: " + probe.detail;
+            return false;
+        }
     }
     auto map = readMapFile();
     map[number] = name;
@@ -199,7 +208,7 @@ std::string mappedTarget(int number) {
     return target.is_absolute() ? target.string() : (entry.parent_path() / target).string();
 }
 
-bool assignPort(int number, const std::string& port, std::string& error) {
+bool assignPort(int number, const std::string& port, std::string& error, bool force) {
     if (number < 1 || number > MappableNameCount) {
         error = "only COM1 to COM9 can be mapped";
         return false;
@@ -212,15 +221,34 @@ bool assignPort(int number, const std::string& port, std::string& error) {
     // A bare name is a device in /dev.
     const std::string device = given.find('/') == std::string::npos ? "/dev/" + given : given;
     std::error_code ec;
-    if (!fs::exists(device, ec)) {
+    const auto found = fs::status(device, ec);
+    if (ec == std::errc::too_many_symbolic_link_levels) {
+        error = device + " is a link that leads nowhere (a loop)";
+        return false;
+    }
+    if (!fs::exists(found)) {
         error = device + " does not exist";
         return false;
     }
-    if (fs::is_directory(device, ec)) {
+    if (fs::is_directory(found)) {
         error = device + " is a folder, not a port";
         return false;
     }
-    const std::string target = stablePortPath(fs::absolute(device, ec).string());
+    if (!force) {
+        const PortProbe probe = probePort(device);
+        if (probe.state == PortState::NotATerminal) {
+            error = device + " is not a serial port: " + probe.detail;
+            return false;
+        }
+    }
+    // The device itself is stored: a link may be changed later, and /proc/self/fd/0 means
+    // something else in every process.
+    const fs::path resolved = fs::canonical(device, ec);
+    if (ec) {
+        error = device + " leads to no file that can be named: " + ec.message();
+        return false;
+    }
+    const std::string target = stablePortPath(resolved.string());
     const fs::path folder = portsFolder();
     const fs::path entry = folder / ("COM" + std::to_string(number));
     const auto status = fs::symlink_status(entry, ec);

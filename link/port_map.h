@@ -32,9 +32,12 @@ std::string stablePortPath(const std::string& device,
                            const std::string& byIdFolder = "/dev/serial/by-id");
 
 // Maps COMn to `port` (a device path, a by-id path or a bare device name such as ttyUSB0 on
-// POSIX; a COM name, with or without \\.\, on Windows). On POSIX the link goes to the by-id path
-// of the device where there is one. False with the reason in `error` when it cannot be written.
-bool assignPort(int number, const std::string& port, std::string& error);
+// POSIX; a COM name, with or without \\.\, on Windows). On POSIX the link goes to the device
+// the path resolves to (past links and /proc/self/fd), or to its by-id path where there is one.
+// What probePort calls "not a serial port" (a file, a FIFO, a device that is no terminal) is
+// refused unless `force` is given. False with the reason in `error` when it is refused or
+// cannot be written.
+bool assignPort(int number, const std::string& port, std::string& error, bool force = false);
 // Removes COMn's entry; having none is no error. POSIX: only a link is removed.
 bool unassignPort(int number, std::string& error);
 

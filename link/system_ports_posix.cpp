@@ -61,6 +61,8 @@ PortProbe probePort(const std::string& portName) {
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == EACCES)
             return {PortState::NoPermission, permissionDetail(path)};
+        if (errno == ELOOP)
+            return {PortState::Missing, "a link that leads nowhere (a loop)"};
         return {PortState::Missing, "no such device (adapter unplugged?)"};
     }
     // Told by what it is, before any open: a FIFO's open could wait for a writer.

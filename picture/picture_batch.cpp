@@ -48,10 +48,22 @@ QString linkReason(const char* exchange, std::int32_t code) {
 
 PicturesSendResult sendPictures(DeviceLink& link, const std::vector<SlotPicture>& pictures,
                                 const QString& folder,
-                                const std::function<void(int done)>& progress) {
+                                const std::function<void(int done)>& progress,
+                                const std::function<bool()>& stopRequested) {
     PicturesSendResult result;
+    const auto stop = [&](const PictureSlot* slot) {
+        result.failedSlot = slot;
+        result.stopped = true;
+        result.reason = QStringLiteral("stopped before it was sent");
+        return result;
+    };
     for (const SlotPicture& entry : pictures) {
-        const PictureSendResult sent = sendPictureCommands(link, *entry.slot, entry.picture);
+        if (stopRequested && stopRequested())
+            return stop(entry.slot);
+        const PictureSendResult sent =
+            sendPictureCommands(link, *entry.slot, entry.picture, stopRequested);
+        if (sent.stopped)
+            return stop(entry.slot);
         // As the editor's send: what was meant to be sent is recorded, whatever the device said.
         (void)writeDevicePictureFile(makeCodeGrid(entry.picture),
                                      devicePictureFilePath(*entry.slot, folder));

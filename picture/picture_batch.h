@@ -35,16 +35,20 @@ struct PicturesSendResult {
     std::vector<int> sent;                    // slot codes the device confirmed, in the order sent
     const PictureSlot* failedSlot = nullptr;  // the first slot that failed; null when none did
     QString reason;                           // why it failed
+    bool stopped = false;  // asked to stop: `failedSlot` is the first slot not sent
     bool ok() const { return failedSlot == nullptr; }
 };
 
 // Sends each picture in turn as the editor's send does (the firmware exchange, the slot's
 // command with its 512 bytes, then the slot's device picture file in `folder`). It stops at the
 // first send that is not confirmed: a link failure of either exchange, or a reply other than
-// "OK" to the picture. `progress` hears the count of pictures done after each.
+// "OK" to the picture. `progress` hears the count of pictures done after each. `stopRequested`
+// is asked before every exchange; once it is true nothing more is sent, and the slot whose
+// picture command did not go out gets no device picture file.
 PicturesSendResult sendPictures(DeviceLink& link, const std::vector<SlotPicture>& pictures,
                                 const QString& folder,
-                                const std::function<void(int done)>& progress = {});
+                                const std::function<void(int done)>& progress = {},
+                                const std::function<bool()>& stopRequested = {});
 
 // The exchange log's outcome sentence of such a send of `total` pictures.
 QString picturesSendOutcome(const PicturesSendResult& result, std::size_t total);

@@ -81,12 +81,24 @@ std::optional<QString> settingsFolderProblem() {
 #endif
 }
 
+namespace {
+
+// A folder named without its closing separator ("~/pics") still holds the file.
+QString inFolder(const QString& folder, const std::string& name) {
+    const QString file = QString::fromStdString(name);
+    if (folder.isEmpty() || folder.endsWith(u'/') || folder.endsWith(u'\\'))
+        return folder + file;
+    return folder + u'/' + file;
+}
+
+}  // namespace
+
 QString bitmapFilePath(const PictureSlot& slot, const QString& folder) {
-    return folder + QString::fromStdString(slot.bitmapFile);
+    return inFolder(folder, slot.bitmapFile);
 }
 
 QString devicePictureFilePath(const PictureSlot& slot, const QString& folder) {
-    return folder + QString::fromStdString(slot.devicePictureFile);
+    return inFolder(folder, slot.devicePictureFile);
 }
 
 FileError saveBitmap(const Picture& picture, const QString& path) {

@@ -9,10 +9,15 @@
 namespace blx52 {
 
 PictureSendResult sendPictureCommands(DeviceLink& link, const PictureSlot& slot,
-                                      const Picture& picture) {
+                                      const Picture& picture,
+                                      const std::function<bool()>& stopRequested) {
     PictureSendResult result;
     link.Exchange("getdatafw", 9);
     result.firmware = {link.LinkErrorCode, link.LastReply};
+    if (stopRequested && stopRequested()) {
+        result.stopped = true;
+        return result;
+    }
     const std::vector<std::uint8_t> command = pictureCommand(slot, picture);
     link.Exchange(std::string_view(reinterpret_cast<const char*>(command.data()), command.size()),
                   static_cast<int>(command.size()));

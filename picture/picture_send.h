@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "link/device_link.h"
@@ -19,15 +20,18 @@ struct PictureSendResult {
     SendStep firmware;               // the "getdatafw" query
     SendStep picture;                // the slot's picture command
     bool deviceFileWritten = false;  // the editor's send only
+    bool stopped = false;            // asked to stop after the firmware query: no picture sent
 
     // The device took the picture: the picture command ended with link code 0 and "OK".
     bool confirmed() const { return picture.code == link_code::Ok && picture.reply == "OK"; }
 };
 
 // The two exchanges of a picture send: the firmware query, then the slot's picture command.
-// Neither reply nor link status stops the send; the link reports its own failures.
+// Neither reply nor link status stops the send; the link reports its own failures. Only
+// `stopRequested`, asked between the two, keeps the picture command back.
 PictureSendResult sendPictureCommands(DeviceLink& link, const PictureSlot& slot,
-                                      const Picture& picture);
+                                      const Picture& picture,
+                                      const std::function<bool()>& stopRequested = {});
 
 // The editor's send: the two exchanges, then the slot's device picture file whatever the device
 // said. A file that cannot be written is left unwritten without a word; the send has happened

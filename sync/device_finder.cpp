@@ -1,5 +1,8 @@
 #include "device_finder.h"
 
+#include "sync/sequences.h"
+#include "sync/shown_text.h"
+
 namespace blx52 {
 
 DeviceFinder::DeviceFinder(SerialPortFactory portFactory)
@@ -38,13 +41,15 @@ int DeviceFinder::askNext() {
     link_.Exchange("getdatafw", 9);
     ++asked_;
     c.linkCode = link_.LinkErrorCode;
-    // A whole reply line with something in it; an echo of the command is no device.
-    if (link_.LinkErrorCode == link_code::Ok && !link_.LastReply.empty() &&
-        link_.LastReply != "getdatafw") {
+    // Only a firmware version counts: any other whole line (an echo of the command, a modem's
+    // "OK") comes from some other device.
+    if (link_.LinkErrorCode == link_code::Ok && isFirmwareReply(link_.LastReply)) {
         c.outcome = Outcome::Answered;
         c.firmware = QString::fromStdString(link_.LastReply);
     } else {
         c.outcome = Outcome::NoAnswer;
+        if (link_.LinkErrorCode == link_code::Ok)
+            c.reply = replyText(link_.LastReply);
     }
     return next_++;
 }
@@ -59,17 +64,20 @@ QList<DeviceFinder::Candidate> DeviceFinder::answered() const {
 }
 
 QString DeviceFinder::describe(const Candidate& c) {
-    QString text = c.port.device;
+    QString text = shownText(c.port.device, 1000);
     if (!c.port.description.isEmpty())
-        text += QStringLiteral(" (%1)").arg(c.port.description);
+        text += QStringLiteral(" (%1)").arg(shownText(c.port.description, 100));
     switch (c.outcome) {
         case Outcome::Waiting:
             return text + QStringLiteral(": to be asked");
         case Outcome::NotAsked:
             return text + QStringLiteral(": %1, not asked").arg(portStateText(c.port.state));
         case Outcome::Answered:
-            return text + QStringLiteral(": BLX52, firmware %1").arg(c.firmware);
+            return text + QStringLiteral(": BLX52, firmware %1").arg(shownText(c.firmware));
         case Outcome::NoAnswer:
+            if (!c.reply.isEmpty())
+                return text +
+                       QStringLiteral(": no BLX52 (it answered \"%1\")").arg(shownText(c.reply));
             return text + QStringLiteral(": no answer (code %1)").arg(c.linkCode);
     }
     return text;

@@ -19,6 +19,7 @@ class DeviceFinder {
         PortEntry port;
         Outcome outcome = Outcome::Waiting;
         QString firmware;  // the reply, when answered
+        QString reply;     // a whole reply that is no firmware version, when not
         int linkCode = 0;  // of the exchange, when asked
     };
 
@@ -37,7 +38,8 @@ class DeviceFinder {
     // The ports that answered, in the order asked.
     QList<Candidate> answered() const;
 
-    // One line for people about a candidate: "…: firmware 4.1", "…: busy, not asked".
+    // One line for people about a candidate: "…: firmware 4.1", "…: busy, not asked". What came
+    // from the system or the device is escaped and cut, as in every message.
     static QString describe(const Candidate& candidate);
 
   private:

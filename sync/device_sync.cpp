@@ -38,11 +38,6 @@ QString shownReply(const std::string& reply) {
 
 // A failure to open or set up the port sends nothing; any later one comes after (part of) the
 // line went out.
-bool lineWentOut(std::int32_t code) {
-    return code != link_code::OpenFailed && code != link_code::ReadSettingsFailed &&
-           code != link_code::ApplySettingsFailed && code != link_code::ApplyTimeoutsFailed;
-}
-
 QString linkFailureReason(std::int32_t code) {
     if (code == link_code::NoAnswer)
         return utf8(sync_text::NoReply);
@@ -253,7 +248,7 @@ void DeviceSync::writeTriggerChanged(const QString& text) {
         }
         ++outcome.steps;
         sendLine(link_, lines[i]);
-        stopLineSent = lineWentOut(link_.LinkErrorCode);
+        stopLineSent = link_.lineWentOut();
         if (link_.LinkErrorCode != link_code::Ok) {
             stop = Stop{where, linkFailureReason(link_.LinkErrorCode),
                         linkFailureLogReason(link_.LinkErrorCode)};

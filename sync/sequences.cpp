@@ -228,6 +228,20 @@ ReplyFault checkReply(const Setting& setting, std::string_view reply) {
     return choiceNumber(setting, reply) ? ReplyFault::None : ReplyFault::OutOfRange;
 }
 
+bool isFirmwareReply(std::string_view reply) {
+    bool digitBefore = false;
+    for (const char c : reply) {
+        if (c >= '0' && c <= '9') {
+            digitBefore = true;
+        } else if (c == '.' && digitBefore) {
+            digitBefore = false;
+        } else {
+            return false;
+        }
+    }
+    return digitBefore;
+}
+
 QString replyText(const std::string& bytes) {
     // 0x80 … 0x9F of Windows-1252; the five unassigned codes keep their own value.
     static constexpr std::array<char16_t, 32> high = {

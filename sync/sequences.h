@@ -69,6 +69,10 @@ enum class ReplyFault {
 // behind its set key on one line; for a choice a value it offers.
 ReplyFault checkReply(const Setting& setting, std::string_view reply);
 
+// Whether a reply to "getdatafw" is a firmware version as the device gives it: digits, with
+// single dots between them ("4", "4.1"). An echo, "OK" or line noise is no BLX52.
+bool isFirmwareReply(std::string_view reply);
+
 // The one reading of a choice value (standby picture, volume, pitch, brightness) for the
 // window's read, the settings store, profiles and compares: digits read as their number,
 // leading zeros included; nothing when the text is no digits or not one of the setting's

@@ -357,9 +357,10 @@ class FaultMatrix : public ::testing::Test {
         const QString line =
             prefix + QString::fromUtf8(mode.writeReason ? mode.writeReason : mode.reason);
         EXPECT_EQ(form1->panelText(3), line);
-        // A port that opened took the entry's line, so the device may hold it unconfirmed.
-        const bool lineSent =
-            mode.code == link_code::Ok || mode.code > link_code::ApplyTimeoutsFailed;
+        // A port that opened took the entry's line, so the device may hold it unconfirmed; a
+        // port another program holds never opened, so nothing went out.
+        const bool lineSent = !mode.busyPort && (mode.code == link_code::Ok ||
+                                                 mode.code > link_code::ApplyTimeoutsFailed);
         const QString entry = QStringLiteral(
                                   "Eintrag %1 (%2) wurde gesendet, aber nicht "
                                   "best\u00e4tigt; das Modul kann ihn \u00fcbernommen "

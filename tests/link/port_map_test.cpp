@@ -14,6 +14,7 @@
 #ifdef _WIN32
 #include "link/serial_dcb_win32.h"
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -197,6 +198,60 @@ TEST(PortMap, TheSerialCodeOpensWhatTheNameIsMappedTo) {
         }
     }
 }
+
+#ifndef _WIN32
+// What --assign (and the Ports dialog) takes: a port, stored as the device it resolves to; what
+// is no serial port only when forced; never a name whose meaning changes from one process to
+// the next.
+TEST(PortMap, AssignTakesSerialPortsAndStoresWhereTheyLead) {
+    TempMappingHome home;
+    std::string why;
+    auto sim = test::startSimulatedDevice("COM1", &why);
+    ASSERT_TRUE(sim) << why;
+    const fs::path dir = fs::temp_directory_path() / ("blx52-assign-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "file").put('x');
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    fs::create_symlink(sim->devicePath(), dir / "to-device");
+    fs::create_symlink(dir / "loop", dir / "loop");
+    const std::string device = fs::canonical(sim->devicePath()).string();
+    const struct {
+        std::string port;
+        bool force;
+        std::string stored;  // empty: refused
+        const char* reason;  // in the refusal
+    } cases[] = {
+        {sim->devicePath(), false, device, ""},
+        {(dir / "to-device").string(), false, device, ""},
+        {(dir / "file").string(), false, "", "is not a serial port: a regular file"},
+        {(dir / "file").string(), true, (dir / "file").string(), ""},
+        {(dir / "fifo").string(), false, "", "is not a serial port: a FIFO"},
+        {"/dev/null", false, "", "is not a serial port: a device that is no terminal"},
+        {"/proc/self/fd/0", true, "", ""},  // a pipe or a terminal of this process only
+        {(dir / "loop").string(), true, "", "a link that leads nowhere (a loop)"},
+        {(dir / "missing").string(), true, "", "does not exist"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.port + (c.force ? " --force" : ""));
+        std::string error;
+        ASSERT_TRUE(unassignPort(3, error)) << error;
+        const bool assigned = assignPort(3, c.port, error, c.force);
+        if (c.port == "/proc/self/fd/0") {
+            // Whatever standard input is, the stored name is not this process's own.
+            EXPECT_NE(mappedTarget(3), c.port);
+            continue;
+        }
+        EXPECT_EQ(assigned, !c.stored.empty()) << error;
+        EXPECT_EQ(mappedTarget(3), c.stored);
+        if (!c.stored.empty())
+            EXPECT_EQ(probePort("COM3").state, c.force ? PortState::NotATerminal : PortState::Free);
+        else
+            EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
+    EXPECT_EQ(probePort((dir / "loop").string()).detail, "a link that leads nowhere (a loop)");
+    fs::remove_all(dir);
+}
+#endif
 
 #ifdef _WIN32
 // What FTDI's driver needs to hand a reply over at its line end; Wine's serial driver keeps no

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -210,6 +211,11 @@ TEST_F(CliTest, ReadWriteToAnotherDeviceAndDiffAgree) {
     const CliRun toStdout = cli({"read", port});
     EXPECT_EQ(toStdout.status, 0);
     EXPECT_EQ(toStdout.outBytes, profile);
+
+    // {port} names the file of one port too.
+    const CliRun named = cli({"read", port, "-o", path("sig-{port}.blx52")});
+    EXPECT_EQ(named.status, 0) << named.err.toStdString();
+    EXPECT_EQ(readFile("sig-" + port + ".blx52"), profile);
 }
 
 TEST_F(CliTest, OneChangedValueIsWrittenAndAChangeBehindTheToolsBackIsFound) {
@@ -282,6 +288,29 @@ TEST_F(CliTest, BadFilesAndBadUsageSendNothing) {
                 << run.err.toStdString();
         }
     }
+    // Outputs that cannot be made, or that two ports would share, are refused before the
+    // first exchange.
+    ASSERT_TRUE(QDir().mkpath(path("COM6")) && QDir().mkpath(dir.filePath(port)));
+    std::vector<std::pair<QStringList, QString>> outputs = {
+        {{"read", port, "-o", path("missing/dir/x.blx52")},
+         "the folder " + path("missing/dir") + " does not exist"},
+        {{"read", port, "--with-pictures", "-o", path("missing/{port}.blx52")},
+         "the folder " + path("missing") + " does not exist"},
+        {{"read", port + ",COM6", "-o", path("{port}/../same.blx52")},
+         port + " and COM6 would both write " + path("COM6/../same.blx52")},
+    };
+#ifndef _WIN32
+    // Two links to one file that is not there yet.
+    for (const QString& p : {port, QStringLiteral("COM6")})
+        ASSERT_TRUE(QFile::link(path("shared.blx52"), dir.filePath(p + "-link")));
+    outputs.push_back({{"read", port + ",COM6", "-o", path("{port}-link")},
+                       port + " and COM6 would both write " + path("COM6-link")});
+#endif
+    for (const auto& [args, expected] : outputs) {
+        const CliRun run = cli(args);
+        EXPECT_EQ(run.status, 2) << args.join(u' ').toStdString();
+        EXPECT_TRUE(run.err.contains(expected)) << run.err.toStdString();
+    }
     EXPECT_TRUE(sim->receivedLines().empty());
 
     const CliRun version = cli({"--version"});
@@ -308,16 +337,37 @@ TEST_F(CliTest, SilentDeviceAndMissingPortEndWithStatusOneAndNoProfile) {
     const CliRun gone = cli({"read", gonePort, "-o", path("out")});
     EXPECT_EQ(gone.status, 1);
     // Wine maps COM9 to a serial device of its own, which fails later than at the open.
+    // The link's German text is quoted as its own; the rest is the tool's account and advice.
     if (!sim->inOtherProcess()) {
-        EXPECT_TRUE(gone.err.contains(QString::fromUtf8(
-            "code 1: Com Port konnte nicht geöffnet werden: the port could not be opened")))
-            << gone.err.toStdString();
+        for (const QString& text :
+             {QStringLiteral("COM9 could not be opened; nothing was sent"),
+              QString::fromUtf8("code 1, the device link's text: \"Com Port konnte nicht "
+                                "geöffnet werden\": the port could not be opened"),
+              QStringLiteral("see `blx52-cli ports`")})
+            EXPECT_TRUE(gone.err.contains(text)) << text.toStdString() << "\n"
+                                                 << gone.err.toStdString();
+        EXPECT_FALSE(gone.err.contains("line sent")) << gone.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(path("out")));
     // A previous profile of the same name is left as it was.
     writeFile("out", "earlier profile");
     EXPECT_EQ(cli({"read", gonePort, "-o", path("out")}).status, 1);
     EXPECT_EQ(readFile("out"), "earlier profile");
+
+    // Beside a port that works, the one that never opened is said to have got nothing.
+    if (sim->inOtherProcess())
+        return;
+    sim->setOptions({});
+    ASSERT_EQ(cli({"read", port, "-o", path("a.blx52")}).status, 0);
+    sim->clearReceived();
+    const CliRun write = cli({"write", port + ",COM9", path("a.blx52")});
+    EXPECT_EQ(write.status, 1);
+    EXPECT_EQ(sim->receivedLines().size(), 89u + 89u);
+    EXPECT_TRUE(write.err.contains("COM9:   COM9 could not be opened; nothing was sent"))
+        << write.err.toStdString();
+    EXPECT_TRUE(write.err.contains(QString::fromUtf8("Es wurden keine Einstellungen")));
+    for (const char* wrong : {"line sent", "wurde gesendet", "kann ihn"})
+        EXPECT_FALSE(write.err.contains(wrong)) << wrong << "\n" << write.err.toStdString();
 }
 
 // The port folder and the reason a port cannot be opened are the POSIX side's.
@@ -336,9 +386,12 @@ TEST_F(CliTest, PortsNamesWhereEachPortLeadsAndWhetherItOpens) {
         {"COM3", path("fifo")},
         {"COM4", QStringLiteral("/dev/null")},
         {"COM7", QStringLiteral("/nonexistent/blx52-port")},
+        {"COM8", path("loop")},
+        {"COM9", path("\x1b[2Jscreen")},
     };
     for (const auto& [name, target] : entries)
         ASSERT_TRUE(QFile::link(target, folder + name)) << name;
+    ASSERT_TRUE(QFile::link(path("loop"), path("loop")));
     const CliRun ports = cli({"ports"}, {}, 20000);
     EXPECT_EQ(ports.status, 0);
     for (const QString& line :
@@ -348,9 +401,13 @@ TEST_F(CliTest, PortsNamesWhereEachPortLeadsAndWhetherItOpens) {
           QStringLiteral("COM4 -> /dev/null: cannot be opened: not a serial port - a device "
                          "that is no terminal"),
           QStringLiteral("COM7 -> /nonexistent/blx52-port: cannot be opened: missing"),
+          "COM8 -> " + path("loop") +
+              ": cannot be opened: missing - a link that leads nowhere (a loop)",
+          "COM9 -> " + path("\\x1b[2Jscreen") + ": cannot be opened: missing",
           "COM5 -> " + QString::fromStdString(sim->devicePath()) + ": can be opened"})
         EXPECT_TRUE(ports.out.contains(line)) << line.toStdString() << "\n"
                                               << ports.out.toStdString();
+    EXPECT_FALSE(ports.out.contains(QChar(0x1b)));  // a target cannot clear the screen
 
     // Held by another program, as the exchange would find it.
     const int holder = ::open(sim->devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -371,11 +428,32 @@ TEST_F(CliTest, PortsAssignFindAndUnassign) {
         device = qEnvironmentVariable("BLX52_SIM_HIGH_PORT");
     if (device.isEmpty())
         GTEST_SKIP() << "no high COM port leads to the simulator (BLX52_SIM_HIGH_PORT)";
+#ifndef _WIN32
+    // What is no serial port, and a link to the device, which is stored as the device itself.
+    writeFile("file", "x");
+    writeFile("\x1b[2Jfile", "x");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(device, path("to-device")));
+#endif
     const struct {
         QStringList args;
         int status;
         QString out;  // what the standard output holds
+        QString err = {};
     } steps[] = {
+#ifndef _WIN32
+        {{"ports", "--assign", "COM3", path("file")},
+         1,
+         "",
+         path("file") + " is not a serial port: a regular file\n--force assigns it"},
+        {{"ports", "--assign", "COM3", path("fifo")}, 1, "", "is not a serial port: a FIFO"},
+        {{"ports", "--assign", "COM3", "/proc/self/fd/0"}, 1, "", "is not a serial port"},
+        {{"ports", "--assign", "--force", "COM3", path("\x1b[2Jfile")},
+         0,
+         "COM3 -> " + path("\\x1b[2Jfile")},
+        {{"ports"}, 0, "COM3 -> " + path("\\x1b[2Jfile") + ": cannot be opened: not a serial port"},
+        {{"ports", "--assign", "COM3", path("to-device")}, 0, "COM3 -> " + device},
+#endif
         {{"ports", "--assign", "COM3", device}, 0, "COM3 -> " + device},
         {{"ports"}, 0, "COM3 -> " + device + ": can be opened"},
         {{"read", "COM3", "-o", path("through-com3.blx52")}, 0, ""},
@@ -411,7 +489,26 @@ TEST_F(CliTest, PortsAssignFindAndUnassign) {
                                            << run.out.toStdString() << run.err.toStdString();
         EXPECT_TRUE(run.out.contains(step.out)) << step.args.join(' ').toStdString() << ":\n"
                                                 << run.out.toStdString();
+        EXPECT_TRUE(run.err.contains(step.err)) << run.err.toStdString();
+        EXPECT_FALSE(run.out.contains(QChar(0x1b)) || run.err.contains(QChar(0x1b)));
     }
+#ifndef _WIN32
+    // Only a firmware version is a BLX52; what another device answers is shown, escaped.
+    ASSERT_EQ(cli({"ports", "--assign", "COM3", device}).status, 0);
+    for (const char* reply : {"OK", "\x1b[2J", "getdatafw"}) {
+        devsim::Options other;
+        other.replyOverrides["getdatafw"] = reply;
+        sim->setOptions(other);
+        const CliRun find = cli({"ports", "--find"});
+        EXPECT_EQ(find.status, 1) << reply;
+        EXPECT_TRUE(find.out.contains(": no BLX52 (it answered \"" +
+                                      QString(QLatin1String(reply)).replace(QChar(0x1b), "\\x1b") +
+                                      "\")"))
+            << find.out.toStdString();
+        EXPECT_TRUE(find.out.contains("No device answered."));
+        EXPECT_FALSE(find.out.contains(QChar(0x1b)));
+    }
+#endif
     EXPECT_FALSE(readFile("through-com3.blx52").isEmpty());
 }
 
@@ -688,41 +785,6 @@ TEST_F(CliTest, AFailedOutputIsAFailureAndKeepsTheOldFile) {
               (QStringList{"a.blx52", "x.log"}));  // no temporary file left
 }
 
-// A signal during a write ends it after the exchange in flight, with the same account of what
-// the device holds as a device failure, and the process ends by that signal. (Windows has no
-// such signals to send to a process under Wine.)
-TEST_F(CliTest, ASignalEndsAWriteWithAnAccountOfWhatWasSent) {
-    ASSERT_EQ(cli({"read", port, "-o", path("a.blx52")}).status, 0);
-    devsim::Options slow;
-    slow.delayMs = 40;  // about 4 s for a write
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        SCOPED_TRACE(signal);
-        sim->setOptions(slow);
-        sim->clearReceived();
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", path("config"));
-        p.setProcessEnvironment(env);
-        p.start(cliProgram(), {"write", port, path("a.blx52")});
-        ASSERT_TRUE(p.waitForStarted());
-        for (int i = 0; i < 400 && sim->receivedLines().size() < 20; ++i)
-            QThread::msleep(10);
-        ::kill(static_cast<pid_t>(p.processId()), signal);
-        ASSERT_TRUE(p.waitForFinished(20000));
-        EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);
-        EXPECT_EQ(p.exitCode(), signal);
-        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
-        const std::size_t sent = sim->receivedLines().size();
-        EXPECT_GE(sent, 20u);
-        EXPECT_LT(sent, 89u);
-        EXPECT_TRUE(err.contains(QString::fromUtf8("Nur %1 von 89 Einstellungen wurden "
-                                                   "\u00fcbertragen. Das Modul enth\u00e4lt "
-                                                   "jetzt teils alte, teils neue Werte.")
-                                     .arg(sent)))
-            << err.toStdString();
-        EXPECT_TRUE(err.contains(QStringLiteral("stopped by signal %1").arg(signal)));
-    }
-}
 #endif
 
 // The picture folder the tool uses under the home it is given (on Windows the fixed folder), set
@@ -772,6 +834,100 @@ std::string pictureKey(const PictureSlot& slot) {
     return slot.command.substr(3, slot.command.size() - 5);  // "setin0pic0d_" -> "in0pic0"
 }
 
+#ifndef _WIN32
+// A signal during a write or a picture send (to one port or several) ends it after the exchange
+// in flight, with the same account of what the device holds as a device failure, and the
+// process ends by that signal. (Windows has no such signals to send to a process under Wine.)
+TEST_F(CliTest, ASignalEndsAWriteOrAPictureSendAfterTheExchangeInFlight) {
+    ASSERT_EQ(cli({"read", port, "-o", path("a.blx52")}).status, 0);
+    const PictureFolder pictures(dir.path());
+    std::vector<std::unique_ptr<test::SimulatedDevice>> others;
+    for (const char* name : {"COM6", "COM7"}) {
+        std::string why;
+        others.push_back(test::startSimulatedDevice(name, &why));
+        ASSERT_TRUE(others.back()) << why;
+    }
+    const struct {
+        QStringList args;
+        std::size_t devices;  // the first this many of COM5, COM6, COM7
+        std::size_t total;    // lines a whole run sends each device
+    } commands[] = {
+        {{"write", port, path("a.blx52")}, 1, 89 + 89},
+        {{"send-pictures", port}, 1, 50},
+        {{"send-pictures", "COM5-COM7"}, 3, 50},
+    };
+    devsim::Options slow;
+    slow.delayMs = 40;  // a write takes about 4 s, 25 pictures 2 s
+    for (const auto& command : commands) {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            SCOPED_TRACE(command.args.join(u' ').toStdString() + ", signal " +
+                         std::to_string(signal));
+            std::vector<test::SimulatedDevice*> devices{sim.get()};
+            for (std::size_t i = 1; i < command.devices; ++i)
+                devices.push_back(others[i - 1].get());
+            for (auto* d : devices) {
+                d->setOptions(slow);
+                d->clearReceived();
+            }
+            QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("XDG_CONFIG_HOME", path("config"));
+            env.insert("HOME", dir.path());
+            p.setProcessEnvironment(env);
+            p.start(cliProgram(), command.args);
+            ASSERT_TRUE(p.waitForStarted());
+            for (int i = 0; i < 400 && sim->receivedLines().size() < 20; ++i)
+                QThread::msleep(10);
+            std::vector<std::size_t> atSignal;
+            for (auto* d : devices)
+                atSignal.push_back(d->receivedLines().size());
+            ::kill(static_cast<pid_t>(p.processId()), signal);
+            ASSERT_TRUE(p.waitForFinished(20000));
+            EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);
+            EXPECT_EQ(p.exitCode(), signal);
+            const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+            for (std::size_t d = 0; d < devices.size(); ++d) {
+                const auto lines = devices[d]->receivedLines();
+                // At most the exchange in flight went on after the signal.
+                EXPECT_GE(lines.size(), atSignal[d]);
+                EXPECT_LE(lines.size(), atSignal[d] + 1) << "device " << d;
+                EXPECT_LT(lines.size(), command.total);
+                if (command.args[0] == QStringLiteral("write")) {
+                    EXPECT_TRUE(
+                        err.contains(QString::fromUtf8("Nur %1 von 89 Einstellungen wurden "
+                                                       "\u00fcbertragen. Das Modul enth\u00e4lt "
+                                                       "jetzt teils alte, teils neue Werte.")
+                                         .arg(lines.size())))
+                        << err.toStdString();
+                    EXPECT_TRUE(err.contains(QStringLiteral("stopped by signal %1").arg(signal)));
+                    continue;
+                }
+                // The slots whose picture command the device confirmed, and no other.
+                const auto pictureLines = static_cast<std::size_t>(
+                    std::count_if(lines.begin(), lines.end(),
+                                  [](const std::string& l) { return l != "getdatafw"; }));
+                const QString prefix =
+                    command.devices > 1 ? QStringLiteral("COM%1: ").arg(5 + d) : QString();
+                EXPECT_TRUE(err.contains(prefix + QStringLiteral("picture send stopped by "
+                                                                 "signal %1 after %2 of 25 "
+                                                                 "pictures; nothing more was "
+                                                                 "sent")
+                                                      .arg(signal)
+                                                      .arg(pictureLines)))
+                    << err.toStdString();
+                std::vector<int> codes;
+                for (std::size_t i = 0; i < pictureLines; ++i)
+                    codes.push_back(pictureSlots()[i].code);
+                EXPECT_TRUE(
+                    err.contains(prefix + "  reached the device: " + slotNames(codes) + "\n"))
+                    << err.toStdString();
+                EXPECT_FALSE(err.contains("Sent 25 pictures"));
+            }
+        }
+    }
+}
+#endif
+
 TEST_F(CliTest, SendPicturesSendsEverySlotInOrderAndStopsAtTheFirstFailure) {
     const PictureFolder pictures(dir.path());
     // In2_Pic1 holds three pixels that are none of the eight colours: sent as black, as the
@@ -819,7 +975,8 @@ TEST_F(CliTest, SendPicturesSendsEverySlotInOrderAndStopsAtTheFirstFailure) {
     devsim::Options refuses;
     refuses.replyOverrides["setin1pic0d_"] = "ERR";
     sim->setOptions(refuses);
-    const CliRun stopped = cli({"send-pictures", port, pictures.folder()});
+    // The folder named without its closing separator.
+    const CliRun stopped = cli({"send-pictures", port, pictures.folder().chopped(1)});
     EXPECT_EQ(stopped.status, 1);
     EXPECT_EQ(sim->receivedLines().size(), 10u);
     EXPECT_TRUE(stopped.err.contains("In1_Pic0: the device answered \"ERR\" instead of \"OK\""))
@@ -870,6 +1027,15 @@ TEST_F(CliTest, BundleRoundTripCarriesSettingsAndPicturesToAFreshDevice) {
                   PictureFolder::planes(slot.code == 152 ? offBundled
                                                          : PictureFolder::picture(slot.code)))
             << slot.comboEntry;
+
+    // A range of one port is that port. The device gives no pictures back: a diff says that
+    // the bundle's were not compared.
+    const CliRun diff = cli({"diff", port + "-" + port, path("b.blx52")});
+    EXPECT_EQ(diff.status, 0) << diff.err.toStdString();
+    EXPECT_TRUE(
+        diff.err.contains("No differences.\nThe file's 25 pictures were not compared: "
+                          "the device gives no pictures back."))
+        << diff.err.toStdString();
 }
 
 TEST_F(CliTest, BadBundlesSendNothing) {

@@ -288,6 +288,14 @@ TEST(Sequences, RepliesAreCheckedAgainstTheirSetting) {
         SCOPED_TRACE(std::string(c.key) + " <- " + c.reply);
         EXPECT_EQ(checkReply(find(c.key), c.reply), c.fault);
     }
+    // The firmware query has no setting: a reply counts as a BLX52's only as a version.
+    const std::pair<std::string, bool> firmware[] = {
+        {"4", true},   {"4.1", true},   {"12.03.7", true},    {"", false},
+        {"OK", false}, {"ERR", false},  {"getdatafw", false}, {".4", false},
+        {"4.", false}, {"4..1", false}, {"\x1b[2J", false},   {"4.1\r", false},
+    };
+    for (const auto& [reply, version] : firmware)
+        EXPECT_EQ(isFirmwareReply(reply), version) << "getdatafw <- " << reply;
 }
 
 const Setting& firstOfKind(FieldKind kind) {

@@ -315,10 +315,13 @@ TEST_F(SyncWindowTest, WriteStopsAtTheFirstFailedEntryAndSaysHowMuchWentOut) {
     EXPECT_EQ(form->panelText(4), "Fehler 7");
     EXPECT_EQ(form->panelText(2), QString(38, u' '));
     EXPECT_EQ(strip("Memo37"), TForm1::clRed());
-    EXPECT_EQ(dialogs.log,
-              (QStringList{PortWarningEntry,
-                           writeStoppedEntry("Input 0, picture 0 duration",
-                                             "Fehler an der Schnittstelle (Fehler 7)", 0)}));
+    EXPECT_EQ(
+        dialogs.log,
+        (QStringList{PortWarningEntry,
+                     QStringLiteral("warningOk: ") +
+                         writeStopped("Input 0, picture 0 duration",
+                                      "Fehler an der Schnittstelle (Fehler 7)") +
+                         QString::fromUtf8("\n\nEs wurden keine Einstellungen \u00fcbertragen.")}));
     EXPECT_TRUE(form->settingsChanged());
     expectIdle();
 }

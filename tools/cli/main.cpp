@@ -5,7 +5,10 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QStringList>
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +48,10 @@ namespace {
 
 enum Status { Success = 0, DeviceFailed = 1, BadUsage = 2, Differences = 3 };
 
+// The status bar panels the device link writes its message and its "Fehler n" into.
+constexpr int LinkMessagePanel = 3;
+constexpr int LinkNumberPanel = 4;
+
 // A word of the command line: its bytes as the system gave them (a file name that is no valid
 // text in the system's encoding still opens) and its text for messages and comparisons.
 struct Word {
@@ -81,8 +88,10 @@ const char* const UsageText =
     "                             a pixel that is none of the eight colours is sent black, as\n"
     "                             the editor sends it, and counted per slot\n"
     "  ports                      list serial ports and the COMn names\n"
-    "  ports --assign COMn PORT   make COMn (1 to 9) open PORT: a device, a by-id path or,\n"
-    "                             on Windows, a COM name such as COM14\n"
+    "  ports --assign COMn PORT [--force]\n"
+    "                             make COMn (1 to 9) open PORT: a device, a by-id path or,\n"
+    "                             on Windows, a COM name such as COM14; what is no serial\n"
+    "                             port (a file, a FIFO) only with --force\n"
     "  ports --unassign COMn      COMn means its own port again\n"
     "  ports --find               ask every free port for the device (\"getdatafw\" only)\n"
     "  init-pictures              create the picture folder with the 25 start pictures;\n"
@@ -96,7 +105,8 @@ const char* const UsageText =
     "  --help, --version\n"
     "COMn is COM1 ... COM9 or a device path. read, write, diff, picture and send-pictures\n"
     "take several ports, each run at the same time: COM3,COM5,COM7 or COM3-COM9; a read of\n"
-    "several ports names its files with {port}: -o 'signal-{port}.blx52'.\n"
+    "several ports names its files with {port}: -o 'signal-{port}.blx52' ({port} is the\n"
+    "port's name, of a device path its last part); no two ports may share one file.\n"
     "exit status: 0 success, 1 device or port failed, 2 bad usage, bad file or an output\n"
     "             that could not be written, 3 the device differs from the file (write\n"
     "             verify, diff); of several ports the worst (2, 1, 3, 0); ended by SIGINT,\n"
@@ -123,25 +133,29 @@ bool stderrIsTerminal() {
 #endif
 }
 
+// What a link code means, and what to do about it.
 QString explainCode(std::int32_t code) {
     switch (code) {
         case link_code::OpenFailed:
             return QStringLiteral(
                 "the port could not be opened: it is missing, in use, or you "
-                "may not open it (see blx52-cli ports)");
+                "may not open it; see `blx52-cli ports`");
         case link_code::ReadSettingsFailed:
         case link_code::ApplySettingsFailed:
         case link_code::ApplyTimeoutsFailed:
-            return QStringLiteral("the port refused its line settings; is it a serial port?");
+            return QStringLiteral(
+                "the port refused its line settings; is it a serial port? See `blx52-cli ports`");
         case link_code::WriteFailed:
         case link_code::CountMismatch:
-            return QStringLiteral("the command could not be sent completely");
+            return QStringLiteral(
+                "the command could not be sent completely; check the cable and see "
+                "`blx52-cli ports`");
         case link_code::ReadFailed:
-            return QStringLiteral("reading the reply from the port failed");
+            return QStringLiteral("reading the reply from the port failed; see `blx52-cli ports`");
         case link_code::NoAnswer:
             return QStringLiteral(
                 "the device did not answer: is it connected, powered and on "
-                "this port?");
+                "this port? `blx52-cli ports --find` asks every port");
         case link_code::BrokenReply:
             return QStringLiteral(
                 "the reply was cut off or too long: line noise, or another "
@@ -150,10 +164,15 @@ QString explainCode(std::int32_t code) {
     return QStringLiteral("unknown link code");
 }
 
+// A German text of the device link or of the window, quoted as it stands and marked as such.
+QString quoted(const char* whose, const QString& text) {
+    return QStringLiteral("%1: \"%2\"").arg(QLatin1String(whose), text);
+}
+
 class Session {
   public:
-    explicit Session(const QString& port) {
-        link_.PortName = port.toStdString();
+    explicit Session(const std::string& port) {
+        link_.PortName = port;
         log_.attach(link_);
     }
 
@@ -202,8 +221,8 @@ class Session {
         const bool complete = sync.lastRead().successes == static_cast<int>(readSequence().size());
         if (complete && view.messages().isEmpty())
             return true;
-        batchOutcome(QStringLiteral("failed: ") + view.messageText());
-        reportFailure(what, view.messages());
+        batchOutcome(QStringLiteral("failed: ") + sync.lastOutcomeText());
+        reportFailure(what, sync.lastOutcomeText(), view.messages());
         return false;
     }
 
@@ -219,39 +238,73 @@ class Session {
             sync.lastWrite().successes == static_cast<int>(writeSequence().size());
         if (complete && view.messages().isEmpty())
             return true;
-        batchOutcome(QStringLiteral("failed: ") + view.messageText());
-        reportFailure("write", view.messages());
+        batchOutcome(QStringLiteral("failed: ") + sync.lastOutcomeText());
+        reportFailure("write", sync.lastOutcomeText(), view.messages());
         return false;
     }
 
-    // What went wrong: the line, every failed step of the link with its status text and what
-    // it means, and the messages the read or write would have shown in a dialog.
-    void reportFailure(const char* what, const QStringList& messages) {
-        err(QStringLiteral("%1 failed.").arg(QLatin1String(what)));
+    // What went wrong, in the tool's words: the outcome, the line (or that the port never
+    // opened, so it was not sent), every failed step of the link with the link's own German
+    // text quoted and what to do, and the messages the window would have shown, quoted too.
+    void reportFailure(const char* what, const QString& outcome, const QStringList& messages) {
+        err(outcome.isEmpty() ? QStringLiteral("%1 failed.").arg(QLatin1String(what))
+                              : QStringLiteral("%1 failed: %2").arg(QLatin1String(what), outcome));
         if (const auto& f = log_.firstFailure()) {
-            err(QStringLiteral("  line sent: \"%1\"").arg(printableLine(f->sent)));
-            err(QStringLiteral("  link code %1").arg(f->code));
+            const QString openFailed = QStringLiteral("Fehler %1").arg(link_code::OpenFailed);
+            bool neverOpened = false;
+            for (const auto& [panel, text] : f->statusTexts)
+                neverOpened = neverOpened || (panel == LinkNumberPanel &&
+                                              QString::fromStdString(text).trimmed() == openFailed);
+            if (neverOpened) {
+                err(exchangesBeforeFirstFailure() == 0
+                        ? QStringLiteral("  %1 could not be opened; nothing was sent")
+                              .arg(shownText(QString::fromStdString(link_.PortName), 1000))
+                        : QStringLiteral("  %1 could not be opened for the line \"%2\"; that line "
+                                         "was not sent")
+                              .arg(shownText(QString::fromStdString(link_.PortName), 1000),
+                                   printableLine(f->sent)));
+            } else {
+                err(QStringLiteral("  line sent: \"%1\"").arg(printableLine(f->sent)));
+            }
             bool named = false;
             QString message;
             for (const auto& [panel, text] : f->statusTexts) {
                 const QString t = QString::fromStdString(text).trimmed();
-                if (panel == 3) {
+                if (panel == LinkMessagePanel) {
                     message = t;
-                } else if (panel == 4 && t.startsWith(QStringLiteral("Fehler "))) {
+                } else if (panel == LinkNumberPanel && t.startsWith(QStringLiteral("Fehler "))) {
                     const int code = t.mid(7).toInt();
-                    err(QStringLiteral("  code %1: %2: %3")
+                    // After a failed open the later steps only fail for want of a port.
+                    if (neverOpened && code != link_code::OpenFailed)
+                        break;
+                    err(QStringLiteral("  code %1, %2: %3")
                             .arg(code)
-                            .arg(message, explainCode(code)));
+                            .arg(quoted("the device link's text", message), explainCode(code)));
                     named = named || code == f->code;
                 }
             }
-            if (!named)
+            if (!named && !neverOpened)
                 err(QStringLiteral("  code %1: %2").arg(f->code).arg(explainCode(f->code)));
         }
         for (const QString& m : messages)
-            err(QStringLiteral("  ") + QString(m).replace(u'\n', u' ').simplified());
+            err(QStringLiteral("  ") +
+                quoted("the window's message", QString(m).replace(u'\n', u' ').simplified()));
         if (const int signal = caughtStopSignal())
             err(QStringLiteral("  stopped by signal %1; nothing more was sent").arg(signal));
+    }
+
+    // How many exchanges went through before the first one that failed.
+    int exchangesBeforeFirstFailure() const {
+        int count = 0;
+        for (std::size_t i = 0; i < log_.size(); ++i) {
+            const LogRow& row = log_.row(i);
+            if (row.kind != LogRow::Kind::Exchange)
+                continue;
+            if (row.failed())
+                break;
+            ++count;
+        }
+        return count;
     }
 
     std::function<void(int)> progress(const char* what, int total) {
@@ -333,10 +386,70 @@ int listDifferences(const SettingsStore& file, const SettingsStore& device, bool
     return count;
 }
 
+namespace fs = std::filesystem;
+
+fs::path pathOf(const Word& file) {
+#ifdef _WIN32
+    return fs::path(file.text.toStdU16String());
+#else
+    return fs::path(file.native);
+#endif
+}
+
+QString textOf(const fs::path& path) {
+#ifdef _WIN32
+    return QString::fromStdWString(path.native());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
+}
+
+// Where a save to `file` lands: the end of its chain of links, which may lead into a folder
+// that is not there.
+fs::path landingPath(const Word& file) {
+    fs::path path = pathOf(file);
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(path, ec)); ++hops) {
+        const fs::path next = fs::read_symlink(path, ec);
+        if (ec)
+            break;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
+}
+
+// Two ports' files are one when they land on the same file, whatever names lead there.
+QString landingKey(const Word& file) {
+    std::error_code ec;
+    fs::path path = fs::absolute(landingPath(file), ec);
+    const fs::path canonical = fs::weakly_canonical(path, ec);
+    if (!ec)
+        path = canonical;
+    const QString key = textOf(path.lexically_normal());
+#ifdef _WIN32
+    return key.toCaseFolded();
+#else
+    return key;
+#endif
+}
+
 // Where the profile of a read goes cannot take it: said before the device is asked anything.
 bool outputUsable(const Word& output) {
     const FileFault fault =
         output.native.empty() ? checkStandardOutput() : checkSaveTarget(output.native);
+    if (!fault && !output.native.empty()) {
+        // The read would take 89 exchanges only to find it cannot make the file.
+        fs::path folder = landingPath(output).parent_path();
+        if (folder.empty())
+            folder = fs::path(".");
+        std::error_code ec;
+        if (!fs::is_directory(folder, ec)) {
+            err(QStringLiteral("%1: cannot write the profile there: the folder %2 does not "
+                               "exist; nothing was read")
+                    .arg(shown(output), shownText(textOf(folder), 1000)));
+            return false;
+        }
+    }
     if (!fault)
         return true;
     err(QStringLiteral("%1: cannot write the profile there: %2; nothing was read")
@@ -350,15 +463,29 @@ bool outputUsable(const Word& output) {
 int sendPictureList(Session& session, const std::vector<SlotPicture>& pictures) {
     const auto progress = session.progress("pictures", static_cast<int>(pictures.size()));
     session.log().beginOperation(QStringLiteral("send pictures"));
-    const PicturesSendResult sent =
-        sendPictures(session.link(), pictures, SettingsFolder(), progress);
+    const PicturesSendResult sent = sendPictures(session.link(), pictures, SettingsFolder(),
+                                                 progress, [] { return caughtStopSignal() != 0; });
     if (progress)
         progress(0);
     session.log().endOperation(picturesSendOutcome(sent, pictures.size()));
+    if (sent.stopped) {
+        const int signal = caughtStopSignal();
+        batchOutcome(QStringLiteral("stopped by signal %1: %2 of %3 pictures sent")
+                         .arg(signal)
+                         .arg(sent.sent.size())
+                         .arg(pictures.size()));
+        err(QStringLiteral("picture send stopped by signal %1 after %2 of %3 pictures; nothing "
+                           "more was sent")
+                .arg(signal)
+                .arg(sent.sent.size())
+                .arg(pictures.size()));
+        err(QStringLiteral("  reached the device: %1").arg(slotNames(sent.sent)));
+        return DeviceFailed;
+    }
     if (!sent.ok()) {
         const QString slot = QString::fromStdString(sent.failedSlot->comboEntry);
         batchOutcome(QStringLiteral("failed at picture %1: %2").arg(slot, sent.reason));
-        session.reportFailure("picture send", {});
+        session.reportFailure("picture send", {}, {});
         err(QStringLiteral("  %1: %2").arg(slot, sent.reason));
         err(QStringLiteral("  reached the device: %1").arg(slotNames(sent.sent)));
         return DeviceFailed;
@@ -468,10 +595,15 @@ int runDiff(Session& session, const ParsedProfile& parsed) {
     if (differences > 0) {
         batchOutcome(QStringLiteral("differs (%1)").arg(differences));
         err(QStringLiteral("%1 settings differ").arg(differences));
-        return Differences;
+    } else {
+        err(QStringLiteral("No differences."));
     }
-    err(QStringLiteral("No differences."));
-    return Success;
+    // A bundle's pictures cannot be checked: the device gives no pictures back.
+    if (!parsed.pictures.empty())
+        err(QStringLiteral("The file's %1 pictures were not compared: the device gives no "
+                           "pictures back.")
+                .arg(parsed.pictures.size()));
+    return differences > 0 ? Differences : Success;
 }
 
 const PictureSlot* slotByName(const QString& name) {
@@ -577,7 +709,7 @@ int runPicture(Session& session, const QString& slotName, const Word& imagePath,
         batchOutcome(
             QStringLiteral("failed: link code %1")
                 .arg(sent.firmware.code != link_code::Ok ? sent.firmware.code : sent.picture.code));
-        session.reportFailure("picture send", {});
+        session.reportFailure("picture send", {}, {});
         return DeviceFailed;
     }
     if (sent.picture.reply != "OK") {
@@ -707,9 +839,13 @@ int run(const std::vector<Word>& args) {
     const QStringList ports = parsePortList(words[0].text, &why);
     if (ports.isEmpty())
         return usageError(shownText(why));
+    // A port word that is one port keeps the bytes it was given (a device path need not be
+    // text); a list or a range ("COM3-COM3") is made of port names.
+    const auto portBytes = [&](const QString& port) {
+        return ports.size() == 1 && port == words[0].text ? words[0].native : port.toStdString();
+    };
     for (const QString& port : ports) {
-        // A single port keeps the bytes it was given (a device path need not be text).
-        const std::string native = ports.size() == 1 ? words[0].native : port.toStdString();
+        const std::string native = portBytes(port);
         if (!isPortName(native))
             return usageError(
                 QStringLiteral("\"%1\" is no port name: %2")
@@ -719,19 +855,40 @@ int run(const std::vector<Word>& args) {
         !output.text.contains(QStringLiteral("{port}")))
         return usageError(
             QStringLiteral("a read of several ports needs -o with {port} in the file name"));
-    // Each port's file, named from the -o pattern.
-    const auto outputOf = [&output, &ports](const QString& port) {
-        if (ports.size() == 1)
-            return output;
-        Word named{QString(output.text).replace(QStringLiteral("{port}"), port), {}};
-        named.native = QFile::encodeName(named.text).toStdString();
+    // Each port's file, named from the -o pattern: {port} is the port's name, of a device path
+    // its last part. The bytes are replaced in place, so the rest of a name that is no text
+    // stays as given.
+    const auto outputOf = [&output](const QString& port) {
+        const QString name =
+            port.mid(std::max(port.lastIndexOf(u'/'), port.lastIndexOf(u'\\')) + 1);
+        Word named = output;
+        named.text.replace(QStringLiteral("{port}"), name);
+#ifdef _WIN32
+        const std::string bytes = name.toStdString();
+#else
+        const std::string bytes = QFile::encodeName(name).toStdString();
+#endif
+        const std::string pattern = "{port}";
+        for (std::size_t at = named.native.find(pattern); at != std::string::npos;
+             at = named.native.find(pattern, at + bytes.size()))
+            named.native.replace(at, pattern.size(), bytes);
         return named;
     };
-    // Every file is checked once, before any port is opened.
+    // Every file is checked once, before any port is opened; two ports never share one.
     if (command == QStringLiteral("read")) {
+        std::map<QString, QString> landings;  // where a file lands -> its port
         for (const QString& port : ports) {
-            if (!outputUsable(outputOf(port)))
+            const Word file = outputOf(port);
+            if (!outputUsable(file))
                 return BadUsage;
+            if (file.native.empty())
+                continue;
+            const auto [other, added] = landings.emplace(landingKey(file), port);
+            if (!added)
+                return usageError(
+                    QStringLiteral("%1 and %2 would both write %3; give each port its own file "
+                                   "with {port}")
+                        .arg(other->second, port, shown(file)));
         }
     }
     std::optional<ParsedProfile> profile;
@@ -756,7 +913,7 @@ int run(const std::vector<Word>& args) {
     // device holds.
     catchStopSignals();
     const auto job = [&](const QString& port) -> int {
-        Session session(ports.size() == 1 ? QString::fromStdString(words[0].native) : port);
+        Session session(portBytes(port));
         if (const FileFault fault = session.openLog(logPath)) {
             err(QStringLiteral("%1: cannot open the log file: %2; nothing was sent")
                     .arg(shown(logPath), faultText(fault)));

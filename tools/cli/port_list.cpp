@@ -4,8 +4,10 @@
 
 #include "link/port_map.h"
 #include "link/port_names.h"
+#include "link/system_ports.h"
 #include "sync/device_finder.h"
 #include "sync/port_list.h"
+#include "sync/shown_text.h"
 
 namespace blx52::cli {
 
@@ -32,12 +34,18 @@ int usage(const QString& text) {
     return BadUsage;
 }
 
+// A name from the system, the port folder or the command line: a link target or a device's
+// description may hold anything, and an ESC sequence must not act on the terminal.
+QString safe(const QString& text) {
+    return shownText(text, 1000);
+}
+
 QString openText(PortState state, const QString& detail) {
     if (state == PortState::Free)
         return QStringLiteral("can be opened");
     QString text = QStringLiteral("cannot be opened: ") + portStateText(state);
     if (!detail.isEmpty())
-        text += QStringLiteral(" - ") + detail;
+        text += QStringLiteral(" - ") + safe(detail);
     return text;
 }
 
@@ -51,7 +59,7 @@ int find() {
     QStringList asking;
     for (const auto& c : finder.candidates()) {
         if (c.outcome != DeviceFinder::Outcome::NotAsked)
-            asking << c.port.device;
+            asking << safe(c.port.device);
     }
     print(asking.isEmpty() ? QStringLiteral("No free port to ask.")
                            : QStringLiteral("Asking %1 port(s), one after another: %2")
@@ -73,7 +81,7 @@ int find() {
     print(QStringLiteral("Found %1 device(s): %2").arg(found.size()).arg([&] {
         QStringList list;
         for (const auto& c : found)
-            list << c.port.device;
+            list << safe(c.port.device);
         return list.join(QStringLiteral(", "));
     }()));
     print(QStringLiteral("Use one as COMn with: blx52-cli ports --assign COMn PORT"));
@@ -87,10 +95,10 @@ QString portReport() {
     const QList<PortEntry> ports = listSystemPorts();
     out << QStringLiteral("Serial ports (%1):").arg(ports.size());
     for (const PortEntry& p : ports) {
-        out << QStringLiteral("  %1").arg(p.device);
+        out << QStringLiteral("  %1").arg(safe(p.device));
         auto field = [&out](const char* label, const QString& value) {
             if (!value.isEmpty())
-                out << QStringLiteral("    %1: %2").arg(QLatin1String(label), value);
+                out << QStringLiteral("    %1: %2").arg(QLatin1String(label), safe(value));
         };
         field("stable path", p.stablePath);
         field("description", p.description);
@@ -102,18 +110,18 @@ QString portReport() {
     }
 #ifdef _WIN32
     out << QString()
-        << QStringLiteral("COM names (%1):").arg(QString::fromStdString(portMapFile()));
+        << QStringLiteral("COM names (%1):").arg(safe(QString::fromStdString(portMapFile())));
 #else
     out << QString()
-        << QStringLiteral("COM names (%1):").arg(QString::fromStdString(portsFolder()));
+        << QStringLiteral("COM names (%1):").arg(safe(QString::fromStdString(portsFolder())));
 #endif
     for (const PortNameEntry& n : listPortNames()) {
         if (n.target.isEmpty()) {
             out << QStringLiteral("  %1 (no entry, opens %2): %3")
-                       .arg(n.name, n.opens, openText(n.state, n.stateDetail));
+                       .arg(n.name, safe(n.opens), openText(n.state, n.stateDetail));
         } else {
             out << QStringLiteral("  %1 -> %2: %3")
-                       .arg(n.name, n.target, openText(n.state, n.stateDetail));
+                       .arg(n.name, safe(n.target), openText(n.state, n.stateDetail));
         }
     }
     return out.join(u'\n') + u'\n';
@@ -127,16 +135,23 @@ int runPortsCommand(const QStringList& args) {
     const QString& option = args[0];
     std::string error;
     if (option == QStringLiteral("--assign")) {
-        if (args.size() != 3)
-            return usage(QStringLiteral("ports --assign takes a name COM1 … COM9 and a port"));
-        const int n = nameNumber(args[1]);
+        QStringList words = args.mid(1);
+        const bool force = words.removeAll(QStringLiteral("--force")) > 0;
+        if (words.size() != 2)
+            return usage(QStringLiteral(
+                "ports --assign takes a name COM1 … COM9 and a port, and may take --force"));
+        const int n = nameNumber(words[0]);
         if (n == 0)
-            return usage(QStringLiteral("%1: only COM1 … COM9 can be assigned").arg(args[1]));
-        if (!assignPort(n, args[2].toStdString(), error)) {
-            err(QStringLiteral("%1: %2").arg(args[1], QString::fromStdString(error)));
+            return usage(
+                QStringLiteral("%1: only COM1 … COM9 can be assigned").arg(safe(words[0])));
+        if (!assignPort(n, words[1].toStdString(), error, force)) {
+            err(QStringLiteral("%1: %2").arg(words[0], safe(QString::fromStdString(error))));
+            if (!force && probePort(words[1].toStdString()).state == PortState::NotATerminal)
+                err(QStringLiteral("--force assigns it all the same"));
             return NotFound;
         }
-        print(QStringLiteral("%1 -> %2").arg(args[1], QString::fromStdString(mappedTarget(n))));
+        print(QStringLiteral("%1 -> %2")
+                  .arg(words[0], safe(QString::fromStdString(mappedTarget(n)))));
         return Success;
     }
     if (option == QStringLiteral("--unassign")) {
@@ -144,9 +159,9 @@ int runPortsCommand(const QStringList& args) {
             return usage(QStringLiteral("ports --unassign takes a name COM1 … COM9"));
         const int n = nameNumber(args[1]);
         if (n == 0)
-            return usage(QStringLiteral("%1: only COM1 … COM9 can be assigned").arg(args[1]));
+            return usage(QStringLiteral("%1: only COM1 … COM9 can be assigned").arg(safe(args[1])));
         if (!unassignPort(n, error)) {
-            err(QStringLiteral("%1: %2").arg(args[1], QString::fromStdString(error)));
+            err(QStringLiteral("%1: %2").arg(args[1], safe(QString::fromStdString(error))));
             return NotFound;
         }
         print(QStringLiteral("%1 has no entry now").arg(args[1]));
@@ -157,7 +172,7 @@ int runPortsCommand(const QStringList& args) {
             return usage(QStringLiteral("ports --find takes no arguments"));
         return find();
     }
-    return usage(QStringLiteral("ports: unknown option or argument \"%1\"").arg(option));
+    return usage(QStringLiteral("ports: unknown option or argument \"%1\"").arg(safe(option)));
 }
 
 }  // namespace blx52::cli
