@@ -524,10 +524,12 @@ int runPicture(Session& session, const QString& slotName, const Word& imagePath,
         err(QStringLiteral("%1: cannot read: %2").arg(shown(imagePath), faultText(fault)));
         return BadUsage;
     }
-    const QImage image =
-        decodeImage(QByteArray::fromRawData(bytes->data(), static_cast<qsizetype>(bytes->size())));
+    QString why;
+    const QImage image = decodeImage(
+        QByteArray::fromRawData(bytes->data(), static_cast<qsizetype>(bytes->size())), &why);
     if (image.isNull()) {
-        err(QStringLiteral("%1: not an image this program can read").arg(shown(imagePath)));
+        err(QStringLiteral("%1: not an image this program can read (%2); nothing was sent")
+                .arg(shown(imagePath), shownText(why, 200)));
         return BadUsage;
     }
     if (image.width() != Picture::Width || image.height() != Picture::Height) {
