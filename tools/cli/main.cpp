@@ -589,15 +589,18 @@ int runPicture(Session& session, const QString& slotName, const Word& imagePath,
     err(QStringLiteral("Sent %1 to %2.")
             .arg(shown(imagePath), QString::fromStdString(slot->comboEntry)));
     if (save) {
-        for (const FileError& failure :
-             {saveBitmap(picture, bitmapFilePath(*slot)),
-              writeDevicePictureFile(makeCodeGrid(picture), devicePictureFilePath(*slot))}) {
-            if (failure) {
-                err(QStringLiteral("--save: ") +
-                    QString(*failure).replace(u'\n', u' ').simplified() +
-                    QStringLiteral(" (the picture was sent)"));
-                return BadUsage;
-            }
+        // Both files are written before either replaces its old one.
+        QByteArray bitmap;
+        FileError failure =
+            encodeBitmap(picture, bitmap)
+                ? saveFiles(
+                      {{bitmapFilePath(*slot), bitmap},
+                       {devicePictureFilePath(*slot), devicePictureBytes(makeCodeGrid(picture))}})
+                : FileError(QStringLiteral("%1 cannot be encoded").arg(bitmapFilePath(*slot)));
+        if (failure) {
+            err(QStringLiteral("--save: ") + failure->replace(u'\n', u' ').simplified() +
+                QStringLiteral(" (the picture was sent)"));
+            return BadUsage;
         }
         err(QStringLiteral("Saved %1 and %2 in %3")
                 .arg(QString::fromStdString(slot->bitmapFile),
