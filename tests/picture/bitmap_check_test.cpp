@@ -482,6 +482,12 @@ TEST_F(BitmapCheck, SavesReplaceOnlyRegularFiles) {
             EXPECT_EQ(asPlainUser([&] { return save(at(name)); }), replaced) << name;
             EXPECT_EQ(readAll(at(name)) != "old", replaced) << name;
         }
+        // The editor's Save says what any failed save of the bitmap says.
+        EXPECT_TRUE(asPlainUser([&] {
+            const FileError error = saveBitmap(warningTrianglePicture(), at("read-only"));
+            return error == "Datei kann nicht geschrieben werden: " +
+                                QDir::toNativeSeparators(at("read-only"));
+        }));
         struct stat info {};
         ASSERT_EQ(::stat(native(at("read-only")).constData(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0444u);
