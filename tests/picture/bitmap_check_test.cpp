@@ -530,6 +530,8 @@ TEST_F(BitmapCheck, SavesReplaceOnlyRegularFiles) {
     }
 }
 
+#endif
+
 // The picture folder filled from a bundle: all 25 files new, or (one target a folder) all old,
 // and never a temporary left.
 TEST_F(BitmapCheck, SeveralFilesAreReplacedTogether) {
@@ -573,6 +575,5 @@ TEST_F(BitmapCheck, SeveralFilesAreReplacedTogether) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               names);
 }
-#endif
 
 }  // namespace
