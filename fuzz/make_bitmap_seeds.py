@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes the bitmap fuzz target's seeds into fuzz/corpus/bitmap/: small 32 x 32 files of each
 depth and header version the loader takes, a few it refuses, and the broken files that once
-decoded to uninitialised pixels, among them files cut short (also a GIF and a JPEG: the image
-import reads the same seeds)."""
+decoded to uninitialised pixels, among them files cut short (also a GIF and a JPEG). A few of
+them, with the GIF and the JPEG, are the image import target's seeds in fuzz/corpus/import/."""
 import os
 import re
 import struct
@@ -155,4 +155,12 @@ for name, data in seeds.items():
         f.write(data)
 for name, data in other.items():
     with open(os.path.join(OUT, name), "wb") as f:
+        f.write(data)
+
+IMPORT = os.path.join(os.path.dirname(OUT), "import")
+os.makedirs(IMPORT, exist_ok=True)
+for name in ("rgb24", "pal1", "pal8", "rgb16-masks", "bad-pal1-cut-after-10-rows", "bad-rgb24-cut"):
+    other[name + ".bmp"] = seeds[name]
+for name, data in other.items():
+    with open(os.path.join(IMPORT, name), "wb") as f:
         f.write(data)

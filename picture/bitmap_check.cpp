@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "picture/picture.h"
 
@@ -140,8 +141,50 @@ bool skipSubBlocks(const QByteArray& d, qsizetype& at) {
     return false;
 }
 
+// How many pixels the LZW codes of a GIF frame give, up to the end code or the data's end; each
+// code stands for as many pixels as its table entry's string is long.
+qsizetype lzwPixels(const QByteArray& data, std::uint32_t minimum) {
+    const std::uint32_t clear = 1u << minimum;
+    std::vector<qsizetype> lengths(4096, 1);
+    std::uint32_t width = minimum + 1;
+    std::uint32_t next = clear + 2;
+    qsizetype previous = -1;
+    qsizetype pixels = 0;
+    std::uint64_t bits = 0;
+    std::uint32_t held = 0;
+    qsizetype at = 0;
+    for (;;) {
+        while (held < width && at < data.size()) {
+            bits |= static_cast<std::uint64_t>(byteAt(data, at++)) << held;
+            held += 8;
+        }
+        if (held < width)
+            return pixels;
+        const std::uint32_t code = static_cast<std::uint32_t>(bits & ((1u << width) - 1));
+        bits >>= width;
+        held -= width;
+        if (code == clear) {
+            width = minimum + 1;
+            next = clear + 2;
+            previous = -1;
+            continue;
+        }
+        if (code == clear + 1 || code > next || (previous < 0 && code > clear))
+            return pixels;
+        const qsizetype length =
+            code < next ? lengths[code] : lengths[static_cast<std::size_t>(previous)] + 1;
+        pixels += length;
+        if (previous >= 0 && next < 4096) {
+            lengths[next] = lengths[static_cast<std::size_t>(previous)] + 1;
+            if (++next == 1u << width && width < 12)
+                ++width;
+        }
+        previous = code;
+    }
+}
+
 // The reader shows a frame cut short with the pixels it did not get in the background colour,
-// so the first frame's data must end inside the file.
+// so the first frame's data must end inside the file and give all of its pixels.
 bool gifFirstFrameComplete(const QByteArray& d) {
     constexpr qsizetype ScreenEnd = 13;  // signature and logical screen descriptor
     if (d.size() < ScreenEnd)
@@ -159,8 +202,23 @@ bool gifFirstFrameComplete(const QByteArray& d) {
         } else if (block == 0x2C) {  // an image: descriptor, colour table, code size, data
             if (at + 9 > d.size())
                 return false;
-            at += 9 + tableSize(byteAt(d, at + 8)) + 1;
-            return skipSubBlocks(d, at);
+            const qsizetype pixels =
+                static_cast<qsizetype>(byteAt(d, at + 4) | byteAt(d, at + 5) << 8) *
+                static_cast<qsizetype>(byteAt(d, at + 6) | byteAt(d, at + 7) << 8);
+            at += 9 + tableSize(byteAt(d, at + 8));
+            if (at >= d.size())
+                return false;
+            const std::uint32_t codeSize = byteAt(d, at++);
+            QByteArray data;
+            while (at < d.size()) {
+                const qsizetype length = byteAt(d, at++);
+                if (length == 0)
+                    return pixels > 0 && codeSize >= 1 && codeSize <= 11 &&
+                           lzwPixels(data, codeSize) >= pixels;
+                data += d.mid(at, length);
+                at += length;
+            }
+            return false;
         } else {
             return false;  // the trailer or garbage before any image
         }
@@ -176,7 +234,9 @@ bool jpegReachesItsEnd(const QByteArray& d) {
     qsizetype at = 2;
     bool scanned = false;
     while (at < d.size()) {
-        if (byteAt(d, at) != 0xFF)
+        // As the decoder does, whatever stands before the next marker is skipped.
+        at = d.indexOf('\xFF', at);
+        if (at < 0)
             return false;
         while (at < d.size() && byteAt(d, at) == 0xFF)
             ++at;
@@ -250,7 +310,7 @@ std::optional<QString> incompleteImage(QByteArray& bytes) {
     } else if (bytes.startsWith("GIF8")) {
         if (!gifFirstFrameComplete(bytes))
             return QStringLiteral("the image data ends before the picture does (a cut file?)");
-    } else if (bytes.startsWith("\xFF\xD8\xFF")) {
+    } else if (bytes.startsWith("\xFF\xD8")) {
         if (!jpegReachesItsEnd(bytes))
             return QStringLiteral("the image data ends before the picture does (a cut file?)");
     } else if (bytes.startsWith("#define")) {
