@@ -202,9 +202,14 @@ bool gifFirstFrameComplete(const QByteArray& d) {
         } else if (block == 0x2C) {  // an image: descriptor, colour table, code size, data
             if (at + 9 > d.size())
                 return false;
-            const qsizetype pixels =
-                static_cast<qsizetype>(byteAt(d, at + 4) | byteAt(d, at + 5) << 8) *
-                static_cast<qsizetype>(byteAt(d, at + 6) | byteAt(d, at + 7) << 8);
+            // The reader moves or clips a frame that leaves the screen, and what it shows of such a
+            // frame depends on bytes after the file's end: the frame must lie on the screen.
+            const auto le16 = [&d](qsizetype from) {
+                return static_cast<qsizetype>(byteAt(d, from) | byteAt(d, from + 1) << 8);
+            };
+            if (le16(at) + le16(at + 4) > le16(6) || le16(at + 2) + le16(at + 6) > le16(8))
+                return false;
+            const qsizetype pixels = le16(at + 4) * le16(at + 6);
             at += 9 + tableSize(byteAt(d, at + 8));
             if (at >= d.size())
                 return false;
