@@ -1,6 +1,7 @@
 // Arbitrary bytes as an image file for the canvas's import and the command-line tool's picture.
 // A taken image must decode to the same pixels every time, and a BMP or GIF also with bytes
-// appended after its end: a pixel taken from beyond a cut file, or left unwritten, would change.
+// appended after its end (see below): a pixel taken from beyond a cut file, or left unwritten,
+// would change.
 // Its import to the picture must give LED codes only.
 #include <QByteArray>
 #include <QImage>
@@ -46,13 +47,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "two reads for the import disagree");
     if (first.isNull())
         return 0;
-    // Checked for the formats whose every pixel the check before decoding finds in the file. A
-    // JPEG is checked for its end marker only: data that is corrupt, not cut, can still make
-    // the decoder read on past that marker.
-    if (bytes.startsWith("BM") || bytes.startsWith("GIF8")) {
-        for (char fill : {'\x00', '\x5a'})
-            require(decodeImage(bytes + QByteArray(4096, fill)) == first,
+    // Bytes after a taken file's end change none of its pixels. A GIF's reader may refuse the
+    // longer file (its blocks read on past a broken frame), but never shows other pixels. A JPEG
+    // is checked for its end marker only: data that is corrupt, not cut, can make the decoder
+    // read on past that marker.
+    const bool bitmap = bytes.startsWith("BM");
+    if (bitmap || bytes.startsWith("GIF8")) {
+        for (char fill : {'\x00', '\x5a'}) {
+            const QImage longer = decodeImage(bytes + QByteArray(4096, fill));
+            require(longer == first || (!bitmap && longer.isNull()),
                     "bytes after the file's end changed the image");
+        }
     }
     const Picture picture = importImage(first, {});
     for (int y = 0; y < Picture::Height; ++y) {
