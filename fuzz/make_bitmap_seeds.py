@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Writes the bitmap fuzz target's seeds into fuzz/corpus/bitmap/: small 32 x 32 files of each
 depth and header version the loader takes, a few it refuses, and the broken files that once
-decoded to uninitialised pixels."""
+decoded to uninitialised pixels, among them files cut short (also a GIF and a JPEG). A few of
+them, with the GIF and the JPEG, are the image import target's seeds in fuzz/corpus/import/."""
 import os
+import re
 import struct
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "bitmap")
@@ -112,7 +114,53 @@ seeds = {
     "bad-pal8-index": bmp(bits=8, colors_used=4, palette=LED[:4], pixel=lambda x, y: pattern(x, y)),
 }
 
+
+
+def gif(width, height, index):
+    """One frame, eight colours, the code table started anew every four pixels (4-bit codes)."""
+    head = b"GIF89a" + struct.pack("<HHBBB", width, height, 0xA2, 0, 0)
+    head += b"".join(bytes(c) for c in LED)
+    head += b"," + struct.pack("<HHHHB", 0, 0, width, height, 0) + b"\3"
+    codes = []
+    for n, (y, x) in enumerate((y, x) for y in range(height) for x in range(width)):
+        if n % 4 == 0:
+            codes.append(8)
+        codes.append(index(x, y))
+    codes.append(9)
+    codes += [0] * (len(codes) % 2)
+    data = bytes(codes[i] | codes[i + 1] << 4 for i in range(0, len(codes), 2))
+    blocks = b"".join(bytes((len(data[i:i + 255]),)) + data[i:i + 255]
+                      for i in range(0, len(data), 255))
+    return head + blocks + b"\0;"
+
+
+def sample_jpeg():
+    here = os.path.dirname(os.path.abspath(__file__))
+    with open(os.path.join(here, "..", "tests", "picture", "jpeg_sample.h")) as f:
+        text = f.read()
+    return bytes(int(h, 16) for h in re.findall(r"0x([0-9a-f]{2})", text))
+
+
+mono = bmp(bits=1, palette=[(0, 0, 0), (255, 255, 255)], pixel=lambda x, y: (x ^ y) & 1)
+seeds["bad-pal1-cut-after-10-rows"] = mono[:62 + 10 * 4]
+seeds["bad-rgb24-cut"] = seeds["rgb24"][:-1000]
+whole_gif = gif(32, 32, lambda x, y: pattern(x, y))
+jpeg = sample_jpeg()
+other = {"whole.gif": whole_gif, "bad-cut.gif": whole_gif[: len(whole_gif) // 2],
+         "whole.jpg": jpeg, "bad-cut.jpg": jpeg[:-60]}
+
 os.makedirs(OUT, exist_ok=True)
 for name, data in seeds.items():
     with open(os.path.join(OUT, name + ".bmp"), "wb") as f:
+        f.write(data)
+for name, data in other.items():
+    with open(os.path.join(OUT, name), "wb") as f:
+        f.write(data)
+
+IMPORT = os.path.join(os.path.dirname(OUT), "import")
+os.makedirs(IMPORT, exist_ok=True)
+for name in ("rgb24", "pal1", "pal8", "rgb16-masks", "bad-pal1-cut-after-10-rows", "bad-rgb24-cut"):
+    other[name + ".bmp"] = seeds[name]
+for name, data in other.items():
+    with open(os.path.join(IMPORT, name), "wb") as f:
         f.write(data)

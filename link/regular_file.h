@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace blx52 {
 
@@ -32,9 +33,35 @@ std::optional<std::string> readRegularFileBytes(const std::string& path, std::in
 FileFault checkSaveTarget(const std::string& path);
 
 // Replaces the regular file at `path` (the target of a symbolic link: the link stays) with
-// `bytes`, or creates it. A temporary file beside it is written completely and flushed to the
+// `bytes`, or creates it. A file the user may not write is refused, as the system refuses to
+// open it for writing. A temporary file beside it is written completely and flushed to the
 // disk first, then renamed over it; after any failure the old file is as it was.
+//
+// The temporary is named ".NAME.blx52-tmp-XXXXXX" for the file NAME. A save that was killed
+// leaves one behind: each save removes those of its own file's name older than a minute (a
+// younger one may belong to a save still under way).
 FileFault replaceRegularFile(const std::string& path, std::string_view bytes);
+
+inline constexpr std::string_view TemporaryFileMark = ".blx52-tmp-";
+
+struct FileReplacement {
+    std::string path;
+    std::string_view bytes;
+};
+
+// Where replacing several files stopped: the file (its index) and why.
+struct FilesFault {
+    FileFault fault;
+    std::size_t failed = 0;
+    std::size_t replaced = 0;  // the files before it that hold their new bytes
+    explicit operator bool() const { return static_cast<bool>(fault); }
+};
+
+// Replaces each file as replaceRegularFile() does, but all temporaries are written first and
+// then renamed one after another, so that a crash leaves no half-written file and a mix of old
+// and new files only while the renames run. A refused target or a temporary that cannot be
+// written replaces nothing; a rename that fails stops the renames there. No temporary is left.
+FilesFault replaceRegularFiles(const std::vector<FileReplacement>& files);
 
 // Standard output as the target of data (a profile): whether it is open for writing, decided at
 // the first call (make it first thing in main), and an unbuffered binary write of all of

@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -5,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <ctime>
 
 #include "regular_file.h"
 
@@ -98,6 +100,10 @@ FileFault saveTargetOf(const std::string& path, std::string& target, mode_t& mod
             return lastFault();
         }
         if (S_ISREG(info.st_mode)) {
+            // A rename needs only the folder's permission: a file the user may not write (mode
+            // 0444) would be replaced all the same, where writing into it is refused.
+            if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+                return lastFault();
             exists = true;
             mode = info.st_mode & 07777;
             return {};
@@ -171,26 +177,57 @@ FileFault checkSaveTarget(const std::string& path) {
     return saveTargetOf(path, target, mode, exists);
 }
 
-FileFault replaceRegularFile(const std::string& path, std::string_view bytes) {
+namespace {
+
+// A save's temporary beside its target, written and flushed, waiting for its rename.
+struct Pending {
     std::string target;
+    std::string temporary;
+};
+
+// Leftovers of killed saves of `name` in `folder`: only regular files of the exact pattern, and
+// only those whose last write is a minute old, so a save still running keeps its temporary.
+void removeStaleTemporaries(const std::string& folder, const std::string& name) {
+    const std::string prefix = "." + name + std::string(TemporaryFileMark);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view found(entry->d_name);
+        if (found.size() != prefix.size() + 6 || found.substr(0, prefix.size()) != prefix)
+            continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && now - info.st_mtime >= 60)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+// Checks the target, then writes `bytes` to a temporary beside it; on failure nothing is left.
+FileFault writeTemporary(const std::string& path, std::string_view bytes, Pending& pending) {
     mode_t mode = 0;
     bool exists = false;
-    if (FileFault fault = saveTargetOf(path, target, mode, exists))
+    if (FileFault fault = saveTargetOf(path, pending.target, mode, exists))
         return fault;
     if (!exists) {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
+    const std::string& target = pending.target;
     const std::size_t slash = target.find_last_of('/');
-    std::string temporary =
-        (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + "." +
-        target.substr(slash == std::string::npos ? 0 : slash + 1) + ".XXXXXX";
-    Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    const std::string folder =
+        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = target.substr(slash == std::string::npos ? 0 : slash + 1);
+    removeStaleTemporaries(folder.empty() ? "." : folder, name);
+    pending.temporary = folder + "." + name + std::string(TemporaryFileMark) + "XXXXXX";
+    Descriptor fd(::mkostemp(pending.temporary.data(), O_CLOEXEC));
     if (fd.get() < 0)
         return lastFault();
-    const auto failWith = [&temporary](FileFault fault) {
-        ::unlink(temporary.c_str());
+    const auto failWith = [&pending](FileFault fault) {
+        ::unlink(pending.temporary.c_str());
         return fault;
     };
     if (::fchmod(fd.get(), mode) != 0)
@@ -201,12 +238,44 @@ FileFault replaceRegularFile(const std::string& path, std::string_view bytes) {
         return failWith(lastFault());
     if (::close(fd.release()) != 0)
         return failWith(lastFault());
+    return {};
+}
+
+FileFault renameOver(const Pending& pending) {
     // What stands there now is checked once more: a rename would replace a FIFO as well.
     struct stat info {};
-    if (::lstat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-        return failWith({FileFault::NotRegular, {}});
-    if (::rename(temporary.c_str(), target.c_str()) != 0)
-        return failWith(lastFault());
+    FileFault fault;
+    if (::lstat(pending.target.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        fault = {FileFault::NotRegular, {}};
+    else if (::rename(pending.temporary.c_str(), pending.target.c_str()) != 0)
+        fault = lastFault();
+    if (fault)
+        ::unlink(pending.temporary.c_str());
+    return fault;
+}
+
+}  // namespace
+
+FileFault replaceRegularFile(const std::string& path, std::string_view bytes) {
+    return replaceRegularFiles({{path, bytes}}).fault;
+}
+
+FilesFault replaceRegularFiles(const std::vector<FileReplacement>& files) {
+    std::vector<Pending> pending(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (FileFault fault = writeTemporary(files[i].path, files[i].bytes, pending[i])) {
+            for (std::size_t j = 0; j < i; ++j)
+                ::unlink(pending[j].temporary.c_str());
+            return {std::move(fault), i, 0};
+        }
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (FileFault fault = renameOver(pending[i])) {
+            for (std::size_t j = i + 1; j < files.size(); ++j)
+                ::unlink(pending[j].temporary.c_str());
+            return {std::move(fault), i, i};
+        }
+    }
     return {};
 }
 

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "regular_file.h"
 
@@ -116,6 +118,9 @@ FileFault saveTargetOf(const std::wstring& path, bool& exists) {
     }
     if (::GetFileType(probe.get()) != FILE_TYPE_DISK)
         return {FileFault::NotRegular, {}};
+    // Refused here, not only by the rename: replacing several files then fails before any.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return {FileFault::NoPermission, {}};
     exists = true;
     return {};
 }
@@ -178,19 +183,75 @@ FileFault checkSaveTarget(const std::string& path) {
     return saveTargetOf(wide, exists);
 }
 
-FileFault replaceRegularFile(const std::string& path, std::string_view bytes) {
-    const std::wstring wide = widePath(path);
-    if (wide.empty())
+namespace {
+
+// A save's temporary beside its target, written and flushed, waiting for its rename.
+struct Pending {
+    std::wstring target;
+    std::wstring temporary;
+};
+
+// Leftovers of killed saves of `name` in `folder` (with its separator, or empty): only files of
+// the exact pattern whose last write is a minute old, so a save still running keeps its own. The
+// name is compared as found, since the search also matches short 8.3 names.
+void removeStaleTemporaries(const std::wstring& folder, const std::wstring& name) {
+    const std::wstring prefix =
+        L"." + name + std::wstring(TemporaryFileMark.begin(), TemporaryFileMark.end());
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileExW((folder + prefix + L"*").c_str(), FindExInfoBasic,
+                                             &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<unsigned long long>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+    };
+    constexpr unsigned long long Minute = 60ull * 10'000'000;  // in 100 ns
+    do {
+        const std::wstring entry = found.cFileName;
+        if (entry.size() != prefix.size() + 6 || entry.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
+            0)
+            continue;
+        if (ticks(now) >= ticks(found.ftLastWriteTime) + Minute)
+            ::DeleteFileW((folder + entry).c_str());
+    } while (::FindNextFileW(search, &found) != 0);
+    ::FindClose(search);
+}
+
+// Checks the target, then writes `bytes` to a temporary beside it; on failure nothing is left.
+FileFault writeTemporary(const std::string& path, std::string_view bytes, Pending& pending) {
+    pending.target = widePath(path);
+    if (pending.target.empty())
         return {FileFault::Missing, {}};
     bool exists = false;
-    if (FileFault fault = saveTargetOf(wide, exists))
+    if (FileFault fault = saveTargetOf(pending.target, exists))
         return fault;
-    std::wstring temporary;
+    const std::size_t cut = pending.target.find_last_of(L"\\/:");
+    const std::wstring folder =
+        cut == std::wstring::npos ? std::wstring() : pending.target.substr(0, cut + 1);
+    const std::wstring name = pending.target.substr(cut == std::wstring::npos ? 0 : cut + 1);
+    removeStaleTemporaries(folder, name);
+    const std::wstring stem =
+        folder + L"." + name + std::wstring(TemporaryFileMark.begin(), TemporaryFileMark.end());
+    // Six letters or digits, as the POSIX temporaries have; a name taken already is tried anew.
+    static const wchar_t Alphabet[] =
+        L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned long long seed =
+        ::GetTickCount64() ^ (static_cast<unsigned long long>(::GetCurrentProcessId()) << 20);
     HANDLE made = INVALID_HANDLE_VALUE;
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        temporary = wide + L".~" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                    std::to_wstring(attempt);
-        made = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        std::wstring letters(6, L'A');
+        unsigned long long bits = seed >> 16;
+        for (wchar_t& letter : letters) {
+            letter = Alphabet[bits % 62];
+            bits /= 62;
+        }
+        pending.temporary = stem + letters;
+        made = ::CreateFileW(pending.temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
         if (made != INVALID_HANDLE_VALUE)
             break;
@@ -200,9 +261,9 @@ FileFault replaceRegularFile(const std::string& path, std::string_view bytes) {
     if (made == INVALID_HANDLE_VALUE)
         return {FileFault::Failed, "no temporary file"};
     Handle file(made);
-    const auto failWith = [&temporary, &file](FileFault fault) {
+    const auto failWith = [&pending, &file](FileFault fault) {
         ::CloseHandle(file.release());
-        ::DeleteFileW(temporary.c_str());
+        ::DeleteFileW(pending.temporary.c_str());
         return fault;
     };
     if (FileFault fault = writeAll(file.get(), bytes))
@@ -211,14 +272,43 @@ FileFault replaceRegularFile(const std::string& path, std::string_view bytes) {
         return failWith(lastFault());
     if (::CloseHandle(file.release()) == 0) {
         const FileFault fault = lastFault();
-        ::DeleteFileW(temporary.c_str());
+        ::DeleteFileW(pending.temporary.c_str());
         return fault;
     }
-    if (::MoveFileExW(temporary.c_str(), wide.c_str(),
+    return {};
+}
+
+FileFault renameOver(const Pending& pending) {
+    if (::MoveFileExW(pending.temporary.c_str(), pending.target.c_str(),
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
         const FileFault fault = lastFault();
-        ::DeleteFileW(temporary.c_str());
+        ::DeleteFileW(pending.temporary.c_str());
         return fault;
+    }
+    return {};
+}
+
+}  // namespace
+
+FileFault replaceRegularFile(const std::string& path, std::string_view bytes) {
+    return replaceRegularFiles({{path, bytes}}).fault;
+}
+
+FilesFault replaceRegularFiles(const std::vector<FileReplacement>& files) {
+    std::vector<Pending> pending(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (FileFault fault = writeTemporary(files[i].path, files[i].bytes, pending[i])) {
+            for (std::size_t j = 0; j < i; ++j)
+                ::DeleteFileW(pending[j].temporary.c_str());
+            return {std::move(fault), i, 0};
+        }
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (FileFault fault = renameOver(pending[i])) {
+            for (std::size_t j = i + 1; j < files.size(); ++j)
+                ::DeleteFileW(pending[j].temporary.c_str());
+            return {std::move(fault), i, i};
+        }
     }
     return {};
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
+
+#include <optional>
 
 namespace blx52 {
 
@@ -16,5 +19,12 @@ enum class BitmapLayout { Fine, Unreadable, WrongSize };
 // The reader knows no 52- or 56-byte header: such a header is rewritten here to the 40-byte one
 // followed by its masks, which is the same byte layout.
 BitmapLayout checkBitmap(QByteArray& bytes);
+
+// Why an image file of any size is refused before it is decoded, or nothing. The decoders take a
+// cut file without an error and fill what is missing from memory (BMP) or with a colour of their
+// own (GIF, JPEG, XBM): a BMP must pass the checks of checkBitmap() (any size), a GIF's first
+// frame, a JPEG's data up to its end marker and an XBM's bytes must all lie in the file. A
+// 52- or 56-byte BMP header is rewritten as checkBitmap() does. Other formats pass.
+std::optional<QString> incompleteImage(QByteArray& bytes);
 
 }  // namespace blx52

@@ -101,15 +101,29 @@ QString devicePictureFilePath(const PictureSlot& slot, const QString& folder) {
     return inFolder(folder, slot.devicePictureFile);
 }
 
-FileError saveBitmap(const Picture& picture, const QString& path) {
-    QByteArray data;
-    QBuffer buffer(&data);
+bool encodeBitmap(const Picture& picture, QByteArray& bytes) {
+    bytes.clear();
+    QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "bmp");
-    if (!writer.write(picture.image()))
+    return writer.write(picture.image());
+}
+
+FileError saveBitmap(const Picture& picture, const QString& path) {
+    QByteArray data;
+    if (!encodeBitmap(picture, data))
         return cannotWrite(path);
-    buffer.close();
     return writeAtomically(path, data);
+}
+
+FileError saveFiles(const std::vector<std::pair<QString, QByteArray>>& files,
+                    std::size_t* replaced) {
+    const FilesFault fault = saveRegularFiles(files);
+    if (replaced != nullptr)
+        *replaced = fault ? fault.replaced : files.size();
+    if (fault)
+        return cannotWrite(files[fault.failed].first, fault.fault);
+    return std::nullopt;
 }
 
 BitmapResult decodeBitmap(QByteArray bytes, Picture& picture) {

@@ -4,6 +4,8 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "picture/picture.h"
 #include "picture/plane_data.h"
@@ -27,6 +29,15 @@ using FileError = std::optional<QString>;
 // Writes the picture as a 24-bit BMP. The old file is replaced only once the new one is
 // completely written; after a failure it is untouched.
 FileError saveBitmap(const Picture& picture, const QString& path);
+// The bytes saveBitmap() writes; false only when the encoder fails.
+bool encodeBitmap(const Picture& picture, QByteArray& bytes);
+
+// Replaces several files together, as saveBitmap() replaces one: every new file is written
+// before the first old one is replaced, so a crash leaves no half-written file. A file that
+// cannot be written replaces none; a failed rename stops there. The message names the file that
+// failed; `replaced` tells how many files from the front hold their new content.
+FileError saveFiles(const std::vector<std::pair<QString, QByteArray>>& files,
+                    std::size_t* replaced = nullptr);
 
 // Reads a BMP of exactly 32 × 32 pixels into `picture`, colours as they are. A file that is
 // missing, unreadable, truncated, no BMP or of another size is refused and `picture` keeps its

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "link/system_image.h"
+#include "picture/bitmap_check.h"
 #include "picture/color_match.h"
 #include "picture/regular_file.h"
 
@@ -135,7 +136,13 @@ constexpr int ReduceAbove = 2 * DecodedSide;
 // Far above any photo; the decoders refuse more than 256 MB of pixels anyway.
 constexpr qint64 MaxImportFileSize = 256 * 1024 * 1024;
 
-QImage decode(const QByteArray& bytes, bool reduce, QString* error) {
+QImage decode(QByteArray bytes, bool reduce, QString* error) {
+    // Checked before any decoder sees it, the system's too: a cut file must not be decoded.
+    if (const std::optional<QString> why = incompleteImage(bytes)) {
+        if (error)
+            *error = *why;
+        return {};
+    }
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);

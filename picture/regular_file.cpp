@@ -26,6 +26,16 @@ FileFault saveRegularFile(const QString& path, const QByteArray& bytes) {
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
+FilesFault saveRegularFiles(const std::vector<std::pair<QString, QByteArray>>& files) {
+    std::vector<FileReplacement> replacements;
+    replacements.reserve(files.size());
+    for (const auto& [path, bytes] : files)
+        replacements.push_back(
+            {nativeFileName(path),
+             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))});
+    return replaceRegularFiles(replacements);
+}
+
 FileFault checkSaveTarget(const QString& path) {
     return checkSaveTarget(nativeFileName(path));
 }

@@ -5,6 +5,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "link/regular_file.h"
 
@@ -25,6 +27,9 @@ std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes,
 // Replaces the file atomically, refusing anything but a regular file (see replaceRegularFile).
 FileFault saveRegularFile(const QString& path, const QByteArray& bytes);
 FileFault checkSaveTarget(const QString& path);
+// Replaces the files together: all are written before the first is renamed (see
+// replaceRegularFiles).
+FilesFault saveRegularFiles(const std::vector<std::pair<QString, QByteArray>>& files);
 
 QString fileFaultText(const FileFault& fault);
 

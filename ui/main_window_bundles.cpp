@@ -51,27 +51,37 @@ bool TForm1::askBeforeReplacingPictures(const ParsedProfile& parsed) {
 
 void TForm1::storeBundlePictures(const ParsedProfile& parsed) {
     QStringList failures;
+    // All the bitmaps are written before the first replaces its file, so a crash leaves none
+    // half-written; then, as after the editor's save, the button shows what the file gives back.
+    std::vector<std::pair<QString, QByteArray>> files;
+    std::vector<int> codes;
     for (const ProfilePicture& p : parsed.pictures) {
-        const PictureSlot* slot = findSlot(p.slotCode);
         CodeGrid grid;
         grid.codes = p.codes;
-        const QString path = bitmapFilePath(*slot, pictureFolder());
-        // The editor's save: the file, then the button shows what the file gives back.
-        if (const FileError error = saveBitmap(pictureFromCodes(grid), path)) {
-            failures << *error;
+        const QString path = bitmapFilePath(*findSlot(p.slotCode), pictureFolder());
+        QByteArray bytes;
+        if (!encodeBitmap(pictureFromCodes(grid), bytes)) {
+            failures << QStringLiteral("%1 cannot be encoded").arg(path);
             continue;
         }
+        files.emplace_back(path, bytes);
+        codes.push_back(p.slotCode);
+    }
+    std::size_t replaced = 0;
+    if (const FileError error = saveFiles(files, &replaced))
+        failures << *error;
+    for (std::size_t i = 0; i < replaced; ++i) {
         Picture saved;
-        if (const FileError error = loadBitmap(path, saved)) {
+        if (const FileError error = loadBitmap(files[i].first, saved)) {
             failures << *error;
             continue;
         }
-        setButtonGlyph(slot->code, saved.image());
+        setButtonGlyph(codes[i], saved.image());
     }
     if (!failures.isEmpty())
         dialogs_.errorOk(QStringLiteral("The settings were loaded, but %1 pictures could not be "
                                         "saved:\n\n%2")
-                             .arg(failures.size())
+                             .arg(parsed.pictures.size() - replaced)
                              .arg(lines(failures)));
     // The editor compares each file with what it last had of it, so a file that could not be
     // written changes nothing there.

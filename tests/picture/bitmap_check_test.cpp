@@ -2,19 +2,25 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <ctime>
 #endif
 
 #include <chrono>
 #include <functional>
 #include <future>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -92,6 +98,34 @@ BmpSpec indexedSpec(int bits, std::uint32_t colorsUsed, std::vector<QRgb> palett
     s.pixel = [entries](int x, int y) { return patternIndex(x, y) % entries; };
     return s;
 }
+
+#ifndef _WIN32
+// Runs `action` as an ordinary user (nobody), since root passes every permission check: in a
+// child process when this one is root. False also when the child cannot become that user.
+bool asPlainUser(const std::function<bool()>& action) {
+    if (::geteuid() != 0)
+        return action();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped =
+            ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        ::_exit(dropped && action() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// Sets the file's last write `seconds` into the past.
+bool aged(const QString& path, int seconds) {
+    timespec times[2]{};
+    ::clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[0].tv_sec -= seconds;
+    times[1] = times[0];
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) ==
+           0;
+}
+#endif
 
 class BitmapCheck : public ::testing::Test {
   protected:
@@ -376,6 +410,10 @@ TEST_F(BitmapCheck, SavesReplaceOnlyRegularFiles) {
          [](const QString& p) {
              return savePictureImage(warningTrianglePicture(), 10, p).isEmpty();
          }},
+        {"several files",
+         [](const QString& p) {
+             return !saveFiles({{p, "several"}});
+         }},
     };
     const auto native = [](const QString& p) { return QFile::encodeName(p); };
     const auto readAll = [](const QString& p) {
@@ -430,8 +468,59 @@ TEST_F(BitmapCheck, SavesReplaceOnlyRegularFiles) {
         }
         EXPECT_NE(readAll(at("old")), "old");
         EXPECT_EQ(readAll(at("old")), readAll(at("new")));
-        QStringList expected{"fifo", "folder", "link-to-fifo", "link-to-file", "link-to-nothing",
-                             "new",  "old"};
+
+        // A file the user may not write is refused, also behind a link; a writable one is
+        // replaced. Root may write anything, so the saves run as an ordinary user.
+        ASSERT_EQ(::chmod(native(here.path()).constData(), 0777), 0);
+        ASSERT_TRUE(writeRaw(at("read-only"), "old"));
+        ASSERT_EQ(::chmod(native(at("read-only")).constData(), 0444), 0);
+        ASSERT_TRUE(QFile::link(at("read-only"), at("link-to-read-only")));
+        ASSERT_TRUE(writeRaw(at("writable"), "old"));
+        ASSERT_EQ(::chmod(native(at("writable")).constData(), 0666), 0);
+        for (const auto& [name, replaced] :
+             {std::pair{"read-only", false}, {"link-to-read-only", false}, {"writable", true}}) {
+            EXPECT_EQ(asPlainUser([&] { return save(at(name)); }), replaced) << name;
+            EXPECT_EQ(readAll(at(name)) != "old", replaced) << name;
+        }
+        // The editor's Save says what any failed save of the bitmap says.
+        EXPECT_TRUE(asPlainUser([&] {
+            const FileError error = saveBitmap(warningTrianglePicture(), at("read-only"));
+            return error == "Datei kann nicht geschrieben werden: " +
+                                QDir::toNativeSeparators(at("read-only"));
+        }));
+        struct stat info {};
+        ASSERT_EQ(::stat(native(at("read-only")).constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0444u);
+
+        // Leftovers of killed saves: only this pattern for this name, a minute old, goes.
+        const std::pair<const char*, bool> leftovers[] = {
+            {".old.blx52-tmp-Ab12Cd", true},
+            {".old.blx52-tmp-young1", false},
+            {".old.XyZ123", false},
+            {".other.blx52-tmp-Ab12Cd", false},
+            {".old.blx52-tmp-Ab12Cd7", false},
+        };
+        for (const auto& [name, stale] : leftovers) {
+            ASSERT_TRUE(writeRaw(at(name), "left"));
+            const bool young = std::string_view(name) == ".old.blx52-tmp-young1";
+            ASSERT_TRUE(aged(at(name), young ? 30 : 120));
+        }
+        EXPECT_TRUE(save(at("old")));
+        for (const auto& [name, stale] : leftovers)
+            EXPECT_EQ(QFileInfo::exists(at(name)), !stale) << name;
+        for (const auto& [name, stale] : leftovers)
+            QFile::remove(at(name));
+
+        QStringList expected{"fifo",
+                             "folder",
+                             "link-to-fifo",
+                             "link-to-file",
+                             "link-to-nothing",
+                             "link-to-read-only",
+                             "new",
+                             "old",
+                             "read-only",
+                             "writable"};
         if (device)
             expected.insert(0, "device");
         EXPECT_EQ(
@@ -440,6 +529,51 @@ TEST_F(BitmapCheck, SavesReplaceOnlyRegularFiles) {
             expected);  // no temporary file left
     }
 }
+
 #endif
+
+// The picture folder filled from a bundle: all 25 files new, or (one target a folder) all old,
+// and never a temporary left.
+TEST_F(BitmapCheck, SeveralFilesAreReplacedTogether) {
+    std::vector<std::pair<QString, QByteArray>> files;
+    for (const PictureSlot& slot : pictureSlots()) {
+        const QString name = QString::fromStdString(slot.bitmapFile);
+        write(name, "old " + name.toLatin1());
+        files.emplace_back(path(name), "new " + name.toLatin1());
+    }
+    const auto contents = [&] {
+        QStringList all;
+        for (const auto& [file, bytes] : files) {
+            QFile f(file);
+            all << (f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : "(folder)");
+        }
+        return all;
+    };
+    const QStringList names =
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    ASSERT_EQ(names.size(), 25);
+
+    const QString blocked = files[12].first;
+    ASSERT_TRUE(QFile::remove(blocked));
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    const QStringList before = contents();
+    std::size_t replaced = 99;
+    const FileError error = saveFiles(files, &replaced);
+    ASSERT_TRUE(error);
+    EXPECT_TRUE(error->startsWith("Datei kann nicht geschrieben werden: "));
+    EXPECT_TRUE(error->contains(QDir::toNativeSeparators(blocked))) << error->toStdString();
+    EXPECT_EQ(replaced, 0u);
+    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              names);
+
+    ASSERT_TRUE(QDir(blocked).removeRecursively());
+    ASSERT_FALSE(saveFiles(files, &replaced));
+    EXPECT_EQ(replaced, 25u);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        EXPECT_EQ(contents()[qsizetype(i)], QString::fromLatin1(files[i].second));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              names);
+}
 
 }  // namespace

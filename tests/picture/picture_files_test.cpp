@@ -7,9 +7,11 @@
 #include <QTemporaryDir>
 
 #include "picture/picture_files.h"
+#include "picture/picture_import.h"
 #include "picture/presets.h"
 #include "tests/common/file_size_limit.h"
 #include "tests/picture/bmp_builder.h"
+#include "tests/picture/cut_images.h"
 #include "tests/picture/picture_print.h"
 
 using namespace blx52;
@@ -190,6 +192,8 @@ TEST_F(PictureFiles, FailedWriteLeavesTheOldFileUntouched) {
 }
 #endif
 
+// The editor's load refuses every row; the image import (the canvas's and the command-line
+// tool's) refuses those marked, which no size or colour of the picture makes usable.
 TEST_F(PictureFiles, RefusedFilesNeverChangeThePicture) {
     const Picture before = drawnPicture();
     const QByteArray good = bmpOf(blueDiscPicture());
@@ -198,26 +202,54 @@ TEST_F(PictureFiles, RefusedFilesNeverChangeThePicture) {
     QImage red(32, 32, QImage::Format_RGB32);
     red.fill(Qt::red);
 
-    const std::vector<std::pair<QString, QByteArray>> cases = {
-        {"empty.bmp", {}},
-        {"garbage.bmp", QByteArray(3126, '\x42')},
-        {"header-only.bmp", good.left(54)},
-        {"truncated.bmp", good.left(good.size() - 1)},
-        {"half.bmp", good.left(good.size() / 2)},
-        {"short-header.bmp", good.left(20)},
-        {"magic.bmp", wrongMagic},
-        {"png.bmp", encoded(red, "png")},
-        {"narrow.bmp", bmpOf(blueDiscPicture(), 31, 32)},
-        {"short.bmp", bmpOf(blueDiscPicture(), 32, 31)},
-        {"large.bmp", bmpOf(blueDiscPicture(), 64, 64)},
-        {"huge.bmp", QByteArray(MaxBitmapFileSize + 1, '\0')},
+    struct Case {
+        QString name;
+        QByteArray data;
+        bool importRefuses;
     };
-    for (const auto& [name, data] : cases) {
+    std::vector<Case> cases = {
+        {"empty.bmp", {}, true},
+        {"garbage.bmp", QByteArray(3126, '\x42'), true},
+        {"header-only.bmp", good.left(54), true},
+        {"truncated.bmp", good.left(good.size() - 1), true},
+        {"half.bmp", good.left(good.size() / 2), true},
+        {"short-header.bmp", good.left(20), true},
+        {"magic.bmp", wrongMagic, true},
+        {"png.bmp", encoded(red, "png"), false},
+        {"narrow.bmp", bmpOf(blueDiscPicture(), 31, 32), false},
+        {"short.bmp", bmpOf(blueDiscPicture(), 32, 31), false},
+        {"large.bmp", bmpOf(blueDiscPicture(), 64, 64), false},
+        {"huge.bmp", QByteArray(MaxBitmapFileSize + 1, '\0'), true},
+        {"large-cut.bmp", bmpOf(blueDiscPicture(), 64, 64).left(54 + 64 * 3 * 40), true},
+    };
+    for (const test::ImageFile& file : test::cutImageFiles())
+        cases.push_back({QString::fromLatin1(file.name), file.cut(), true});
+    for (const auto& [name, data, importRefuses] : cases) {
+        SCOPED_TRACE(name.toStdString());
         writeRaw(path(name), data);
         Picture picture = before;
         const FileError error = loadBitmap(path(name), picture);
-        EXPECT_TRUE(namesFile(error, path(name))) << name.toStdString();
-        EXPECT_EQ(picture, before) << name.toStdString();
+        EXPECT_TRUE(namesFile(error, path(name)));
+        EXPECT_EQ(picture, before);
+        QString why;
+        EXPECT_EQ(decodeImage(data, &why).isNull(), importRefuses);
+        EXPECT_EQ(readImageForImport(data).isNull(), importRefuses);
+        EXPECT_EQ(readImageForImport(path(name)).isNull(), importRefuses);
+        EXPECT_EQ(why.isEmpty(), !importRefuses) << why.toStdString();
+    }
+    // Whole, each cut file is taken, with the pixels it holds.
+    for (const test::ImageFile& file : test::cutImageFiles()) {
+        SCOPED_TRACE(file.name);
+        const QImage image = decodeImage(file.whole);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(readImageForImport(file.whole), image);
+        if (file.whole.startsWith("BM")) {
+            Picture loaded;
+            writeRaw(path("whole.bmp"), file.whole);
+            ASSERT_FALSE(loadBitmap(path("whole.bmp"), loaded));
+            EXPECT_EQ(loaded.image().convertToFormat(QImage::Format_RGB32),
+                      image.convertToFormat(QImage::Format_RGB32));
+        }
     }
 
     Picture picture = before;

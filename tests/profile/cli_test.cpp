@@ -28,6 +28,7 @@
 #include "sync/sequences.h"
 #include "sync/settings_store.h"
 #include "tests/common/simulated_device.h"
+#include "tests/picture/cut_images.h"
 #include "tools/devsim/options.h"
 
 #ifndef _WIN32
@@ -311,7 +312,16 @@ TEST_F(CliTest, BadFilesAndBadUsageSendNothing) {
         EXPECT_EQ(run.status, 2) << args.join(u' ').toStdString();
         EXPECT_TRUE(run.err.contains(expected)) << run.err.toStdString();
     }
+    // A cut image was sent with the rest of its rows from memory; even --nearest takes none.
+    for (const test::ImageFile& file : test::cutImageFiles()) {
+        writeFile(file.name, file.cut());
+        const CliRun run = cli({"picture", port, "In0_Pic1", path(file.name), "--nearest"});
+        EXPECT_EQ(run.status, 2) << file.name;
+        EXPECT_TRUE(run.err.contains("not an image this program can read"))
+            << run.err.toStdString();
+    }
     EXPECT_TRUE(sim->receivedLines().empty());
+    EXPECT_FALSE(sim->picture("in0pic1"));
 
     const CliRun version = cli({"--version"});
     EXPECT_EQ(version.status, 0);

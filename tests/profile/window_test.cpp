@@ -336,6 +336,28 @@ TEST_F(ProfileWindowTest, OpenOfABundleAsksFirstThenFillsThePictureFolder) {
     }
     EXPECT_EQ(QDir(pictures).entryList(QDir::Files).size(), 2);
 
+    // A folder where one of the bitmaps belongs: all are written before any replaces its file,
+    // so neither is replaced, and no temporary file stays.
+    const QString first = bitmapFilePath(*findSlot(100), pictures);
+    const QString blocked = bitmapFilePath(*findSlot(141), pictures);
+    const QByteArray firstBefore = fileBytes(first);
+    ASSERT_TRUE(QFile::remove(blocked));
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    ProfilePicture changed = stripes(100);
+    changed.codes[0] = static_cast<std::uint8_t>((changed.codes[0] + 1) % 8);
+    ASSERT_TRUE(composeProfile(view, bundle, {changed, stripes(141)}).isEmpty());
+    writeFile(chosen, bundle);
+    dialogs.log.clear();
+    action("OpenSettings1")->trigger();
+    ASSERT_FALSE(dialogs.log.isEmpty());
+    EXPECT_TRUE(dialogs.log.back().startsWith("errorOk: The settings were loaded, but 2 pictures"))
+        << dialogs.log.back().toStdString();
+    EXPECT_TRUE(dialogs.log.back().contains(QDir::toNativeSeparators(blocked)));
+    EXPECT_EQ(fileBytes(first), firstBefore);
+    EXPECT_EQ(QDir(pictures).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList({"In0_Pic0.bmp", "Res_Pic1.bmp"}));
+    ASSERT_TRUE(QDir(blocked).removeRecursively());
+
     // Save asks once there are pictures; with all 25 the file is a bundle of them.
     dialogs.whileShown = {};
     for (const PictureSlot& slot : pictureSlots()) {

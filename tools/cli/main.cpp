@@ -658,10 +658,12 @@ int runPicture(Session& session, const QString& slotName, const Word& imagePath,
         err(QStringLiteral("%1: cannot read: %2").arg(shown(imagePath), faultText(fault)));
         return BadUsage;
     }
-    const QImage image =
-        decodeImage(QByteArray::fromRawData(bytes->data(), static_cast<qsizetype>(bytes->size())));
+    QString why;
+    const QImage image = decodeImage(
+        QByteArray::fromRawData(bytes->data(), static_cast<qsizetype>(bytes->size())), &why);
     if (image.isNull()) {
-        err(QStringLiteral("%1: not an image this program can read").arg(shown(imagePath)));
+        err(QStringLiteral("%1: not an image this program can read (%2); nothing was sent")
+                .arg(shown(imagePath), shownText(why, 200)));
         return BadUsage;
     }
     if (image.width() != Picture::Width || image.height() != Picture::Height) {
@@ -721,15 +723,18 @@ int runPicture(Session& session, const QString& slotName, const Word& imagePath,
     err(QStringLiteral("Sent %1 to %2.")
             .arg(shown(imagePath), QString::fromStdString(slot->comboEntry)));
     if (save) {
-        for (const FileError& failure :
-             {saveBitmap(picture, bitmapFilePath(*slot)),
-              writeDevicePictureFile(makeCodeGrid(picture), devicePictureFilePath(*slot))}) {
-            if (failure) {
-                err(QStringLiteral("--save: ") +
-                    QString(*failure).replace(u'\n', u' ').simplified() +
-                    QStringLiteral(" (the picture was sent)"));
-                return BadUsage;
-            }
+        // Both files are written before either replaces its old one.
+        QByteArray bitmap;
+        FileError failure =
+            encodeBitmap(picture, bitmap)
+                ? saveFiles(
+                      {{bitmapFilePath(*slot), bitmap},
+                       {devicePictureFilePath(*slot), devicePictureBytes(makeCodeGrid(picture))}})
+                : FileError(QStringLiteral("%1 cannot be encoded").arg(bitmapFilePath(*slot)));
+        if (failure) {
+            err(QStringLiteral("--save: ") + failure->replace(u'\n', u' ').simplified() +
+                QStringLiteral(" (the picture was sent)"));
+            return BadUsage;
         }
         err(QStringLiteral("Saved %1 and %2 in %3")
                 .arg(QString::fromStdString(slot->bitmapFile),
