@@ -11,7 +11,7 @@
 
 #include "blx52_version.h"
 #include "link/device_link.h"
-#include "link/parent_console.h"
+#include "platform/parent_console.h"
 #include "picture/picture_files.h"
 #include "picture/start_pictures.h"
 #include "ui/application.h"

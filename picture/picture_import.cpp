@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "link/system_image.h"
+#include "platform/system_image.h"
 #include "picture/bitmap_check.h"
 #include "picture/color_match.h"
 #include "picture/regular_file.h"

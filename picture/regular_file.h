@@ -8,12 +8,12 @@
 #include <utility>
 #include <vector>
 
-#include "link/regular_file.h"
+#include "platform/regular_file.h"
 
 namespace blx52 {
 
 // The one way this program opens a file the user names and saves any file; the Qt side of
-// link/regular_file.h.
+// platform/regular_file.h.
 
 // The name as the system's file functions take it (UTF-8 on Windows).
 std::string nativeFileName(const QString& path);

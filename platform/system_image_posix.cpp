@@ -1,4 +1,4 @@
-#include "link/system_image.h"
+#include "platform/system_image.h"
 
 namespace blx52 {
 

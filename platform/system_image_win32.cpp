@@ -1,4 +1,4 @@
-#include "link/system_image.h"
+#include "platform/system_image.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <wincodec.h>

@@ -1,4 +1,4 @@
-#include "link/parent_console.h"
+#include "platform/parent_console.h"
 
 #include <io.h>
 #include <windows.h>
