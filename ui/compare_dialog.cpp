@@ -1,4 +1,5 @@
 #include "ui/compare_dialog.h"
+#include "ui/help_window.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,6 +16,7 @@ CompareDialog::CompareDialog(DeviceComparison comparison,
     setObjectName(QStringLiteral("CompareDialog"));
     setWindowTitle(QStringLiteral("Compare with device"));
     resize(560, 420);
+    installHelpKey(this, QStringLiteral("comparing-with-the-device"));
 
     summary_ = new QLabel(comparisonSummary(comparison_), this);
     summary_->setObjectName(QStringLiteral("CompareSummary"));

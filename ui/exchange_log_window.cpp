@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "ui/exchange_log_model.h"
+#include "ui/help_window.h"
 
 namespace blx52 {
 
@@ -50,6 +51,7 @@ ExchangeLogWindow::ExchangeLogWindow(ExchangeLog& log, QWidget* owner)
     setWindowTitle(QStringLiteral("Exchange log"));
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(900, 520);
+    installHelpKey(this, QStringLiteral("the-exchange-log"));
 
     view_ = makeTable(this, QStringLiteral("ExchangeLogView"), model_);
     const QFontMetrics fm = view_->fontMetrics();

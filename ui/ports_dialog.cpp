@@ -15,6 +15,7 @@
 
 #include "link/port_map.h"
 #include "sync/device_finder.h"
+#include "ui/help_window.h"
 
 namespace blx52 {
 
@@ -69,6 +70,7 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     setObjectName(QStringLiteral("PortsDialog"));
     setWindowTitle(QStringLiteral("Ports"));
     resize(640, 600);
+    installHelpKey(this, QStringLiteral("ports-and-finding-the-device"));
     auto* layout = new QVBoxLayout(this);
 
     layout->addWidget(new QLabel(QStringLiteral("Port names the window uses:"), this));

@@ -224,7 +224,7 @@ TEST_F(PortsTest, DeviceMenuOpensPortsWhereANameIsAssignedChosenAndUnassigned) {
     TForm1* f = openForm();
     QMenu* device = f->findChild<QMenu*>(QStringLiteral("Device1"));
     ASSERT_NE(device, nullptr);
-    EXPECT_EQ(device->title(), QStringLiteral("Device"));
+    EXPECT_EQ(device->menuAction()->iconText(), QStringLiteral("Device"));
     auto* ports = f->findChild<QAction*>(QStringLiteral("Ports1"));
     ASSERT_NE(ports, nullptr);
     EXPECT_EQ(ports->text(), QString::fromUtf8("Ports\u2026"));
