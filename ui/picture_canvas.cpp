@@ -26,6 +26,7 @@
 #include "picture/picture_tools.h"
 #include "ui/help_window.h"
 #include "ui/import_dialog.h"
+#include "ui/window_size.h"
 
 namespace blx52 {
 
@@ -433,25 +434,19 @@ QString PictureCanvas::note() const {
 
 void PictureCanvas::placeBesideEditor() {
     QWidget* editor = parentWidget();
-    QScreen* screen = editor ? editor->screen() : this->screen();
-    if (!editor || !screen)
+    QScreen* screen = editor ? editor->screen() : nullptr;
+    if (!screen)
         return;
-    const QRect area = screen->availableGeometry();
-    const QRect beside = editor->frameGeometry();
     // The frame is not known before the first showing; the editor's is a fair guess.
     const QSize frame = editor->frameGeometry().size() - editor->size();
-    constexpr int Gap = 8;
-    const int roomRight = area.right() - beside.right() - Gap;
-    const int roomLeft = beside.left() - area.left() - Gap;
-    const int outerWidth = std::min(width() + frame.width(), std::max(roomRight, roomLeft));
-    const int outerHeight = std::min(height() + frame.height(), area.height());
-    const int x = roomRight >= outerWidth || roomRight >= roomLeft
-                      ? beside.right() + 1 + Gap
-                      : beside.left() - Gap - outerWidth;
-    const int y = std::clamp(beside.top(), area.top(), area.bottom() + 1 - outerHeight);
-    resize(std::max(outerWidth - frame.width(), minimumSizeHint().width()),
-           outerHeight - frame.height());
-    move(x, y);
+    // Narrower than this it draws too small to be of use; a screen without that much room
+    // beside the editor gets the canvas over part of it.
+    constexpr int LeastWidth = 480;
+    const QRect outer = besideFrame(editor->frameGeometry(), size() + frame,
+                                    std::max(minimumSizeHint().width(), LeastWidth) + frame.width(),
+                                    screen->availableGeometry());
+    resize(outer.size() - frame);
+    move(outer.topLeft());
 }
 
 void PictureCanvas::showFor(const PictureSlot* slot) {
