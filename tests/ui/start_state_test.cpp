@@ -2,6 +2,8 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSet>
@@ -178,6 +180,28 @@ TEST_F(StartState, ToolTipsAndDisplays) {
         EXPECT_EQ(unit->color(), TForm1::clMenu());
         EXPECT_EQ(unit->viewport()->cursor().shape(), Qt::ForbiddenCursor);
     }
+    // Everything that does something says what in one line: buttons, strips, track bar and
+    // every menu item.
+    QList<QWidget*> doers;
+    for (QPushButton* b : form->findChildren<QPushButton*>())
+        doers << b;
+    for (const char* name : {"Memo40", "Memo37", "Memo39", "Memo38", "Memo36"})
+        doers << form->memo(QString::fromLatin1(name));
+    doers << form->trackBar();
+    for (QWidget* w : doers) {
+        EXPECT_FALSE(w->toolTip().isEmpty()) << w->objectName().toStdString();
+        EXPECT_FALSE(w->toolTip().contains(u'\n')) << w->objectName().toStdString();
+    }
+    for (QMenu* menu : form->menuBar()->findChildren<QMenu*>()) {
+        EXPECT_TRUE(menu->toolTipsVisible());
+        for (QAction* a : menu->actions()) {
+            if (!a->isSeparator()) {
+                EXPECT_NE(a->toolTip(), a->iconText()) << a->objectName().toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(form->button(QStringLiteral("Button1"))->toolTip(),
+              QStringLiteral("Reads all 89 settings from the device on the chosen port"));
 }
 
 TEST_F(StartState, LayoutFollowsTheOutline) {
