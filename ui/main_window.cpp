@@ -1,8 +1,10 @@
 #include "ui/main_window.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -31,6 +33,7 @@
 #include "settings/number_text.h"
 #include "settings/sound_time.h"
 #include "sync/device_sync.h"
+#include "sync/port_list.h"
 #include "sync/profile.h"
 #include "sync/sync_view.h"
 #include "ui/compare_dialog.h"
@@ -122,6 +125,38 @@ bool exactIndex(float value, int max, int* index) {
     *index = static_cast<int>(value);
     return true;
 }
+
+// Each name of the port box tells where it leads and whether it opens, looked at whenever the
+// list drops down (not before: an open raises a real adapter's DTR and RTS).
+class PortTips : public QObject {
+  public:
+    explicit PortTips(QComboBox* box) : QObject(box), box_(box) {
+        box->view()->window()->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            update();
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    void update() {
+        const QList<PortNameEntry> entries = listPortNames(prober_);
+        for (int i = 0; i < entries.size() && i < box_->count(); ++i) {
+            const PortNameEntry& e = entries[i];
+            QString tip = e.target.isEmpty()
+                              ? QStringLiteral("%1 opens its own port %2").arg(e.name, e.opens)
+                              : QStringLiteral("%1 leads to %2").arg(e.name, e.target);
+            tip += QStringLiteral(": %1").arg(portStateText(e.state));
+            if (!e.stateDetail.isEmpty())
+                tip += QStringLiteral(" (%1)").arg(e.stateDetail);
+            box_->setItemData(i, tip, Qt::ToolTipRole);
+        }
+    }
+
+    QComboBox* box_;
+    PortProber prober_;
+};
 
 }  // namespace
 
@@ -525,6 +560,8 @@ void TForm1::buildConnectionPanel(QWidget* central) {
     for (int k = 1; k <= PortCount; ++k)
         port->addItem(QStringLiteral("COM%1").arg(k));
     selectByProgram(port, 0);
+    port->setToolTip(QStringLiteral("The port the device is on; Device > Ports... shows them all"));
+    new PortTips(port);
     makeStrip(add<Memo>(g, QStringLiteral("Memo41"), 16, 30, 75, 9), clMenu());
 
     for (const auto& b : panelButtons) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -109,7 +110,8 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     portTable_->setColumnWidth(0, 170);
     portTable_->setColumnWidth(1, 220);
     portTable_->setColumnWidth(2, 100);
-    layout->addWidget(portTable_, 2);
+    // The computer's ports take the room; the results below only what they hold.
+    layout->addWidget(portTable_, 1);
 
     auto* findRow = new QHBoxLayout;
     find_ = makeButton(this, QStringLiteral("FindDevice"), QStringLiteral("Find device"));
@@ -126,7 +128,11 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     layout->addLayout(findRow);
     results_ = new QListWidget(this);
     results_->setObjectName(QStringLiteral("FindResults"));
-    layout->addWidget(results_, 2);
+    results_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    connect(results_->model(), &QAbstractItemModel::rowsInserted, this, &PortsDialog::fitResults);
+    connect(results_->model(), &QAbstractItemModel::modelReset, this, &PortsDialog::fitResults);
+    layout->addWidget(results_);
+    fitResults();
 
     message_ = new QLabel(this);
     message_->setObjectName(QStringLiteral("PortsMessage"));
@@ -228,12 +234,23 @@ void PortsDialog::fillPorts() {
                 tip << QStringLiteral("%1: %2").arg(QLatin1String(label), value);
         }
         setCell(portTable_, row, 0, p.device, tip.join(u'\n'));
-        setCell(portTable_, row, 1, p.description, tip.join(u'\n'));
+        // Without a description from the system, the stable name tells the adapter apart.
+        setCell(portTable_, row, 1,
+                p.description.isEmpty() ? QFileInfo(p.stablePath).fileName() : p.description,
+                tip.join(u'\n'));
         setCell(portTable_, row, 2, stateCell(p.state), p.stateDetail);
         setCell(portTable_, row, 3, p.names.join(QStringLiteral(", ")));
         if (p.device == selected && !portTable_->item(row, 0)->isSelected())
             portTable_->selectRow(row);
     }
+}
+
+void PortsDialog::fitResults() {
+    // One line when empty, at most six before it scrolls.
+    const int rows = std::clamp(results_->count(), 1, 6);
+    const int row =
+        results_->count() > 0 ? results_->sizeHintForRow(0) : results_->fontMetrics().height() + 4;
+    results_->setFixedHeight(rows * row + 2 * results_->frameWidth() + 2);
 }
 
 int PortsDialog::selectedName() const {
