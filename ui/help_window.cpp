@@ -5,6 +5,8 @@
 #include <QShortcut>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextFragment>
+#include <QTextImageFormat>
 
 namespace blx52 {
 
@@ -45,6 +47,7 @@ void HelpWindow::doSetSource(const QUrl& name, QTextDocument::ResourceType type)
     // then can a chapter be scrolled to.
     QTextBrowser::doSetSource(name.adjusted(QUrl::RemoveFragment), type);
     nameHeadings();
+    fitImages();
     if (name.hasFragment())
         scrollToAnchor(name.fragment());
 }
@@ -63,6 +66,32 @@ void HelpWindow::nameHeadings() {
         format.setAnchor(true);
         format.setAnchorNames({anchorOf(block.text())});
         cursor.mergeCharFormat(format);
+    }
+}
+
+void HelpWindow::fitImages() {
+    // The screenshots are of whole windows; shown at most this wide they need no sideways
+    // scrolling in the window's own size.
+    constexpr int MostWidth = 780;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat format = fragment.charFormat().toImageFormat();
+            const QVariant data = loadResource(QTextDocument::ImageResource, QUrl(format.name()));
+            QImage image = data.value<QImage>();
+            if (image.isNull())
+                image = QImage::fromData(data.toByteArray());
+            if (image.isNull() || image.width() <= MostWidth)
+                continue;
+            format.setWidth(MostWidth);
+            format.setHeight(image.height() * MostWidth / image.width());
+            QTextCursor cursor(document());
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(format);
+        }
     }
 }
 

@@ -27,6 +27,7 @@ class HelpWindow : public QTextBrowser {
 
   private:
     void nameHeadings();
+    void fitImages();
 
     QString chapter_;
 };
