@@ -47,6 +47,8 @@ CompareDialog::CompareDialog(DeviceComparison comparison,
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("CloseCompare"));
     close->setDefault(true);
+    takeButton->setToolTip(
+        QStringLiteral("Puts the device's values into the window, as a read would"));
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(takeButton, &QPushButton::clicked, this, [this] {
         if (take_)

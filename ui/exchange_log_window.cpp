@@ -73,6 +73,10 @@ ExchangeLogWindow::ExchangeLogWindow(ExchangeLog& log, QWidget* owner)
     save->setObjectName(QStringLiteral("SaveLog"));
     auto* clear = new QPushButton(QStringLiteral("Clear"), this);
     clear->setObjectName(QStringLiteral("ClearLog"));
+    copy->setToolTip(QStringLiteral("Copies the marked rows, or all, as text"));
+    save->setToolTip(
+        QStringLiteral("Saves the marked rows, or all, as the text blx52-cli --log writes"));
+    clear->setToolTip(QStringLiteral("Empties the log"));
     connect(copy, &QPushButton::clicked, this, &ExchangeLogWindow::copyRows);
     connect(save, &QPushButton::clicked, this, &ExchangeLogWindow::saveAsText);
     connect(clear, &QPushButton::clicked, this, &ExchangeLogWindow::clearLog);

@@ -92,6 +92,9 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     unassign_ = makeButton(this, QStringLiteral("UnassignPort"), QStringLiteral("Unassign"));
     assign_ = makeButton(this, QStringLiteral("AssignPort"),
                          QStringLiteral("Assign the port below to this name"));
+    use_->setToolTip(QStringLiteral("Chooses the marked name in the main window's port box"));
+    unassign_->setToolTip(QStringLiteral("Lets the marked name open its own port again"));
+    assign_->setToolTip(QStringLiteral("Makes the marked name open the port marked below"));
     nameButtons->addWidget(use_);
     nameButtons->addWidget(unassign_);
     nameButtons->addWidget(assign_);
@@ -122,6 +125,10 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     useFound_ = makeButton(this, QStringLiteral("UseFoundDevice"),
                            QStringLiteral("Map to the name above and use"));
     useFound_->setEnabled(false);
+    find_->setToolTip(
+        QStringLiteral("Asks each free port once for the device's firmware, nothing else"));
+    useFound_->setToolTip(
+        QStringLiteral("Maps the marked name to the found device and chooses it in the window"));
     findRow->addWidget(find_);
     findRow->addWidget(progress_, 1);
     findRow->addWidget(useFound_);
