@@ -178,7 +178,10 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     names_->selectRow(0);
 }
 
-PortsDialog::~PortsDialog() = default;
+PortsDialog::~PortsDialog() {
+    // The list empties its model as the children go, after this object is gone.
+    disconnect(results_->model(), nullptr, this, nullptr);
+}
 
 void PortsDialog::setCurrentName(int index) {
     if (index >= 0 && index < MappableNameCount)
