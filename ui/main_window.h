@@ -18,6 +18,7 @@
 #include "sync/device_compare.h"
 #include "sync/exchange_log.h"
 #include "sync/profile.h"
+#include "ui/about_box.h"
 #include "ui/change_events.h"
 #include "ui/dialogs.h"
 #include "ui/handler_guard.h"
@@ -73,6 +74,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     QSlider* trackBar() const { return trackBar_; }
     QProgressBar* progressBar() const { return progressBar_; }
     PortsDialog* portsDialog() const { return portsDialog_; }  // null until Ports… was chosen
+    AboutBox* aboutBox() const { return about_; }              // while Info… shows it
 
     // Text of an edit or memo.
     QString controlText(const QString& name) const;
@@ -184,6 +186,8 @@ class TForm1 : public QMainWindow, public StatusSink {
     void ExchangeLog1Click();
     void CompareWithDevice1Click();
     // File menu.
+    void Help1Click();
+    void Info1Click();
     void OpenSettings1Click();
     void SaveSettingsAs1Click();
     void CreatePictureFolder1Click();
@@ -219,6 +223,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     W* add(QWidget* parent, const QString& name, int x, int y, int w, int h);
 
     void buildWindow();
+    void setTabChain();
     void buildSections(QWidget* central);
     void buildConnectionPanel(QWidget* central);
     void buildBrightness(QWidget* central);
@@ -266,6 +271,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     std::unique_ptr<Form1SyncView> syncView_;
     std::unique_ptr<DeviceSync> sync_;    // uses syncView_, so it goes first
     PortsDialog* portsDialog_ = nullptr;  // made on first use, owned as a child
+    QPointer<AboutBox> about_;
 };
 
 }  // namespace blx52

@@ -467,7 +467,7 @@ TEST_F(CliTest, PortsAssignFindAndUnassign) {
         {{"ports", "--assign", "COM3", device}, 0, "COM3 -> " + device},
         {{"ports"}, 0, "COM3 -> " + device + ": can be opened"},
         {{"read", "COM3", "-o", path("through-com3.blx52")}, 0, ""},
-        {{"ports", "--find"}, 0, ": BLX52, firmware 4.1"},
+        {{"ports", "--find"}, 0, ": BLX52, firmware 4.1, reached as "},
         {{"ports", "--unassign", "COM3"}, 0, "COM3 has no entry now"},
         {{"ports"}, 0, "COM3 (no entry, opens "},
         {{"ports", "--unassign", "COM3"}, 0, "COM3 has no entry now"},
