@@ -14,6 +14,7 @@
 #include "playback/gif_export.h"
 #include "playback/led_panel.h"
 #include "playback/picture_source.h"
+#include "playback/playback.h"
 #include "playback/preview_export.h"
 #include "playback/sound.h"
 #include "playback/timeline.h"
@@ -456,6 +457,67 @@ TEST_F(PictureFolder, WavHoldsTheWholeSoundAndIsCutAtTenMinutes) {
         exportWav(buildTimeline(readPlaybackSettings(store), Section::In1), path);
     EXPECT_TRUE(cut.soundCut);
     EXPECT_EQ(QFileInfo(path).size(), 44 + 2 * 44100 * 600);
+}
+
+// Takes what a sound device would pull, on the caller's thread.
+class RecordingOutput final : public SoundOutput {
+  public:
+    explicit RecordingOutput(bool* running) : running_(running) {}
+    bool start(Fill fill) override {
+        fill_ = std::move(fill);
+        *running_ = true;
+        return true;
+    }
+    void stop() override { *running_ = false; }
+    std::vector<std::int16_t> pull(std::size_t count) {
+        std::vector<std::int16_t> out(count);
+        fill_(out.data(), count);
+        return out;
+    }
+
+  private:
+    Fill fill_;
+    bool* running_;
+};
+
+TEST(Playback, DeviceStartThenTheInputsSituationAndSoundFromThePosition) {
+    std::int64_t now = 1000;
+    Playback playback([&now] { return now; });
+    playback.setSettings(readPlaybackSettings(SettingsStore()));
+    bool running = false;
+    auto output = std::make_unique<RecordingOutput>(&running);
+    RecordingOutput* recorder = output.get();
+    playback.setSoundOutput(std::move(output));
+    playback.setInputs(false, true, true);
+    playback.powerOn();
+    playback.play();
+    EXPECT_TRUE(running);
+    EXPECT_EQ(playback.slotShown(), 140);
+    // The first tone of device start, G6, from the first sample.
+    const auto first = recorder->pull(3087);
+    EXPECT_NEAR(measuredFrequency(first.data(), first.size()) / pitchFrequency(5), 1, 0.005);
+    now += 3499;
+    playback.update();
+    EXPECT_EQ(playback.slotShown(), 145);
+    now += 1;
+    playback.update();
+    EXPECT_EQ(playback.timeline().section, Section::In3);  // inputs 1 and 2
+    EXPECT_EQ(playback.position(), 0);
+    EXPECT_EQ(playback.slotShown(), 130);
+    playback.setInputs(true, true, true);
+    EXPECT_EQ(playback.timeline().section, Section::In0);
+    playback.pause();
+    EXPECT_FALSE(running);
+    now += 5000;
+    EXPECT_EQ(playback.position(), 0);
+    playback.seek(2500);
+    playback.play();
+    EXPECT_EQ(playback.slotShown(), 101);
+    // in0 has 100 ms of sound: past it, silence.
+    const auto late = recorder->pull(100);
+    EXPECT_TRUE(std::all_of(late.begin(), late.end(), [](std::int16_t v) { return v == 0; }));
+    playback.setSoundEnabled(false);
+    EXPECT_FALSE(running);
 }
 
 }  // namespace
