@@ -26,6 +26,10 @@ void TForm1::buildDeviceMenu(QMenu* device) {
     verify->setObjectName(QStringLiteral("VerifyAfterWrite1"));
     verify->setCheckable(true);
     verify->setChecked(false);
+    QAction* preview = device->addAction(QStringLiteral("Preview\u2026"));
+    preview->setObjectName(QStringLiteral("Preview1"));
+    preview->setShortcut(QKeySequence(Qt::Key_F9));
+    connect(preview, &QAction::triggered, this, &TForm1::Preview1Click);
 }
 
 ExchangeLogWindow* TForm1::exchangeLogWindow() const {
