@@ -1,7 +1,8 @@
 // The sound output on Windows: waveOut with a few short buffers, refilled by a thread of its own
 // that waits for the device to hand each one back.
-#include <mmsystem.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <mmsystem.h>
 
 #include <array>
 #include <atomic>

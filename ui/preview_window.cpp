@@ -110,18 +110,24 @@ void PreviewTimelineStrip::paintEvent(QPaintEvent*) {
         painter.setBrush(QColor(235, 215, 140));
         painter.drawRect(QRectF(x, 1, std::max(w, 1.0), half - 2));
         const PictureSlot* slot = findSlot(p.slotCode);
-        if (slot != nullptr && w > 40)
+        if (slot != nullptr && w > 40) {
+            painter.setPen(QColor(40, 40, 40));
             painter.drawText(QRectF(x + 3, 1, w - 6, half - 2), Qt::AlignVCenter,
                              QString::fromStdString(slot->comboEntry));
+            painter.setPen(palette().color(QPalette::Mid));
+        }
     }
     for (const ToneStep& s : t.tones) {
         const double x = s.startMs * scale;
         const double w = s.durationMs * scale;
         painter.setBrush(toneColour(s.pitch));
         painter.drawRect(QRectF(x, half + 1, std::max(w, 1.0), half - 2));
-        if (w > 24)
+        if (w > 24) {
+            painter.setPen(QColor(40, 40, 40));
             painter.drawText(QRectF(x + 2, half + 1, w - 4, half - 2), Qt::AlignVCenter,
                              pitchName(s.pitch));
+            painter.setPen(palette().color(QPalette::Mid));
+        }
     }
     // Where the playing stands within the span.
     std::int64_t at = playback_.position();

@@ -1,9 +1,11 @@
 // The preview window over both windows: it follows the main window's settings and the editor's
 // drawing while open, on a clock the test advances.
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 
 #include "editor_fixture.h"
+#include "picture/presets.h"
 #include "playback/led_panel.h"
 #include "ui/preview_window.h"
 
@@ -66,6 +68,28 @@ TEST_F(PreviewTest, AdvancingByTheDurationsShowsEachPictureInTurn) {
     EXPECT_TRUE(preview->findChild<QLabel*>(QStringLiteral("PreviewTime"))
                     ->text()
                     .contains(QStringLiteral("6.0 s picture cycle")));
+}
+
+TEST_F(PreviewTest, RendersThePanelAndItsControls) {
+    putBitmap(110, warningTrianglePicture());
+    putBitmap(111, prohibitionSignPicture());
+    putBitmap(112, blueDiscPicture());
+    PreviewWindow* preview = open();
+    auto* situation = preview->findChild<QComboBox*>(QStringLiteral("PreviewSituation"));
+    ASSERT_NE(situation, nullptr);
+    situation->setCurrentIndex(1);
+    emit situation->activated(1);
+    click(preview, "PreviewPlay");
+    advance(preview, 2100);
+    EXPECT_EQ(preview->shownSlot(), 111);
+    EXPECT_EQ(preview->findChild<QLabel*>(QStringLiteral("PreviewTime"))->text(),
+              QStringLiteral("2.1 s of 6.0 s picture cycle \u00b7 sound 5 min"));
+    for (const char* name :
+         {"PreviewPanel", "PreviewSituation", "PreviewPlay", "PreviewRestart", "PreviewSound",
+          "PreviewSource", "PreviewTime", "PreviewTimeline", "PreviewInput0", "PreviewInput1",
+          "PreviewInput2", "PreviewPowerOn", "PreviewExport"})
+        EXPECT_NE(preview->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    preview->grab().save(QDir::temp().filePath(QStringLiteral("preview.png")));
 }
 
 TEST_F(PreviewTest, AnEditInTheMainWindowAndADrawingInTheEditorShowWithoutReopening) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDir>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -76,6 +77,7 @@ TEST_F(VirtualDeviceTest, PlaysTheSimulatorsStoredSettingsAndReceivedPictures) {
     advance(300);
     EXPECT_EQ(device->shownSlot(), 121);
     EXPECT_EQ(pictureFromPlanes(*sim.picture("in2pic1")), red);
+    device->grab().save(QDir::temp().filePath(QStringLiteral("virtual-device.png")));
 }
 
 }  // namespace
