@@ -90,6 +90,21 @@ void Playback::update() {
     }
 }
 
+std::optional<std::int64_t> Playback::untilNextChange() const {
+    const Timeline& t = timeline_;
+    if (!playing_ || t.section == Section::Sby || t.pictures.empty())
+        return std::nullopt;
+    const std::int64_t at = position();
+    if (!t.picturesLoop && at >= t.cycleMs())
+        return t.endMs() ? std::optional(std::max<std::int64_t>(*t.endMs() - at, 0)) : std::nullopt;
+    const int step = t.pictureStepAt(at);
+    if (step < 0)
+        return std::nullopt;
+    const PictureStep& shown = t.pictures[static_cast<std::size_t>(step)];
+    const std::int64_t inCycle = t.picturesLoop ? at % t.cycleMs() : at;
+    return shown.startMs + shown.durationMs - inCycle;
+}
+
 const ToneStep* Playback::toneSounding() const {
     return timeline_.toneAt(position());
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "link/sound_output.h"
 #include "playback/sound.h"
@@ -49,6 +50,9 @@ class Playback {
     const Timeline& timeline() const { return timeline_; }
     int slotShown() const { return timeline_.slotAt(position()); }
     const ToneStep* toneSounding() const;
+    // While playing: ms until the picture changes next (or device start ends), so a window can
+    // draw the change on time rather than at its next frame.
+    std::optional<std::int64_t> untilNextChange() const;
 
     // Sound through an output (none: silent). False when it cannot play: no sound device.
     void setSoundOutput(std::unique_ptr<SoundOutput> output);

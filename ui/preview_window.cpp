@@ -130,18 +130,41 @@ void PreviewTimelineStrip::paintEvent(QPaintEvent*) {
         }
     }
     // Where the playing stands within the span.
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    const int x = cursorX();
+    painter.drawLine(QPointF(x, 0), QPointF(x, height()));
+}
+
+int PreviewTimelineStrip::cursorX() const {
+    const Timeline& t = playback_.timeline();
     std::int64_t at = playback_.position();
     if (t.section != Section::Res && t.cycleMs() > 0)
         at %= spanMs();
-    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
-    const double x = std::min<std::int64_t>(at, spanMs()) * scale;
-    painter.drawLine(QPointF(x, 0), QPointF(x, height()));
+    const double scale = (width() - 1) / static_cast<double>(spanMs());
+    return static_cast<int>(std::min<std::int64_t>(at, spanMs()) * scale);
+}
+
+void PreviewTimelineStrip::moveCursor() {
+    // Only the cursor's old and new place are drawn again.
+    const Timeline& t = playback_.timeline();
+    const std::array<std::int64_t, 3> shape = {static_cast<std::int64_t>(t.section), t.cycleMs(),
+                                               t.passMs()};
+    if (shape != shapeDrawn_) {
+        shapeDrawn_ = shape;
+        update();  // another situation: every block anew
+    }
+    const int x = cursorX();
+    if (x == cursorDrawn_)
+        return;
+    update(QRect(cursorDrawn_ - 2, 0, 5, height()));
+    update(QRect(x - 2, 0, 5, height()));
+    cursorDrawn_ = x;
 }
 
 void PreviewTimelineStrip::mousePressEvent(QMouseEvent* event) {
     const double scale = (width() - 1) / static_cast<double>(spanMs());
     playback_.seek(static_cast<std::int64_t>(event->position().x() / scale));
-    update();
+    moveCursor();
 }
 
 PreviewView::PreviewView(Playback::Clock clock, std::unique_ptr<SoundOutput> sound, bool deviceOnly,
@@ -240,6 +263,8 @@ void PreviewView::picturesChanged() {
 
 void PreviewView::setSettings(const PlaybackSettings& settings) {
     playback_.setSettings(settings);
+    textsStale_ = true;
+    strip_->update();
     tick();
 }
 
@@ -281,12 +306,29 @@ void PreviewView::tick() {
     }
     showPicture();
     updateTexts();
-    strip_->update();
+    strip_->moveCursor();
+    // A change that falls between two frames is drawn when it is due.
+    const auto next = playback_.untilNextChange();
+    if (next && *next < frames_.interval() && frames_.isActive())
+        QTimer::singleShot(std::chrono::milliseconds(*next), Qt::PreciseTimer, this,
+                           [this] { tick(); });
 }
 
 void PreviewView::updateTexts() {
     const Timeline& t = playback_.timeline();
     const std::int64_t at = playback_.position();
+    // The texts change with the tenth of a second shown and with the state; most frames not.
+    const std::array<std::int64_t, 6> key = {
+        at / 100,
+        static_cast<std::int64_t>(t.section),
+        playback_.playing(),
+        playback_.soundAvailable() * 2 + playback_.soundEnabled(),
+        t.cycleMs(),
+        t.soundMs()};
+    if (key == textKey_ && !textsStale_)
+        return;
+    textKey_ = key;
+    textsStale_ = false;
     QString text;
     if (t.section == Section::Sby)
         text = QStringLiteral("still picture · no sound");

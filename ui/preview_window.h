@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -41,13 +42,19 @@ class PreviewTimelineStrip final : public QWidget {
     PreviewTimelineStrip(Playback& playback, QWidget* parent = nullptr);
     QSize sizeHint() const override { return {420, 44}; }
     std::int64_t spanMs() const;
+    // Draws the cursor where the playing stands, or every block when the timeline changed.
+    void moveCursor();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
   private:
+    int cursorX() const;
+
     Playback& playback_;
+    int cursorDrawn_ = -10;
+    std::array<std::int64_t, 3> shapeDrawn_{};
 };
 
 // Panel, situation, play controls and device mode over one Playback; shared by the preview
@@ -97,6 +104,8 @@ class PreviewView : public QWidget {
     int shownBrightness_ = -1;
     bool picturesStale_ = true;
     int framesSinceFiles_ = 0;
+    std::array<std::int64_t, 6> textKey_{};
+    bool textsStale_ = true;
 };
 
 // Device → "Preview…": what the device shows and plays with the window's settings.
