@@ -21,7 +21,8 @@ class SoundOutput {
 };
 
 #ifdef _WIN32
-// waveOut, with a few short buffers refilled from a thread of its own.
+// waveOut, with a few short buffers refilled from a thread of its own; nothing without a
+// sound device.
 std::unique_ptr<SoundOutput> makeWaveOutSoundOutput();
 #endif
 

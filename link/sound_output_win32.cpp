@@ -102,6 +102,8 @@ class WaveOutput final : public SoundOutput {
 }  // namespace
 
 std::unique_ptr<SoundOutput> makeWaveOutSoundOutput() {
+    if (waveOutGetNumDevs() == 0)
+        return nullptr;  // no sound device
     return std::make_unique<WaveOutput>();
 }
 

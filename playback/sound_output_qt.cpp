@@ -74,6 +74,9 @@ class QtSoundOutput final : public SoundOutput {
 }  // namespace
 
 std::unique_ptr<SoundOutput> makeSystemSoundOutput() {
+    // No sound device: nothing to play to, and the window can say so before Play.
+    if (QMediaDevices::defaultAudioOutput().isNull())
+        return nullptr;
     return std::make_unique<QtSoundOutput>();
 }
 
