@@ -68,6 +68,12 @@ TEST_F(PreviewTest, AdvancingByTheDurationsShowsEachPictureInTurn) {
     EXPECT_TRUE(preview->findChild<QLabel*>(QStringLiteral("PreviewTime"))
                     ->text()
                     .contains(QStringLiteral("6.0 s picture cycle")));
+    // A click on the strip seeks: its middle is 3 s into the 6 s cycle, picture 2.
+    auto* strip = preview->findChild<QWidget*>(QStringLiteral("PreviewTimeline"));
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(strip->width() / 2 + 1, 5));
+    advance(preview, 0);
+    EXPECT_EQ(preview->shownSlot(), 102);
+    EXPECT_NEAR(static_cast<double>(preview->playback().position()), 3000, 20);
 }
 
 TEST_F(PreviewTest, RendersThePanelAndItsControls) {
