@@ -67,6 +67,9 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
 }
 
 void PreviewPanel::setPicture(const Picture& picture, int brightness) {
+    // The files are looked at four times a second; most looks find the same picture.
+    if (picture == picture_ && brightness == brightness_)
+        return;
     picture_ = picture;
     brightness_ = brightness;
     update();
