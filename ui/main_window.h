@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ class CompareDialog;
 class DeviceSync;
 class ExchangeLogWindow;
 class PortsDialog;
+class PreviewWindow;
+class PictureDocument;
+class Picture;
 class Form1SyncView;
 class SyncView;
 
@@ -181,7 +185,16 @@ class TForm1 : public QMainWindow, public StatusSink {
     void setPictureFolder(const QString& folder) { pictureFolder_ = folder; }
     QString pictureFolder() const;
 
+    // Device → "Preview…" (main_window_preview.cpp): made at its first opening, then kept and
+    // kept live. The editor's picture, unsaved drawing included, shows for the editor's slot.
+    PreviewWindow* previewWindow() const;
+    void setEditorPicture(PictureDocument* document,
+                          std::function<std::optional<Picture>(int slotCode)> picture);
+    // The preview's clock in ms (tests advance it by hand); by default the window keeps time.
+    void setPreviewClock(std::function<std::int64_t()> clock) { previewClock_ = std::move(clock); }
+
   public slots:
+    void Preview1Click();
     // Device menu.
     void ExchangeLog1Click();
     void CompareWithDevice1Click();
@@ -272,6 +285,10 @@ class TForm1 : public QMainWindow, public StatusSink {
     std::unique_ptr<DeviceSync> sync_;    // uses syncView_, so it goes first
     PortsDialog* portsDialog_ = nullptr;  // made on first use, owned as a child
     QPointer<AboutBox> about_;
+    QPointer<PreviewWindow> preview_;
+    QPointer<PictureDocument> editorDocument_;
+    std::function<std::optional<Picture>(int)> editorPicture_;
+    std::function<std::int64_t()> previewClock_;
 };
 
 }  // namespace blx52

@@ -43,6 +43,12 @@ void TForm1::buildDeviceMenu(QMenu* device) {
     verify->setCheckable(true);
     verify->setChecked(false);
     verify->setToolTip(QStringLiteral("After each write, reads the device back and compares"));
+    QAction* preview = device->addAction(QStringLiteral("Preview\u2026"));
+    preview->setObjectName(QStringLiteral("Preview1"));
+    preview->setShortcut(QKeySequence(Qt::Key_F9));
+    preview->setToolTip(QStringLiteral(
+        "Shows and plays what the device does with these settings and pictures"));
+    connect(preview, &QAction::triggered, this, &TForm1::Preview1Click);
 }
 
 ExchangeLogWindow* TForm1::exchangeLogWindow() const {

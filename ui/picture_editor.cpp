@@ -744,6 +744,11 @@ void connectEditor(TForm1& form1, TForm2& form2) {
     });
     // The main window's read, write and input tests record the port warning on this side too.
     form1.setEditorPortWarningHook([&form2] { form2.setPortWarningShown(); });
+    form1.setEditorPicture(&form2.document(), [&form2](int slotCode) -> std::optional<Picture> {
+        if (form2.currentSlot() == nullptr || form2.currentSlot()->code != slotCode)
+            return std::nullopt;
+        return form2.picture();
+    });
 }
 
 }  // namespace blx52
