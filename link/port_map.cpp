@@ -111,6 +111,14 @@ std::string portMapFile() {
     return std::string(appData) + "\\blx52\\ports.ini";
 }
 
+std::string portMapPlace() {
+#ifdef _WIN32
+    return portMapFile();
+#else
+    return portsFolder();
+#endif
+}
+
 std::map<int, std::string> parsePortMap(const std::string& text) {
     std::map<int, std::string> map;
     std::istringstream lines(text);

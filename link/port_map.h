@@ -17,6 +17,9 @@ int mappableNumber(const std::string& portName);
 // Windows: %APPDATA%\blx52\ports.ini (empty when APPDATA is not set).
 std::string portMapFile();
 
+// Where the mapping lives, to tell the user: POSIX portsFolder(), Windows portMapFile().
+std::string portMapPlace();
+
 // The mapping file's lines, "COMn=PORT", n from 1 to 9; other lines (comments, sections,
 // malformed ones) are left out.
 std::map<int, std::string> parsePortMap(const std::string& text);

@@ -32,6 +32,10 @@ struct LedColorInfo {
 // The eight colours in code order. Cyan is half-intensity green and blue, as the device
 // documentation draws it.
 const std::array<LedColorInfo, 8>& ledColors();
+// The editor's colour buttons from top to bottom; the canvas lists and numbers them alike.
+inline constexpr std::array<LedColor, 8> PenColorOrder = {
+    LedColor::Black, LedColor::Red,  LedColor::Yellow,  LedColor::Green,
+    LedColor::Cyan,  LedColor::Blue, LedColor::Magenta, LedColor::White};
 inline int ledCode(LedColor color) {
     return static_cast<int>(color);
 }

@@ -73,7 +73,11 @@ QString DeviceFinder::describe(const Candidate& c) {
         case Outcome::NotAsked:
             return text + QStringLiteral(": %1, not asked").arg(portStateText(c.port.state));
         case Outcome::Answered:
-            return text + QStringLiteral(": BLX52, firmware %1").arg(shownText(c.firmware));
+            // The name that already leads there, so that nothing needs mapping.
+            return text + QStringLiteral(": BLX52, firmware %1").arg(shownText(c.firmware)) +
+                   (c.port.names.isEmpty()
+                        ? QStringLiteral(", no COM name leads to it")
+                        : QStringLiteral(", reached as %1").arg(c.port.names.join(u'/')));
         case Outcome::NoAnswer:
             if (!c.reply.isEmpty())
                 return text +

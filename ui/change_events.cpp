@@ -8,6 +8,9 @@
 namespace blx52 {
 
 Memo::Memo(QWidget* parent) : QPlainTextEdit(parent) {
+    // Tab moves on to the next control, as the memos of the window's first design did; a memo
+    // never holds a tab.
+    setTabChangesFocus(true);
     // QPlainTextEdit reports every setPlainText, even of the same text; only real changes count.
     connect(this, &QPlainTextEdit::textChanged, this, &Memo::noteChange);
 }

@@ -1,4 +1,5 @@
 #include "ui/compare_dialog.h"
+#include "ui/help_window.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,6 +16,7 @@ CompareDialog::CompareDialog(DeviceComparison comparison,
     setObjectName(QStringLiteral("CompareDialog"));
     setWindowTitle(QStringLiteral("Compare with device"));
     resize(560, 420);
+    installHelpKey(this, QStringLiteral("comparing-with-the-device"));
 
     summary_ = new QLabel(comparisonSummary(comparison_), this);
     summary_->setObjectName(QStringLiteral("CompareSummary"));
@@ -45,6 +47,8 @@ CompareDialog::CompareDialog(DeviceComparison comparison,
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("CloseCompare"));
     close->setDefault(true);
+    takeButton->setToolTip(
+        QStringLiteral("Puts the device's values into the window, as a read would"));
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(takeButton, &QPushButton::clicked, this, [this] {
         if (take_)

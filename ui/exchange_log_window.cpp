@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "ui/exchange_log_model.h"
+#include "ui/help_window.h"
 
 namespace blx52 {
 
@@ -50,6 +51,7 @@ ExchangeLogWindow::ExchangeLogWindow(ExchangeLog& log, QWidget* owner)
     setWindowTitle(QStringLiteral("Exchange log"));
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(900, 520);
+    installHelpKey(this, QStringLiteral("the-exchange-log"));
 
     view_ = makeTable(this, QStringLiteral("ExchangeLogView"), model_);
     const QFontMetrics fm = view_->fontMetrics();
@@ -71,6 +73,10 @@ ExchangeLogWindow::ExchangeLogWindow(ExchangeLog& log, QWidget* owner)
     save->setObjectName(QStringLiteral("SaveLog"));
     auto* clear = new QPushButton(QStringLiteral("Clear"), this);
     clear->setObjectName(QStringLiteral("ClearLog"));
+    copy->setToolTip(QStringLiteral("Copies the marked rows, or all, as text"));
+    save->setToolTip(
+        QStringLiteral("Saves the marked rows, or all, as the text blx52-cli --log writes"));
+    clear->setToolTip(QStringLiteral("Empties the log"));
     connect(copy, &QPushButton::clicked, this, &ExchangeLogWindow::copyRows);
     connect(save, &QPushButton::clicked, this, &ExchangeLogWindow::saveAsText);
     connect(clear, &QPushButton::clicked, this, &ExchangeLogWindow::clearLog);

@@ -1,9 +1,11 @@
 #include "ui/main_window.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSlider>
 #include <QStatusBar>
 #include <cmath>
@@ -31,10 +34,12 @@
 #include "settings/number_text.h"
 #include "settings/sound_time.h"
 #include "sync/device_sync.h"
+#include "sync/port_list.h"
 #include "sync/profile.h"
 #include "sync/sync_view.h"
 #include "ui/compare_dialog.h"
 #include "ui/exchange_log_window.h"
+#include "ui/help_window.h"
 #include "ui/ports_dialog.h"
 #include "ui/window_size.h"
 
@@ -89,13 +94,25 @@ struct PanelButton {
     int x, y;
     const char* strip;
     bool inputTest;  // its strip starts red (output off)
+    const char* tip;
+    const char* stripTip;
 };
 constexpr PanelButton panelButtons[] = {
-    {"Button1", "Read", 16, 96, "Memo40", false},
-    {"Button2", "Write", 16, 152, "Memo37", false},
-    {"Button6", "Input 0", 136, 40, "Memo39", true},
-    {"Button7", "Input 1", 136, 96, "Memo38", true},
-    {"Button8", "Input 2", 136, 152, "Memo36", true},
+    {"Button1", "Read", 16, 96, "Memo40", false,
+     "Reads all 89 settings from the device on the chosen port",
+     "Read: lime done, fuchsia running or failed"},
+    {"Button2", "Write", 16, 152, "Memo37", false,
+     "Writes all 89 settings to the device on the chosen port",
+     "Write: blue unwritten changes, fuchsia running, lime done, red failed"},
+    {"Button6", "Input 0", 136, 40, "Memo39", true,
+     "Switches the device's test output of input 0 on or off",
+     "Input 0 test output: lime on, red off"},
+    {"Button7", "Input 1", 136, 96, "Memo38", true,
+     "Switches the device's test output of input 1 on or off",
+     "Input 1 test output: lime on, red off"},
+    {"Button8", "Input 2", 136, 152, "Memo36", true,
+     "Switches the device's test output of input 2 on or off",
+     "Input 2 test output: lime on, red off"},
 };
 
 const QString DurationHint = QStringLiteral("10 ... 2500");
@@ -109,6 +126,38 @@ bool exactIndex(float value, int max, int* index) {
     *index = static_cast<int>(value);
     return true;
 }
+
+// Each name of the port box tells where it leads and whether it opens, looked at whenever the
+// list drops down (not before: an open raises a real adapter's DTR and RTS).
+class PortTips : public QObject {
+  public:
+    explicit PortTips(QComboBox* box) : QObject(box), box_(box) {
+        box->view()->window()->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            update();
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    void update() {
+        const QList<PortNameEntry> entries = listPortNames(prober_);
+        for (int i = 0; i < entries.size() && i < box_->count(); ++i) {
+            const PortNameEntry& e = entries[i];
+            QString tip = e.target.isEmpty()
+                              ? QStringLiteral("%1 opens its own port %2").arg(e.name, e.opens)
+                              : QStringLiteral("%1 leads to %2").arg(e.name, e.target);
+            tip += QStringLiteral(": %1").arg(portStateText(e.state));
+            if (!e.stateDetail.isEmpty())
+                tip += QStringLiteral(" (%1)").arg(e.stateDetail);
+            box_->setItemData(i, tip, Qt::ToolTipRole);
+        }
+    }
+
+    QComboBox* box_;
+    PortProber prober_;
+};
 
 }  // namespace
 
@@ -189,6 +238,7 @@ TForm1::TForm1(DeviceLink& link, Dialogs& dialogs, QWidget* parent)
       sync_(std::make_unique<DeviceSync>(link, *syncView_)) {
     initResources();
     buildWindow();
+    setTabChain();
     connectRules();
     link_.setStatusSink(this);
     log_.attach(link_);
@@ -262,34 +312,53 @@ void TForm1::buildWindow() {
 
     auto* menuBar = new QMenuBar(this);
     menuBar->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu* file = menuBar->addMenu(QStringLiteral("File"));
+    // The "&" only underlines the mnemonic; the captions read as they always did.
+    QMenu* file = menuBar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("File1"));
+    file->setToolTipsVisible(true);
     QAction* open = file->addAction(QStringLiteral("Open settings\u2026"));
     open->setObjectName(QStringLiteral("OpenSettings1"));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    open->setToolTip(QStringLiteral("Loads all settings from a profile into the window"));
     connect(open, &QAction::triggered, this, &TForm1::OpenSettings1Click);
     QAction* save = file->addAction(QStringLiteral("Save settings as\u2026"));
     save->setObjectName(QStringLiteral("SaveSettingsAs1"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    save->setToolTip(QStringLiteral("Saves the window's settings as a profile or bundle"));
     connect(save, &QAction::triggered, this, &TForm1::SaveSettingsAs1Click);
     // What --init-pictures does, for a user who started the program from the desktop menu.
     QAction* pictures = file->addAction(QStringLiteral("Create picture folder\u2026"));
     pictures->setObjectName(QStringLiteral("CreatePictureFolder1"));
+    pictures->setToolTip(QStringLiteral("Copies the start pictures into the picture folder"));
     connect(pictures, &QAction::triggered, this, &TForm1::CreatePictureFolder1Click);
     file->addSeparator();
-    // Neither item has an action.
-    file->addAction(QStringLiteral("Help..."))->setObjectName(QStringLiteral("Help1"));
-    file->addAction(QStringLiteral("Info..."))->setObjectName(QStringLiteral("Info1"));
-    QMenu* device = menuBar->addMenu(QStringLiteral("Device"));
+    QAction* help = file->addAction(QStringLiteral("Help..."));
+    help->setObjectName(QStringLiteral("Help1"));
+    help->setToolTip(QStringLiteral("Opens the manual (F1)"));
+    connect(help, &QAction::triggered, this, &TForm1::Help1Click);
+    QAction* info = file->addAction(QStringLiteral("Info..."));
+    info->setObjectName(QStringLiteral("Info1"));
+    info->setToolTip(QStringLiteral("Shows the version, licence and folders of the program"));
+    connect(info, &QAction::triggered, this, &TForm1::Info1Click);
+    QMenu* device = menuBar->addMenu(QStringLiteral("&Device"));
     device->setObjectName(QStringLiteral("Device1"));
+    device->setToolTipsVisible(true);
     buildDeviceMenu(device);
     device->addSeparator();
     QAction* ports = device->addAction(QStringLiteral("Ports\u2026"));
     ports->setObjectName(QStringLiteral("Ports1"));
+    ports->setToolTip(QStringLiteral("Shows where COM1 to COM9 lead and finds the device"));
     connect(ports, &QAction::triggered, this, &TForm1::Ports1Click);
     QAction* sendAll = device->addAction(QStringLiteral("Send all pictures\u2026"));
     sendAll->setObjectName(QStringLiteral("SendAllPictures1"));
+    sendAll->setToolTip(QStringLiteral("Sends the picture folder's 25 pictures to the device"));
     connect(sendAll, &QAction::triggered, this, &TForm1::SendAllPictures1Click);
+    // F10 opens the first menu, as in most desktop programs.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    menuKey->setObjectName(QStringLiteral("MenuKey"));
+    connect(menuKey, &QShortcut::activated, menuBar,
+            [menuBar, file] { menuBar->setActiveAction(file->menuAction()); });
+    installHelpKey(this, QStringLiteral("the-main-window"));
     setMenuBar(menuBar);
 
     auto* central = new QWidget(this);
@@ -312,6 +381,60 @@ void TForm1::buildWindow() {
     };
     new OuterSizeKeeper(this, outer, centre);
     centre(*this);
+}
+
+void TForm1::setTabChain() {
+    // Reading order: each situation's box row by row, then the connection panel and the
+    // brightness, as a technician works through the window.
+    QStringList chain;
+    const auto settingsOf = [](Section section, FieldKind kind) {
+        std::map<int, const Setting*> byIndex;
+        for (const Setting& s : allSettings()) {
+            if (s.section == section && s.kind == kind)
+                byIndex[s.index] = &s;
+        }
+        return byIndex;
+    };
+    const auto addControls = [&](Section section, FieldKind kind) {
+        for (const auto& [index, s] : settingsOf(section, kind)) {
+            if (s->control.empty()) {
+                for (const auto& b : s->buttons)
+                    chain << qs(b);
+            } else {
+                chain << qs(s->control);
+            }
+        }
+    };
+    for (const auto& box : sectionBoxes) {
+        std::map<int, QString> pictureButtons;
+        for (const auto& slot : pictureSlots()) {
+            if (static_cast<Section>(slot.sectionNumber) == box.section)
+                pictureButtons[slot.picture] = qs(slot.mainButton);
+        }
+        if (box.section == Section::Sby) {
+            // Each choice beside its picture.
+            const Setting* standby = settingsOf(box.section, FieldKind::Standby).begin()->second;
+            for (const auto& [picture, button] : pictureButtons) {
+                chain << qs(standby->buttons[static_cast<std::size_t>(picture)]) << button;
+            }
+            continue;
+        }
+        for (const auto& [picture, button] : pictureButtons)
+            chain << button;
+        addControls(box.section, FieldKind::PictureDuration);
+        addControls(box.section, FieldKind::Volume);
+        addControls(box.section, FieldKind::Pitch);
+        addControls(box.section, FieldKind::Repeats);
+        addControls(box.section, FieldKind::ToneDuration);
+        if (const SoundTimeDisplay* d = findSoundTimeDisplay(box.section))
+            chain << qs(d->display) << qs(d->unitMemo);
+    }
+    chain << QStringLiteral("ComboBox13");
+    for (const auto& b : panelButtons)
+        chain << QString::fromLatin1(b.name);
+    chain << QStringLiteral("TrackBar1");
+    for (int k = 1; k < chain.size(); ++k)
+        setTabOrder(controls_.value(chain[k - 1]), controls_.value(chain[k]));
 }
 
 void TForm1::buildSections(QWidget* central) {
@@ -345,6 +468,7 @@ void TForm1::buildSections(QWidget* central) {
         auto* b = add<QPushButton>(parent, qs(slot.mainButton), x, y, 40, 40);
         b->setIconSize(QSize(32, 32));
         b->setProperty("slotCode", slot.code);
+        b->setToolTip(QStringLiteral("Opens %1 in the picture editor").arg(qs(slot.comboEntry)));
         setButtonGlyph(slot.code, QImage(QStringLiteral(":/blx52/glyph_%1.png").arg(slot.code)));
     }
 
@@ -437,19 +561,24 @@ void TForm1::buildConnectionPanel(QWidget* central) {
     for (int k = 1; k <= PortCount; ++k)
         port->addItem(QStringLiteral("COM%1").arg(k));
     selectByProgram(port, 0);
+    port->setToolTip(QStringLiteral("The port the device is on; Device > Ports... shows them all"));
+    new PortTips(port);
     makeStrip(add<Memo>(g, QStringLiteral("Memo41"), 16, 30, 75, 9), clMenu());
 
     for (const auto& b : panelButtons) {
         auto* button = add<QPushButton>(g, QString::fromLatin1(b.name), b.x, b.y, 75, 25);
         button->setText(QString::fromLatin1(b.caption));
-        makeStrip(add<Memo>(g, QString::fromLatin1(b.strip), b.x, b.y - 10, 75, 9),
-                  b.inputTest ? clRed() : clMenu());
+        button->setToolTip(QString::fromLatin1(b.tip));
+        Memo* strip = add<Memo>(g, QString::fromLatin1(b.strip), b.x, b.y - 10, 75, 9);
+        makeStrip(strip, b.inputTest ? clRed() : clMenu());
+        strip->setToolTip(QString::fromLatin1(b.stripTip));
     }
 
     progressBar_ = add<QProgressBar>(g, QStringLiteral("ProgressBar1"), 16, 192, 193, 21);
     progressBar_->setRange(0, 90);
     progressBar_->setValue(0);
     progressBar_->setTextVisible(false);
+    progressBar_->setToolTip(QStringLiteral("Exchanges done of the running read or write"));
 }
 
 void TForm1::buildBrightness(QWidget* central) {
@@ -465,6 +594,8 @@ void TForm1::buildBrightness(QWidget* central) {
     trackBar_->setInvertedAppearance(true);  // position 0 at the top
     trackBar_->setInvertedControls(true);
     trackBar_->setValue(BrightnessStart);
+    trackBar_->setToolTip(
+        QStringLiteral("The device's brightness, min at the top; Write sends it"));
     label(g, QStringLiteral("min"), 8, 22);
     label(g, QStringLiteral("max"), 8, 212);
 }
@@ -678,6 +809,22 @@ void TForm1::OpenSettings1Click() {
             return;
         }
         openSettingsFile(path);
+    });
+}
+
+void TForm1::Help1Click() {
+    guard_.run([this] { showHelp(this, {}); });
+}
+
+void TForm1::Info1Click() {
+    guard_.run([this] {
+        if (!about_) {
+            about_ = new AboutBox(pictureFolder(), this);
+            about_->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        about_->show();
+        about_->raise();
+        about_->activateWindow();
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "sync/device_compare.h"
 #include "sync/exchange_log.h"
 #include "sync/profile.h"
+#include "ui/about_box.h"
 #include "ui/change_events.h"
 #include "ui/dialogs.h"
 #include "ui/handler_guard.h"
@@ -41,6 +43,9 @@ class CompareDialog;
 class DeviceSync;
 class ExchangeLogWindow;
 class PortsDialog;
+class PreviewWindow;
+class PictureDocument;
+class Picture;
 class Form1SyncView;
 class SyncView;
 
@@ -73,6 +78,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     QSlider* trackBar() const { return trackBar_; }
     QProgressBar* progressBar() const { return progressBar_; }
     PortsDialog* portsDialog() const { return portsDialog_; }  // null until Ports… was chosen
+    AboutBox* aboutBox() const { return about_; }              // while Info… shows it
 
     // Text of an edit or memo.
     QString controlText(const QString& name) const;
@@ -179,11 +185,22 @@ class TForm1 : public QMainWindow, public StatusSink {
     void setPictureFolder(const QString& folder) { pictureFolder_ = folder; }
     QString pictureFolder() const;
 
+    // Device → "Preview…" (main_window_preview.cpp): made at its first opening, then kept and
+    // kept live. The editor's picture, unsaved drawing included, shows for the editor's slot.
+    PreviewWindow* previewWindow() const;
+    void setEditorPicture(PictureDocument* document,
+                          std::function<std::optional<Picture>(int slotCode)> picture);
+    // The preview's clock in ms (tests advance it by hand); by default the window keeps time.
+    void setPreviewClock(std::function<std::int64_t()> clock) { previewClock_ = std::move(clock); }
+
   public slots:
+    void Preview1Click();
     // Device menu.
     void ExchangeLog1Click();
     void CompareWithDevice1Click();
     // File menu.
+    void Help1Click();
+    void Info1Click();
     void OpenSettings1Click();
     void SaveSettingsAs1Click();
     void CreatePictureFolder1Click();
@@ -219,6 +236,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     W* add(QWidget* parent, const QString& name, int x, int y, int w, int h);
 
     void buildWindow();
+    void setTabChain();
     void buildSections(QWidget* central);
     void buildConnectionPanel(QWidget* central);
     void buildBrightness(QWidget* central);
@@ -266,6 +284,11 @@ class TForm1 : public QMainWindow, public StatusSink {
     std::unique_ptr<Form1SyncView> syncView_;
     std::unique_ptr<DeviceSync> sync_;    // uses syncView_, so it goes first
     PortsDialog* portsDialog_ = nullptr;  // made on first use, owned as a child
+    QPointer<AboutBox> about_;
+    QPointer<PreviewWindow> preview_;
+    QPointer<PictureDocument> editorDocument_;
+    std::function<std::optional<Picture>(int)> editorPicture_;
+    std::function<std::int64_t()> previewClock_;
 };
 
 }  // namespace blx52

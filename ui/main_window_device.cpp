@@ -15,17 +15,40 @@
 namespace blx52 {
 
 void TForm1::buildDeviceMenu(QMenu* device) {
+    // The connection panel's Read and Write, warning included, from the keyboard. Ctrl+Shift
+    // with R and W is taken by no standard key (Ctrl+R is Refresh, Ctrl+W Close).
+    QAction* read = device->addAction(QStringLiteral("Read settings"));
+    read->setObjectName(QStringLiteral("ReadSettings1"));
+    read->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
+    read->setToolTip(QStringLiteral("Reads all 89 settings from the device on the chosen port"));
+    connect(read, &QAction::triggered, this, &TForm1::Button1Click);
+    QAction* write = device->addAction(QStringLiteral("Write settings"));
+    write->setObjectName(QStringLiteral("WriteSettings1"));
+    write->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
+    write->setToolTip(QStringLiteral("Writes all 89 settings to the device on the chosen port"));
+    connect(write, &QAction::triggered, this, &TForm1::Button2Click);
+    device->addSeparator();
     QAction* log = device->addAction(QStringLiteral("Exchange log\u2026"));
     log->setObjectName(QStringLiteral("ExchangeLog1"));
     log->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    log->setToolTip(QStringLiteral("Shows every exchange with the device and its outcome"));
     connect(log, &QAction::triggered, this, &TForm1::ExchangeLog1Click);
     QAction* compare = device->addAction(QStringLiteral("Compare with device\u2026"));
     compare->setObjectName(QStringLiteral("CompareWithDevice1"));
+    compare->setToolTip(
+        QStringLiteral("Reads the device and lists where it differs from the window"));
     connect(compare, &QAction::triggered, this, &TForm1::CompareWithDevice1Click);
     QAction* verify = device->addAction(QStringLiteral("Verify after write"));
     verify->setObjectName(QStringLiteral("VerifyAfterWrite1"));
     verify->setCheckable(true);
     verify->setChecked(false);
+    verify->setToolTip(QStringLiteral("After each write, reads the device back and compares"));
+    QAction* preview = device->addAction(QStringLiteral("Preview\u2026"));
+    preview->setObjectName(QStringLiteral("Preview1"));
+    preview->setShortcut(QKeySequence(Qt::Key_F9));
+    preview->setToolTip(QStringLiteral(
+        "Shows and plays what the device does with these settings and pictures"));
+    connect(preview, &QAction::triggered, this, &TForm1::Preview1Click);
 }
 
 ExchangeLogWindow* TForm1::exchangeLogWindow() const {

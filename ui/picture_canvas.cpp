@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -23,7 +24,9 @@
 #include <algorithm>
 
 #include "picture/picture_tools.h"
+#include "ui/help_window.h"
 #include "ui/import_dialog.h"
+#include "ui/window_size.h"
 
 namespace blx52 {
 
@@ -226,6 +229,7 @@ PictureCanvas::PictureCanvas(PictureDocument& document, Dialogs& dialogs, QWidge
     updateUndoButtons();
     updateStatus();
     resize(640, 600);
+    installHelpKey(this, QStringLiteral("the-canvas"));
 }
 
 QToolButton* PictureCanvas::addButton(QWidget* bar, const char* name, const QString& text,
@@ -253,6 +257,21 @@ void PictureCanvas::buildWindow() {
     actions->setObjectName(QStringLiteral("CanvasActions"));
     actions->setMovable(false);
     addToolBar(Qt::TopToolBarArea, actions);
+
+    // The editor's own buttons, so that the canvas need not be moved off them.
+    connect(addButton(actions, "CanvasSend", QStringLiteral("Send to device"),
+                      QStringLiteral("Sends the picture to its slot on the device")),
+            &QToolButton::clicked, this, [this] {
+                if (send_)
+                    send_();
+            });
+    connect(addButton(actions, "CanvasSave", QStringLiteral("Save to file"),
+                      QStringLiteral("Saves the picture as the slot's bitmap file")),
+            &QToolButton::clicked, this, [this] {
+                if (save_)
+                    save_();
+            });
+    actions->addSeparator();
 
     undo_ =
         addButton(actions, "CanvasUndo", QStringLiteral("Undo"), QStringLiteral("Undo (Ctrl+Z)"));
@@ -355,14 +374,16 @@ void PictureCanvas::buildWindow() {
             [this](int id) { setTool(static_cast<CanvasTool>(id)); });
     side->addSeparator();
     colors_ = new QButtonGroup(this);
-    for (const LedColorInfo& info : ledColors()) {
-        const int code = ledCode(info.color);
+    // In the order of the editor's colour buttons, numbered as keys 1 … 8.
+    for (std::size_t k = 0; k < PenColorOrder.size(); ++k) {
+        const LedColor color = PenColorOrder[k];
+        const int code = ledCode(color);
         const QByteArray name = "CanvasColor" + QByteArray::number(code);
-        QToolButton* b =
-            addButton(side, name.constData(),
-                      QStringLiteral("%1 %2").arg(code + 1).arg(colorName(info.color)),
-                      QStringLiteral("%1 (key %2)").arg(colorName(info.color)).arg(code + 1));
-        b->setIcon(swatch(info.color));
+        const int key = static_cast<int>(k) + 1;
+        QToolButton* b = addButton(side, name.constData(),
+                                   QStringLiteral("%1 %2").arg(key).arg(colorName(color)),
+                                   QStringLiteral("%1 (key %2)").arg(colorName(color)).arg(key));
+        b->setIcon(swatch(color));
         b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         b->setCheckable(true);
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -389,6 +410,9 @@ void PictureCanvas::buildWindow() {
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("CanvasStatus"));
     statusBar()->addWidget(status_, 1);
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("CanvasNote"));
+    statusBar()->addPermanentWidget(note_);
 
     setColor(LedColor::Red);
     addKey(QKeySequence::Undo, [this] { document_.undo(); });
@@ -404,17 +428,51 @@ void PictureCanvas::buildWindow() {
         addKey(QKeySequence(key), [this] { zoomBy(1); });
     addKey(QKeySequence(Qt::Key_Minus), [this] { zoomBy(-1); });
     addKey(QKeySequence(Qt::Key_Escape), [this] { document_.cancelDrag(); });
-    for (int code = 0; code < 8; ++code) {
-        addKey(QKeySequence(Qt::Key_1 + code),
-               [this, code] { setColor(static_cast<LedColor>(code)); });
+    for (std::size_t k = 0; k < PenColorOrder.size(); ++k) {
+        const LedColor color = PenColorOrder[k];
+        addKey(QKeySequence(Qt::Key_1 + static_cast<int>(k)), [this, color] { setColor(color); });
     }
+}
+
+void PictureCanvas::setFileActions(std::function<void()> send, std::function<void()> save) {
+    send_ = std::move(send);
+    save_ = std::move(save);
+}
+
+void PictureCanvas::setNote(const QString& text, bool failed) {
+    note_->setText(text);
+    note_->setToolTip(text);
+    note_->setStyleSheet(failed ? QStringLiteral("color: #b00000;") : QString());
+}
+
+QString PictureCanvas::note() const {
+    return note_->text();
+}
+
+void PictureCanvas::placeBesideEditor() {
+    QWidget* editor = parentWidget();
+    QScreen* screen = editor ? editor->screen() : nullptr;
+    if (!screen)
+        return;
+    // The frame is not known before the first showing; the editor's is a fair guess.
+    const QSize frame = editor->frameGeometry().size() - editor->size();
+    // Narrower than this it draws too small to be of use; a screen without that much room
+    // beside the editor gets the canvas over part of it.
+    constexpr int LeastWidth = 480;
+    const QRect outer = besideFrame(editor->frameGeometry(), size() + frame,
+                                    std::max(minimumSizeHint().width(), LeastWidth) + frame.width(),
+                                    screen->availableGeometry());
+    resize(outer.size() - frame);
+    move(outer.topLeft());
 }
 
 void PictureCanvas::showFor(const PictureSlot* slot) {
     slot_ = slot;
     updateTitle();
-    if (!isVisible())
+    if (!isVisible()) {
+        placeBesideEditor();
         show();
+    }
     raise();
     activateWindow();
     fitZoom();

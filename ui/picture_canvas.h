@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 #include "picture/picture_document.h"
@@ -77,8 +78,15 @@ class PictureCanvas : public QMainWindow {
   public:
     PictureCanvas(PictureDocument& document, Dialogs& dialogs, QWidget* editor);
 
-    // Shows the window (or brings it up) with `slot` in its title.
+    // Shows the window (or brings it up) with `slot` in its title; a window not yet shown
+    // opens beside the editor, inside the screen.
     void showFor(const PictureSlot* slot);
+
+    // The editor's own "Send to device" and "Save to file", for the canvas's buttons.
+    void setFileActions(std::function<void()> send, std::function<void()> save);
+    // The editor's note on the last send or save, in the status line; empty clears it.
+    void setNote(const QString& text, bool failed = false);
+    QString note() const;
 
     CanvasView* view() const { return view_; }
     // Fit the window (the default) or the zoom set with Ctrl+wheel or +/-.
@@ -106,6 +114,7 @@ class PictureCanvas : public QMainWindow {
     void buildWindow();
     QToolButton* addButton(QWidget* bar, const char* name, const QString& text, const QString& tip);
     void addKey(const QKeySequence& key, std::function<void()> run);
+    void placeBesideEditor();
     void fitZoom();
     void updateTitle();
     void updateStatus();
@@ -118,6 +127,9 @@ class PictureCanvas : public QMainWindow {
     CanvasView* view_ = nullptr;
     QScrollArea* scroll_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* note_ = nullptr;
+    std::function<void()> send_;
+    std::function<void()> save_;
     QButtonGroup* tools_ = nullptr;
     QButtonGroup* colors_ = nullptr;
     QToolButton* undo_ = nullptr;

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -27,6 +29,7 @@
 #include "picture/presets.h"
 #include "sync/exchange_log.h"
 #include "sync/sync_texts.h"
+#include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/picture_canvas.h"
 #include "ui/window_size.h"
@@ -50,11 +53,6 @@ constexpr Group FileGroup = {"GroupBox1", "Picture File: ", 400, 48, 129, 297};
 constexpr int ToolStripHeight = 29;
 constexpr int SendResultLeft = 63;  // right of the Canvas button
 const QSize OuterSize(564, 398);
-
-// The colour buttons from top to bottom.
-constexpr LedColor ColorButtonOrder[] = {LedColor::Black,   LedColor::Red,  LedColor::Yellow,
-                                         LedColor::Green,   LedColor::Cyan, LedColor::Blue,
-                                         LedColor::Magenta, LedColor::White};
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
@@ -122,6 +120,7 @@ void TForm2::buildWindow() {
     setFont(small);
     // The program ends with the main window, whether or not the editor is still open.
     setAttribute(Qt::WA_QuitOnClose, false);
+    installHelpKey(this, QStringLiteral("the-picture-editor"));
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("ClientArea"));
@@ -169,11 +168,13 @@ void TForm2::buildWindow() {
     image1->lower();
 
     int top = 80;
-    for (LedColor color : ColorButtonOrder) {
+    for (LedColor color : PenColorOrder) {
         const LedColorInfo& info = colorInfo(color);
         QPushButton* b =
             addButton(colors, QString::fromLatin1(info.penButton), 48, top, 24, 24, {});
         b->setIcon(QIcon(QPixmap::fromImage(colorGlyph(color))));
+        b->setToolTip(
+            QStringLiteral("Makes %1 the pen colour").arg(QString::fromLatin1(info.name)));
         b->setIconSize(QSize(16, 16));
         b->setCursor(Qt::PointingHandCursor);
         top += 32;
@@ -207,27 +208,33 @@ void TForm2::buildWindow() {
         const char* name;
         const char* caption;
         int x, y;
-    } pad[] = {{"Button9", "^", 176, 176},
-               {"Button7", "<", 128, 224},
-               {"Button5", "x", 176, 224},
-               {"Button8", ">", 224, 224},
-               {"Button10", "v", 176, 272}};
+        const char* tip;
+    } pad[] = {{"Button9", "^", 176, 176, "Moves the pen up one row"},
+               {"Button7", "<", 128, 224, "Moves the pen left one column"},
+               {"Button5", "x", 176, 224, "Draws a point in the pen colour at the pen"},
+               {"Button8", ">", 224, 224, "Moves the pen right one column"},
+               {"Button10", "v", 176, 272, "Moves the pen down one row"}};
     for (const auto& p : pad) {
-        addButton(pen, QString::fromLatin1(p.name), p.x, p.y, 40, 40,
-                  QString::fromLatin1(p.caption))
-            ->setCursor(Qt::PointingHandCursor);
+        QPushButton* b = addButton(pen, QString::fromLatin1(p.name), p.x, p.y, 40, 40,
+                                   QString::fromLatin1(p.caption));
+        b->setCursor(Qt::PointingHandCursor);
+        b->setToolTip(QString::fromLatin1(p.tip));
     }
 
-    addButton(presets, QStringLiteral("Button3"), 320, 128, 40, 40, QStringLiteral("Reset"));
+    addButton(presets, QStringLiteral("Button3"), 320, 128, 40, 40, QStringLiteral("Reset"))
+        ->setToolTip(QStringLiteral("Makes every pixel black"));
     const struct {
         const char* name;
         Picture (*make)();
         int y;
-    } presetButtons[] = {{"BitBtn3", blueDiscPicture, 176},
-                         {"BitBtn2", prohibitionSignPicture, 224},
-                         {"BitBtn1", warningTrianglePicture, 272}};
+        const char* tip;
+    } presetButtons[] = {
+        {"BitBtn3", blueDiscPicture, 176, "Draws the blue disc preset"},
+        {"BitBtn2", prohibitionSignPicture, 224, "Draws the prohibition sign preset"},
+        {"BitBtn1", warningTrianglePicture, 272, "Draws the warning triangle preset"}};
     for (const auto& p : presetButtons) {
         QPushButton* b = addButton(presets, QString::fromLatin1(p.name), 320, p.y, 40, 40, {});
+        b->setToolTip(QString::fromLatin1(p.tip));
         b->setIcon(QIcon(QPixmap::fromImage(p.make().image())));
         b->setIconSize(QSize(32, 32));
         b->setCursor(Qt::PointingHandCursor);
@@ -244,9 +251,12 @@ void TForm2::buildWindow() {
     comboBox1_->setMaxVisibleItems(static_cast<int>(pictureSlots().size()));
     selectByProgram(comboBox1_, 0);
 
-    addButton(file, QStringLiteral("Button20"), 424, 184, 81, 25, QStringLiteral("Load from file"));
-    addButton(file, QStringLiteral("Button17"), 424, 232, 81, 25, QStringLiteral("Save to file"));
-    addButton(file, QStringLiteral("Button4"), 424, 280, 81, 25, QStringLiteral("Send to device"));
+    addButton(file, QStringLiteral("Button20"), 424, 184, 81, 25, QStringLiteral("Load from file"))
+        ->setToolTip(QStringLiteral("Loads the slot's bitmap file, dropping unsaved drawing"));
+    addButton(file, QStringLiteral("Button17"), 424, 232, 81, 25, QStringLiteral("Save to file"))
+        ->setToolTip(QStringLiteral("Saves the picture as the slot's bitmap file"));
+    addButton(file, QStringLiteral("Button4"), 424, 280, 81, 25, QStringLiteral("Send to device"))
+        ->setToolTip(QStringLiteral("Sends the picture to its slot on the device"));
 
     memo1_ = new Memo(central);
     memo1_->setObjectName(QStringLiteral("Memo1"));
@@ -483,8 +493,12 @@ void TForm2::BitBtn3Click() {
 
 void TForm2::openCanvas() {
     guard_.run([this] {
-        if (!canvas_)
+        if (!canvas_) {
             canvas_ = new PictureCanvas(document_, dialogs_, this);
+            // The very handlers of this window's buttons, with their dialogs, notes and files.
+            canvas_->setFileActions([this] { Button4Click(); }, [this] { Button17Click(); });
+            canvas_->setNote(sendResult_->text());
+        }
         canvas_->showFor(currentSlot());
     });
 }
@@ -524,7 +538,7 @@ void TForm2::Memo1Change() {
         if (!slot)
             return;  // no slot of the table: nothing changes
         if (slot != current_)
-            sendResult_->clear();
+            showNote({}, {}, false);
         current_ = slot;
         selectByProgram(comboBox1_, slotIndex(slot->code));
         // A bitmap that cannot be read leaves the picture shown before, now the new slot's.
@@ -588,6 +602,11 @@ bool TForm2::saveToFile() {
     }
     if (glyphHook_)
         glyphHook_(slot->code, saved.image());
+    const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    const QString name = QString::fromStdString(slot->comboEntry);
+    showNote(QStringLiteral("%1 saved to %2 at %3").arg(name, QFileInfo(path).fileName(), time),
+             QStringLiteral("%1 saved to %2 at %3").arg(name, QDir::toNativeSeparators(path), time),
+             false);
     return true;
 }
 
@@ -685,7 +704,6 @@ void TForm2::showSendResult(const PictureSlot& slot, const PictureSendResult& re
         // "Sent" alone would hide that the device shows some pixels otherwise than the picture.
         if (const QString off = offLedPixelText(offLedPixelCount(picture())); !off.isEmpty())
             text += QStringLiteral("; ") + off;
-        sendResult_->setStyleSheet(QString());
     } else {
         // Every send records the picture as meant to be sent, so the file tells nothing of
         // the device here.
@@ -699,10 +717,16 @@ void TForm2::showSendResult(const PictureSlot& slot, const PictureSendResult& re
                    .arg(name, port, time, failure.section(QStringLiteral("; "), 0, 0), fileText);
         tip = QStringLiteral("%1 not sent to %2 at %3: %4. %5")
                   .arg(name, port, time, failure, fileText);
-        sendResult_->setStyleSheet(QStringLiteral("color: #b00000;"));
     }
+    showNote(text, tip.isEmpty() ? text : tip, !failure.isEmpty());
+}
+
+void TForm2::showNote(const QString& text, const QString& tip, bool failed) {
     sendResult_->setText(text);
-    sendResult_->setToolTip(tip.isEmpty() ? text : tip);
+    sendResult_->setToolTip(tip);
+    sendResult_->setStyleSheet(failed ? QStringLiteral("color: #b00000;") : QString());
+    if (canvas_)
+        canvas_->setNote(text, failed);
 }
 
 void connectEditor(TForm1& form1, TForm2& form2) {
@@ -720,6 +744,11 @@ void connectEditor(TForm1& form1, TForm2& form2) {
     });
     // The main window's read, write and input tests record the port warning on this side too.
     form1.setEditorPortWarningHook([&form2] { form2.setPortWarningShown(); });
+    form1.setEditorPicture(&form2.document(), [&form2](int slotCode) -> std::optional<Picture> {
+        if (form2.currentSlot() == nullptr || form2.currentSlot()->code != slotCode)
+            return std::nullopt;
+        return form2.picture();
+    });
 }
 
 }  // namespace blx52

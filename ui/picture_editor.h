@@ -140,6 +140,8 @@ class TForm2 : public QMainWindow {
     std::optional<Picture> loadSlotBitmap(const PictureSlot& slot);
     void penMoved();
     void placeOverMainWindow();
+    // The note beside the Canvas button and in the canvas's status line: the last send or save.
+    void showNote(const QString& text, const QString& tip, bool failed);
     void showSendResult(const PictureSlot& slot, const PictureSendResult& result);
 
     DeviceLink& link_;

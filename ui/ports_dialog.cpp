@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,6 +16,7 @@
 
 #include "link/port_map.h"
 #include "sync/device_finder.h"
+#include "ui/help_window.h"
 
 namespace blx52 {
 
@@ -69,6 +71,7 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     setObjectName(QStringLiteral("PortsDialog"));
     setWindowTitle(QStringLiteral("Ports"));
     resize(640, 600);
+    installHelpKey(this, QStringLiteral("ports-and-finding-the-device"));
     auto* layout = new QVBoxLayout(this);
 
     layout->addWidget(new QLabel(QStringLiteral("Port names the window uses:"), this));
@@ -89,6 +92,9 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     unassign_ = makeButton(this, QStringLiteral("UnassignPort"), QStringLiteral("Unassign"));
     assign_ = makeButton(this, QStringLiteral("AssignPort"),
                          QStringLiteral("Assign the port below to this name"));
+    use_->setToolTip(QStringLiteral("Chooses the marked name in the main window's port box"));
+    unassign_->setToolTip(QStringLiteral("Lets the marked name open its own port again"));
+    assign_->setToolTip(QStringLiteral("Makes the marked name open the port marked below"));
     nameButtons->addWidget(use_);
     nameButtons->addWidget(unassign_);
     nameButtons->addWidget(assign_);
@@ -107,7 +113,8 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     portTable_->setColumnWidth(0, 170);
     portTable_->setColumnWidth(1, 220);
     portTable_->setColumnWidth(2, 100);
-    layout->addWidget(portTable_, 2);
+    // The computer's ports take the room; the results below only what they hold.
+    layout->addWidget(portTable_, 1);
 
     auto* findRow = new QHBoxLayout;
     find_ = makeButton(this, QStringLiteral("FindDevice"), QStringLiteral("Find device"));
@@ -118,13 +125,21 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     useFound_ = makeButton(this, QStringLiteral("UseFoundDevice"),
                            QStringLiteral("Map to the name above and use"));
     useFound_->setEnabled(false);
+    find_->setToolTip(
+        QStringLiteral("Asks each free port once for the device's firmware, nothing else"));
+    useFound_->setToolTip(
+        QStringLiteral("Maps the marked name to the found device and chooses it in the window"));
     findRow->addWidget(find_);
     findRow->addWidget(progress_, 1);
     findRow->addWidget(useFound_);
     layout->addLayout(findRow);
     results_ = new QListWidget(this);
     results_->setObjectName(QStringLiteral("FindResults"));
-    layout->addWidget(results_, 2);
+    results_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    connect(results_->model(), &QAbstractItemModel::rowsInserted, this, &PortsDialog::fitResults);
+    connect(results_->model(), &QAbstractItemModel::modelReset, this, &PortsDialog::fitResults);
+    layout->addWidget(results_);
+    fitResults();
 
     message_ = new QLabel(this);
     message_->setObjectName(QStringLiteral("PortsMessage"));
@@ -163,7 +178,10 @@ PortsDialog::PortsDialog(std::function<void(int)> selectName, QWidget* parent, P
     names_->selectRow(0);
 }
 
-PortsDialog::~PortsDialog() = default;
+PortsDialog::~PortsDialog() {
+    // The list empties its model as the children go, after this object is gone.
+    disconnect(results_->model(), nullptr, this, nullptr);
+}
 
 void PortsDialog::setCurrentName(int index) {
     if (index >= 0 && index < MappableNameCount)
@@ -226,12 +244,23 @@ void PortsDialog::fillPorts() {
                 tip << QStringLiteral("%1: %2").arg(QLatin1String(label), value);
         }
         setCell(portTable_, row, 0, p.device, tip.join(u'\n'));
-        setCell(portTable_, row, 1, p.description, tip.join(u'\n'));
+        // Without a description from the system, the stable name tells the adapter apart.
+        setCell(portTable_, row, 1,
+                p.description.isEmpty() ? QFileInfo(p.stablePath).fileName() : p.description,
+                tip.join(u'\n'));
         setCell(portTable_, row, 2, stateCell(p.state), p.stateDetail);
         setCell(portTable_, row, 3, p.names.join(QStringLiteral(", ")));
         if (p.device == selected && !portTable_->item(row, 0)->isSelected())
             portTable_->selectRow(row);
     }
+}
+
+void PortsDialog::fitResults() {
+    // One line when empty, at most six before it scrolls.
+    const int rows = std::clamp(results_->count(), 1, 6);
+    const int row =
+        results_->count() > 0 ? results_->sizeHintForRow(0) : results_->fontMetrics().height() + 4;
+    results_->setFixedHeight(rows * row + 2 * results_->frameWidth() + 2);
 }
 
 int PortsDialog::selectedName() const {

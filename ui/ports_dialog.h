@@ -59,6 +59,7 @@ class PortsDialog : public QDialog {
     void fillPorts();
     void askNextPort();
     void say(const QString& text);
+    void fitResults();
 
     std::function<void(int)> selectName_;
     PortLister listPorts_;

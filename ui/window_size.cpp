@@ -18,6 +18,30 @@ QPoint centredFramePosition(const QRect& area, const QSize& outer) {
                   area.y() + (area.height() - outer.height()) / 2);
 }
 
+QRect besideFrame(const QRect& beside, const QSize& outer, int minWidth, const QRect& area,
+                  int gap) {
+    const int roomRight = area.right() - beside.right() - gap;
+    const int roomLeft = beside.left() - area.left() - gap;
+    int width = outer.width();
+    int x = 0;
+    if (width <= roomRight) {
+        x = beside.right() + 1 + gap;
+    } else if (width <= roomLeft) {
+        x = beside.left() - gap - width;
+    } else if (roomRight >= roomLeft) {
+        width = std::max(roomRight, minWidth);
+        x = beside.right() + 1 + gap;
+    } else {
+        width = std::max(roomLeft, minWidth);
+        x = beside.left() - gap - width;
+    }
+    width = std::min(width, area.width());
+    const int height = std::min(outer.height(), area.height());
+    x = std::clamp(x, area.left(), area.right() + 1 - width);
+    const int y = std::clamp(beside.top(), area.top(), area.bottom() + 1 - height);
+    return {x, y, width, height};
+}
+
 QMargins frameMarginsOf(const QWidget& window) {
     const QRect frame = window.frameGeometry();
     const QRect client = window.geometry();

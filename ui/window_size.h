@@ -22,6 +22,13 @@ QSize clientSizeFor(const QSize& outer, const QMargins& frame);
 // Where the frame's top-left corner goes so that a frame of `outer` size is centred on `area`.
 QPoint centredFramePosition(const QRect& area, const QSize& outer);
 
+// The frame of a window of `outer` size beside the frame `beside`, `gap` apart: to the right
+// when it fits there, else to the left when it fits there, else on the side with more room,
+// narrowed to that room but not below `minWidth`. Always inside `area` (narrower and lower
+// when the area is smaller), top-aligned with `beside` where the height allows.
+QRect besideFrame(const QRect& beside, const QSize& outer, int minWidth, const QRect& area,
+                  int gap = 8);
+
 // The frame around a top-level widget as the window system reports it now (0 before framing).
 QMargins frameMarginsOf(const QWidget& window);
 

@@ -6,7 +6,13 @@
 #include <functional>
 #include <optional>
 
+#include <QApplication>
+#include <QTest>
+#include <QTextBlock>
+#include <QWindow>
+
 #include "ui/dialogs.h"
+#include "ui/help_window.h"
 
 namespace blx52 {
 
@@ -85,5 +91,37 @@ class EnvOverride {
     const char* name_;
     std::optional<QByteArray> old_;
 };
+
+// The help window while it is shown, else null.
+inline HelpWindow* shownHelpWindow() {
+    for (QWidget* w : QApplication::allWidgets()) {
+        if (auto* help = qobject_cast<HelpWindow*>(w); help != nullptr && help->isVisible())
+            return help;
+    }
+    return nullptr;
+}
+
+// Whether the shown manual has a heading of that anchor.
+inline bool manualHasAnchor(const HelpWindow& help, const QString& anchor) {
+    for (QTextBlock b = help.document()->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().anchorNames().contains(anchor))
+                return true;
+        }
+    }
+    return false;
+}
+
+// Presses F1 in `window` (made the active window first) and gives the help window that came up.
+inline HelpWindow* pressHelpKey(QWidget* window) {
+    window->raise();
+    window->activateWindow();
+    if (window->windowHandle() != nullptr)
+        window->windowHandle()->requestActivate();
+    if (!QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }, 2000))
+        return nullptr;
+    QTest::keyClick(window, Qt::Key_F1);
+    return shownHelpWindow();
+}
 
 }  // namespace blx52

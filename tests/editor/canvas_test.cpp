@@ -5,8 +5,11 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -82,6 +85,15 @@ class EditorCanvas : public EditorTest {
     PictureCanvas* canvas = nullptr;
     CanvasView* view = nullptr;
 };
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString colorNameOf(LedColor color) {
+    return QString::fromLatin1(ledColors()[static_cast<std::size_t>(ledCode(color))].name);
+}
 
 Pixels box(int left, int top, int right, int bottom) {
     Pixels out;
@@ -205,8 +217,9 @@ TEST_F(EditorCanvas, TheEditorsOwnOperationsAreStepsAndShowOnTheCanvas) {
     key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(form2->picture(), Picture());
 
-    // Keys: colour 3 (green), arrow shifts with wrap-around, fill with the right button.
-    key(Qt::Key_3);
+    // Keys: colour 4 (green, the editor's fourth), arrow shifts with wrap-around, fill with the
+    // right button.
+    key(Qt::Key_4);
     drag({{31, 0}});
     key(Qt::Key_Right);
     EXPECT_EQ(shownDifferences(Picture()), (Pixels{{0, 0}}));
@@ -214,13 +227,111 @@ TEST_F(EditorCanvas, TheEditorsOwnOperationsAreStepsAndShowOnTheCanvas) {
     clickTool("ToolFill");
     drag({{5, 5}});
     EXPECT_EQ(form2->picture().code(31, 31), 2);
-    key(Qt::Key_4);
+    key(Qt::Key_3);
     clickTool("ToolPicker");
     drag({{0, 0}});
     EXPECT_EQ(canvas->view()->color(), LedColor::Green);
     clickTool("ToolFill");
     drag({{5, 5}}, Qt::RightButton);
     EXPECT_EQ(form2->picture(), Picture());
+}
+
+TEST_F(EditorCanvas, ItsOwnSendAndSaveRunTheEditorsWithTheSameBytesFilesAndNotes) {
+    std::string why;
+    std::unique_ptr<test::SimulatedDevice> device = test::startSimulatedDevice("COM1", &why);
+    ASSERT_TRUE(device) << why;
+    link.PortName = device->portName();
+    openCanvas();
+    key(Qt::Key_2);  // red
+    drag({{0, 0}, {31, 31}});
+    QLabel* note = form2->findChild<QLabel*>(QStringLiteral("SendResult"));
+    ASSERT_NE(note, nullptr);
+    const QRegularExpression time(QStringLiteral("\\d\\d:\\d\\d:\\d\\d$"));
+
+    // Send: the canvas's button, then the editor's, must reach the device alike.
+    clickTool("CanvasSend");
+    EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});  // the editor's own warning
+    ASSERT_TRUE(device->waitForHandled(2, 5000));
+    const std::vector<std::string> fromCanvas = device->receivedLines();
+    const QByteArray canvasDeviceFile = fileBytes(devicePath(100));
+    EXPECT_EQ(canvas->note(), note->text());
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("In0_Pic0 sent to ")));
+    device->clearReceived();
+    QFile::remove(devicePath(100));
+    click(QStringLiteral("Button4"));
+    ASSERT_TRUE(device->waitForHandled(2, 5000));
+    EXPECT_EQ(device->receivedLines(), fromCanvas);
+    ASSERT_EQ(fromCanvas.size(), 2u);
+    EXPECT_EQ(fromCanvas[1].size(), 12u + 512u);
+    EXPECT_EQ(fileBytes(devicePath(100)), canvasDeviceFile);
+    EXPECT_EQ(canvasDeviceFile.size(), 1024);
+
+    // Save: the same bitmap file and glyph, and a note of slot, file and time in both places.
+    clickTool("CanvasSave");
+    const QByteArray canvasBitmap = fileBytes(bitmapPath(100));
+    const QImage canvasGlyph = form1->buttonGlyph(100);
+    EXPECT_EQ(Picture::fromImage(canvasGlyph), form2->picture());
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("In0_Pic0 saved to In0_Pic0.bmp at ")))
+        << note->text().toStdString();
+    EXPECT_TRUE(time.match(note->text()).hasMatch());
+    EXPECT_TRUE(note->toolTip().contains(QDir::toNativeSeparators(bitmapPath(100))));
+    EXPECT_EQ(canvas->note(), note->text());
+    QFile::remove(bitmapPath(100));
+    click(QStringLiteral("Button17"));
+    EXPECT_EQ(fileBytes(bitmapPath(100)), canvasBitmap);
+    EXPECT_FALSE(canvasBitmap.isEmpty());
+    EXPECT_EQ(form1->buttonGlyph(100), canvasGlyph);
+    EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
+
+    // Another slot clears the note on both.
+    clickMain(QStringLiteral("BitBtn2"));
+    EXPECT_TRUE(canvas->note().isEmpty());
+}
+
+TEST_F(EditorCanvas, ColoursAndKeysFollowTheEditorsOrderAndTheWindowStaysOnTheScreen) {
+    openCanvas();
+    QStringList editorOrder;
+    // The editor's colour buttons stand top to bottom as BitBtn4 … BitBtn11.
+    for (int k = 4; k <= 11; ++k) {
+        click(QStringLiteral("BitBtn%1").arg(k));
+        ASSERT_TRUE(form2->pen().color.has_value());
+        editorOrder << colorNameOf(*form2->pen().color);
+    }
+    QStringList canvasOrder;
+    QList<QToolButton*> swatches;
+    for (QToolButton* b : canvas->findChildren<QToolButton*>()) {
+        if (b->objectName().startsWith(QStringLiteral("CanvasColor")))
+            swatches << b;
+    }
+    std::sort(swatches.begin(), swatches.end(),
+              [](QToolButton* a, QToolButton* b) { return a->y() < b->y(); });
+    for (int k = 0; k < swatches.size(); ++k) {
+        canvasOrder << swatches[k]->text().section(u' ', 1);
+        EXPECT_TRUE(swatches[k]->text().startsWith(QString::number(k + 1)));
+        key(Qt::Key_1 + k);
+        EXPECT_EQ(colorNameOf(canvas->view()->color()), canvasOrder.back());
+    }
+    EXPECT_EQ(canvasOrder, editorOrder);
+
+    const QRect screen = canvas->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(canvas->frameGeometry()))
+        << canvas->frameGeometry().x() << "," << canvas->frameGeometry().y();
+}
+
+TEST_F(EditorCanvas, F1OpensTheManualAtTheEditorsAndTheCanvassChapter) {
+    openCanvas();
+    const struct {
+        QWidget* window;
+        const char* chapter;
+    } cases[] = {{form2.get(), "the-picture-editor"}, {canvas, "the-canvas"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chapter);
+        HelpWindow* help = pressHelpKey(c.window);
+        ASSERT_NE(help, nullptr);
+        EXPECT_EQ(help->chapter(), QString::fromLatin1(c.chapter));
+        EXPECT_TRUE(manualHasAnchor(*help, help->chapter()));
+        help->close();
+    }
 }
 
 TEST_F(EditorCanvas, CanvasDrawingIsWhatSendToDeviceSends) {
@@ -231,7 +342,7 @@ TEST_F(EditorCanvas, CanvasDrawingIsWhatSendToDeviceSends) {
     openCanvas();
     key(Qt::Key_8);  // white
     drag({{0, 0}, {7, 0}});
-    key(Qt::Key_5);  // blue
+    key(Qt::Key_6);  // blue
     drag({{31, 16}});
     click(QStringLiteral("Button4"));
     ASSERT_TRUE(device->waitForHandled(2, 5000));
@@ -331,7 +442,7 @@ TEST_F(EditorCanvas, OpensByDoubleClickAndCtrlEAndRendersAt16x) {
     EXPECT_FALSE(canvas->fitsWindow());
     edit("Edit1")->setText(QStringLiteral("15"));
     edit("Edit2")->setText(QStringLiteral("20"));
-    key(Qt::Key_5);
+    key(Qt::Key_6);  // blue
     clickTool("ToolEllipse");
     drag({{9, 12}, {22, 25}});
     const QImage shot = canvas->grab().toImage();

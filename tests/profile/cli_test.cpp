@@ -467,7 +467,7 @@ TEST_F(CliTest, PortsAssignFindAndUnassign) {
         {{"ports", "--assign", "COM3", device}, 0, "COM3 -> " + device},
         {{"ports"}, 0, "COM3 -> " + device + ": can be opened"},
         {{"read", "COM3", "-o", path("through-com3.blx52")}, 0, ""},
-        {{"ports", "--find"}, 0, ": BLX52, firmware 4.1"},
+        {{"ports", "--find"}, 0, ": BLX52, firmware 4.1, reached as "},
         {{"ports", "--unassign", "COM3"}, 0, "COM3 has no entry now"},
         {{"ports"}, 0, "COM3 (no entry, opens "},
         {{"ports", "--unassign", "COM3"}, 0, "COM3 has no entry now"},
@@ -1079,6 +1079,61 @@ TEST_F(CliTest, BadBundlesSendNothing) {
         EXPECT_TRUE(run.err.contains(expected)) << run.err.toStdString();
     }
     EXPECT_TRUE(sim->receivedLines().empty());
+}
+
+TEST_F(CliTest, PreviewPrintsTheTimelineOfADeviceOrAProfileAndWritesItsExports) {
+    const std::pair<const char*, const char*> values[] = {
+        {"in2pic0t", "2000"}, {"in2pic1t", "0"},   {"in2pic2t", "2000"}, {"in2pic3t", "1000"},
+        {"in2ton0t", "100"},  {"in2ton1t", "100"}, {"in2ton2t", "0"},    {"in2ton3t", "0"},
+        {"in2ton0p", "15"},   {"in2ton1p", "13"},  {"in2tonr", "2"},     {"in2tonv", "3"},
+        {"sbypic", "2"},      {"restonap", "16"},  {"restonbp", "13"}};
+    for (const auto& [key, value] : values)
+        sim->setValue(key, value);
+    ASSERT_EQ(cli({"read", port, "-o", path("p.blx52")}).status, 0);
+    ASSERT_TRUE(QDir(dir.path()).mkpath("folder"));
+    struct Case {
+        QStringList args;
+        int status;
+        QStringList present;
+        QStringList absent;
+    };
+    const QStringList in2 = {"0\t2000\tpicture\tIn2_Pic0\n", "2000\t4000\tpicture\tIn2_Pic2\n",
+                             "0\t100\ttone\tC8\t4186.01\t3\t1\n",
+                             "300\t400\ttone\tA7\t3520.00\t3\t2\n"};
+    const Case cases[] = {
+        {{"preview", port, "--situation", "in2"}, 0, in2, {"In2_Pic1", "\t3\t3\n", "In1_Pic0"}},
+        {{"preview", path("p.blx52"), "--situation", "in2"}, 0, in2, {"In2_Pic1"}},
+        {{"preview", path("p.blx52")},
+         0,
+         {"\n0\t-\tpicture\tStandBy_Pic2\n", "\ttone\tA7\t3520.00\t3\t1\n",
+          "\ttone\tPause\t-\t3\t1\n", "Input 0 goes first"},
+         {}},
+        {{"preview", port, "--situation", "in5"}, 2, {}, {"picture"}},
+        {{"preview", port, "--wav", path("a.wav")}, 2, {}, {"picture"}},
+        {{"preview", path("missing.blx52")}, 2, {}, {"picture"}},
+        {{"preview", path("p.blx52"), "--situation", "in2", "--wav", path("folder")}, 2, in2, {}},
+    };
+    for (const Case& c : cases) {
+        sim->clearReceived();
+        const CliRun run = cli(c.args);
+        const std::string what = c.args.join(u' ').toStdString() + "\n" + run.err.toStdString();
+        EXPECT_EQ(run.status, c.status) << what;
+        for (const QString& text : c.present)
+            EXPECT_TRUE(run.out.contains(text)) << what << " lacks " << text.toStdString();
+        for (const QString& text : c.absent)
+            EXPECT_FALSE(run.out.contains(text)) << what << " holds " << text.toStdString();
+        // A device is read as diff reads it, and nothing is written to it.
+        const bool fromPort = c.args[1] == port && c.status == 0;
+        EXPECT_EQ(sim->receivedLines().size(), fromPort ? readSequence().size() : 0u) << what;
+    }
+
+    const CliRun exports =
+        cli({"preview", path("p.blx52"), "--situation", "in2", "--wav", path("s.wav"), "--gif",
+             path("c.gif"), "--pictures", path("folder")});
+    ASSERT_EQ(exports.status, 0) << exports.err.toStdString();
+    // Two passes of 100 + 100 ms: 400 ms of 16-bit samples at 44.1 kHz.
+    EXPECT_EQ(readFile("s.wav").size(), 44 + 2 * 17640);
+    EXPECT_TRUE(readFile("c.gif").startsWith("GIF89a"));
 }
 
 // Several ports in one command need several simulators; under Wine only one runs beside it.

@@ -96,8 +96,8 @@ TEST_F(ProfileWindowTest, MenuHoldsOpenAndSaveBeforeHelpAndInfoWithShortcuts) {
     auto* bar = form->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
     ASSERT_NE(bar, nullptr);
     ASSERT_EQ(bar->actions().size(), 2);
-    EXPECT_EQ(bar->actions()[0]->text(), QStringLiteral("File"));
-    EXPECT_EQ(bar->actions()[1]->text(), QStringLiteral("Device"));
+    EXPECT_EQ(bar->actions()[0]->iconText(), QStringLiteral("File"));
+    EXPECT_EQ(bar->actions()[1]->iconText(), QStringLiteral("Device"));
     EXPECT_EQ(bar->actions()[1]->menu()->objectName(), QStringLiteral("Device1"));
     QMenu* file = bar->actions()[0]->menu();
     ASSERT_NE(file, nullptr);
@@ -115,10 +115,16 @@ TEST_F(ProfileWindowTest, MenuHoldsOpenAndSaveBeforeHelpAndInfoWithShortcuts) {
     EXPECT_EQ(action("SaveSettingsAs1")->text(), QString::fromUtf8("Save settings as\u2026"));
     EXPECT_EQ(action("Help1")->text(), QStringLiteral("Help..."));
     EXPECT_EQ(action("Info1")->text(), QStringLiteral("Info..."));
-    // Help and Info do nothing.
+    // Help and Info open their windows and leave the settings alone.
     action("Help1")->trigger();
     action("Info1")->trigger();
+    EXPECT_NE(shownHelpWindow(), nullptr);
+    ASSERT_NE(form->aboutBox(), nullptr);
+    EXPECT_TRUE(form->aboutBox()->isVisible());
+    form->aboutBox()->close();
+    shownHelpWindow()->close();
     EXPECT_EQ(form->panelText(5), QStringLiteral("Welcome"));
+    EXPECT_FALSE(form->settingsChanged());
 
     // The shortcuts reach the chooser; a cancelled choice changes nothing and writes nothing.
     form->activateWindow();

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -13,9 +14,12 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextFragment>
 #include <memory>
 #include <ostream>
 
+#include "blx52_version.h"
 #include "link/device_link.h"
 #include "sync/device_compare.h"
 #include "sync/device_sync.h"
@@ -24,6 +28,7 @@
 #include "tests/common/gui_test_support.h"
 #include "tests/common/simulated_device.h"
 #include "tools/devsim/options.h"
+#include "ui/about_box.h"
 #include "ui/compare_dialog.h"
 #include "ui/exchange_log_window.h"
 #include "ui/main_window.h"
@@ -99,12 +104,143 @@ TEST_F(DeviceMenuTest, MenuFollowsFileWithItsThreeItems) {
     QMenuBar* bar = form->menuBar();
     ASSERT_GE(bar->actions().size(), 2);
     EXPECT_EQ(bar->actions()[1]->menu()->objectName(), QStringLiteral("Device1"));
-    EXPECT_EQ(bar->actions()[1]->text(), QStringLiteral("Device"));
+    EXPECT_EQ(bar->actions()[1]->iconText(), QStringLiteral("Device"));
     EXPECT_EQ(action("ExchangeLog1")->text(), QString::fromUtf8("Exchange log\u2026"));
     EXPECT_EQ(action("ExchangeLog1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
     EXPECT_EQ(action("CompareWithDevice1")->text(), QString::fromUtf8("Compare with device\u2026"));
     EXPECT_TRUE(action("VerifyAfterWrite1")->isCheckable());
     EXPECT_FALSE(action("VerifyAfterWrite1")->isChecked());
+}
+
+TEST_F(DeviceMenuTest, MenusOpenByMnemonicAndF10AndTheirCaptionsReadAsBefore) {
+    QMenuBar* bar = form->menuBar();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const struct {
+        const char* menu;
+        const char* shown;
+        QKeyCombination key;
+    } cases[] = {
+        {"File1", "File", Qt::ALT | Qt::Key_F},
+        {"Device1", "Device", Qt::ALT | Qt::Key_D},
+        {"File1", "File", QKeyCombination(Qt::Key_F10)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.menu);
+        auto* menu = form->findChild<QMenu*>(QString::fromLatin1(c.menu));
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->menuAction()->iconText(), QString::fromLatin1(c.shown));
+        QTest::keyClick(form.get(), c.key.key(), c.key.keyboardModifiers());
+        EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000));
+        EXPECT_EQ(bar->activeAction(), menu->menuAction());
+        // Escape closes the menu, a second one leaves the menu bar.
+        QTest::keyClick(menu, Qt::Key_Escape);
+        QTest::keyClick(bar, Qt::Key_Escape);
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+}
+
+TEST_F(DeviceMenuTest, ReadAndWriteItemsActAsTheButtonsWithWarningAndFreeShortcuts) {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const QKeySequence readKey = action("ReadSettings1")->shortcut();
+    const QKeySequence writeKey = action("WriteSettings1")->shortcut();
+    EXPECT_EQ(action("ReadSettings1")->text(), QStringLiteral("Read settings"));
+    EXPECT_EQ(action("WriteSettings1")->text(), QStringLiteral("Write settings"));
+    ASSERT_FALSE(readKey.isEmpty());
+    ASSERT_FALSE(writeKey.isEmpty());
+    for (int k = QKeySequence::HelpContents; k <= QKeySequence::Cancel; ++k) {
+        for (const QKeySequence& taken :
+             QKeySequence::keyBindings(static_cast<QKeySequence::StandardKey>(k))) {
+            EXPECT_NE(taken, readKey) << "standard key " << k;
+            EXPECT_NE(taken, writeKey) << "standard key " << k;
+        }
+    }
+
+    // Read by its key: the warning first (declined: nothing goes out), then the whole read.
+    dialogs.answerOk = false;
+    QTest::keySequence(form.get(), readKey);
+    EXPECT_EQ(dialogs.log, QStringList{PortWarningEntry});
+    EXPECT_TRUE(sim->receivedLines().empty());
+    dialogs.answerOk = true;
+    QTest::keySequence(form.get(), readKey);
+    ASSERT_EQ(log().size(), 90u);
+    EXPECT_EQ(lastRow().outcome, QStringLiteral("Read 89 of 89 settings"));
+    EXPECT_EQ(sim->receivedLines().size(), 89u);
+
+    // Write by its key sends the changed value.
+    form->setControlText(QStringLiteral("Edit19"), QStringLiteral("2400"));
+    sim->clearReceived();
+    QTest::keySequence(form.get(), writeKey);
+    EXPECT_EQ(sim->receivedLines().size(), 89u);
+    EXPECT_EQ(sim->value(deviceName(settingOf("Edit19"))), "2400");
+    EXPECT_EQ(form->stripColor(QStringLiteral("Memo37")), TForm1::clLime());
+}
+
+TEST_F(DeviceMenuTest, HelpShowsTheManualWithItsPicturesAndInfoTheAboutBox) {
+    action("Help1")->trigger();
+    HelpWindow* help = shownHelpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->objectName(), QStringLiteral("HelpWindow"));
+    EXPECT_TRUE(help->toPlainText().contains(QStringLiteral("Status texts and error numbers")));
+    // The build's screenshots are in the program, and the manual shows each of them.
+    QStringList shown;
+    for (QTextBlock b = help->document()->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            if (!it.fragment().charFormat().isImageFormat())
+                continue;
+            const QString name = it.fragment().charFormat().toImageFormat().name();
+            shown << name;
+            const QVariant image = help->loadResource(QTextDocument::ImageResource, QUrl(name));
+            const QImage loaded = image.value<QImage>().isNull()
+                                      ? QImage::fromData(image.toByteArray())
+                                      : image.value<QImage>();
+            EXPECT_GE(loaded.width(), 200) << name.toStdString();
+        }
+    }
+    for (const char* picture : {"main-window.png", "picture-editor.png", "canvas.png"}) {
+        EXPECT_TRUE(QFile::exists(QStringLiteral(":/blx52/manual/pictures/") + picture)) << picture;
+        EXPECT_TRUE(shown.contains(QStringLiteral("pictures/") + picture)) << picture;
+    }
+
+    action("Info1")->trigger();
+    AboutBox* about = form->aboutBox();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->objectName(), QStringLiteral("AboutBox"));
+    EXPECT_TRUE(about->isVisible());
+    QString text;
+    for (QLabel* l : about->findChildren<QLabel*>())
+        text += l->text();
+    for (const QString& part :
+         {QStringLiteral("BLX52 Glowpanel Configurator"), QStringLiteral(BLX52_VERSION),
+          QStringLiteral("GNU General Public License"), QString::fromLatin1(qVersion()),
+          QStringLiteral(BLX52_HOMEPAGE), QDir::toNativeSeparators(form->pictureFolder()),
+          QDir::toNativeSeparators(config.path() + QStringLiteral("/blx52/ports"))}) {
+        EXPECT_TRUE(text.contains(part)) << part.toStdString();
+    }
+}
+
+TEST_F(DeviceMenuTest, F1OpensTheHelpWindowAtTheChapterOfEachWindow) {
+    action("ExchangeLog1")->trigger();
+    CompareDialog* dialog = compare();
+    ASSERT_NE(dialog, nullptr);
+    const struct {
+        QWidget* window;
+        const char* chapter;
+    } cases[] = {
+        {form.get(), "the-main-window"},
+        {form->exchangeLogWindow(), "the-exchange-log"},
+        {dialog, "comparing-with-the-device"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chapter);
+        HelpWindow* help = pressHelpKey(c.window);
+        ASSERT_NE(help, nullptr);
+        EXPECT_EQ(help->chapter(), QString::fromLatin1(c.chapter));
+        EXPECT_TRUE(manualHasAnchor(*help, help->chapter()));
+        help->close();
+    }
 }
 
 TEST_F(DeviceMenuTest, FullReadIsNinetyRowsShownOnlyWhileTheWindowIsOpenAndSavedAsTheCliText) {

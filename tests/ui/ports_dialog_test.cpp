@@ -3,6 +3,7 @@
 // pseudo-terminals are the test's own).
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -224,7 +225,7 @@ TEST_F(PortsTest, DeviceMenuOpensPortsWhereANameIsAssignedChosenAndUnassigned) {
     TForm1* f = openForm();
     QMenu* device = f->findChild<QMenu*>(QStringLiteral("Device1"));
     ASSERT_NE(device, nullptr);
-    EXPECT_EQ(device->title(), QStringLiteral("Device"));
+    EXPECT_EQ(device->menuAction()->iconText(), QStringLiteral("Device"));
     auto* ports = f->findChild<QAction*>(QStringLiteral("Ports1"));
     ASSERT_NE(ports, nullptr);
     EXPECT_EQ(ports->text(), QString::fromUtf8("Ports\u2026"));
@@ -308,6 +309,61 @@ TEST_F(PortsTest, DeviceMenuOpensPortsWhereANameIsAssignedChosenAndUnassigned) {
     }
 }
 
+TEST_F(PortsTest, ThePortListTakesTheRoomAndTheWindowsPortBoxTellsWhereEachNameLeads) {
+    test::SimulatedDevice* sim = startDevice("COM2");
+    if (sim == nullptr)
+        GTEST_SKIP() << "the port folder and the pseudo-terminals are Linux's";
+    fs::create_symlink("/nonexistent/blx52-adapter", folderEntry("COM4"));
+    // Ports with and without a description from the system.
+    auto lister = [](PortProber&) {
+        PortEntry described, bare;
+        described.device = QStringLiteral("/dev/ttyUSB0");
+        described.description = QStringLiteral("FT232R USB UART");
+        bare.device = QStringLiteral("/dev/ttyUSB1");
+        bare.stablePath = QStringLiteral("/dev/serial/by-id/usb-Prolific_1a2b-if00-port0");
+        return QList<PortEntry>{described, bare};
+    };
+    TForm1* f = openForm();
+    PortsDialog dialog([](int) {}, f, lister);
+    dialog.resize(640, 600);
+    dialog.show();
+    QApplication::processEvents();
+    auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("SystemPorts"));
+    auto* results = dialog.findChild<QListWidget*>(QStringLiteral("FindResults"));
+    ASSERT_TRUE(table && results);
+    EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("FT232R USB UART"));
+    EXPECT_EQ(table->item(1, 1)->text(), QStringLiteral("usb-Prolific_1a2b-if00-port0"));
+    // The empty search log is one line high; the computer's ports have the rest.
+    EXPECT_LT(results->height(), 3 * results->fontMetrics().height());
+    EXPECT_GT(table->height(), 4 * results->height());
+    for (int k = 0; k < 12; ++k)
+        results->addItem(QStringLiteral("line %1").arg(k));
+    EXPECT_GT(results->height(), 5 * results->sizeHintForRow(0));
+    EXPECT_LT(results->height(), 8 * results->sizeHintForRow(0));
+    render(&dialog, QStringLiteral("ports_dialog_layout.png"));
+
+    // Dropping the port box down looks at each name.
+    QComboBox* box = f->comboBox(QStringLiteral("ComboBox13"));
+    EXPECT_FALSE(box->itemData(1, Qt::ToolTipRole).isValid());
+    box->showPopup();
+    box->hidePopup();
+    EXPECT_EQ(box->itemData(1, Qt::ToolTipRole).toString(),
+              QStringLiteral("COM2 leads to %1: free").arg(qs(sim->devicePath())));
+    EXPECT_TRUE(
+        box->itemData(3, Qt::ToolTipRole)
+            .toString()
+            .startsWith(QStringLiteral("COM4 leads to /nonexistent/blx52-adapter: missing")));
+    EXPECT_TRUE(box->itemData(6, Qt::ToolTipRole)
+                    .toString()
+                    .startsWith(QStringLiteral("COM7 opens its own port /dev/ttyS6: ")));
+    EXPECT_TRUE(sim->receivedLines().empty());
+
+    HelpWindow* help = pressHelpKey(&dialog);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->chapter(), QStringLiteral("ports-and-finding-the-device"));
+    EXPECT_TRUE(manualHasAnchor(*help, help->chapter()));
+}
+
 TEST_F(PortsTest, FindDeviceAsksEachFreePortOnceAndOffersTheAnsweringOnes) {
     test::SimulatedDevice* first = startDevice("COM2");
     if (first == nullptr)
@@ -359,9 +415,9 @@ TEST_F(PortsTest, FindDeviceAsksEachFreePortOnceAndOffersTheAnsweringOnes) {
     EXPECT_EQ(lines,
               (QStringList{QStringLiteral("Asking, one after another: %1, %2, %3").arg(p1, p3, p2),
                            p4 + QStringLiteral(": busy, not asked"),
-                           p1 + QStringLiteral(": BLX52, firmware 4.1"),
+                           p1 + QStringLiteral(": BLX52, firmware 4.1, reached as COM2"),
                            p3 + QStringLiteral(": no answer (code 8)"),
-                           p2 + QStringLiteral(": BLX52, firmware 4.2"),
+                           p2 + QStringLiteral(": BLX52, firmware 4.2, no COM name leads to it"),
                            QStringLiteral("2 device(s) answered: mark one and use it.")}))
         << lines.join(u'\n').toStdString();
     for (test::SimulatedDevice* asked : {first, second, silent})

@@ -1,12 +1,17 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QStatusBar>
 
 #include "form_fixture.h"
 #include "picture/slot_table.h"
+#include "settings/settings_table.h"
 
 namespace blx52 {
 namespace {
@@ -16,6 +21,60 @@ QString qs(const std::string& s) {
 }
 
 using StartState = FormTest;
+
+// The box a control sits in, in reading order; -1 outside every box.
+int boxRank(const QWidget* w) {
+    static const QStringList boxes = {"GroupBox_in0",        "GroupBox_in3",       "GroupBox_in1",
+                                      "GroupBox_in2",        "GroupBox_res",       "GroupBox_sby",
+                                      "GroupBox_connection", "GroupBox_brightness"};
+    for (; w != nullptr; w = w->parentWidget()) {
+        if (boxes.contains(w->objectName()))
+            return static_cast<int>(boxes.indexOf(w->objectName()));
+    }
+    return -1;
+}
+
+TEST_F(StartState, TabGoesThroughEveryControlInReadingOrderAndComesRound) {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QWidget* first = form->button(qs(pictureSlots().front().mainButton));
+    first->setFocus(Qt::TabFocusReason);
+    QStringList order;
+    QList<QWidget*> reached;
+    for (int k = 0; k < 300; ++k) {
+        QWidget* at = QApplication::focusWidget();
+        ASSERT_NE(at, nullptr);
+        if (k > 0 && at == first)
+            break;
+        order << at->objectName();
+        reached << at;
+        QTest::keyClick(at, Qt::Key_Tab);
+    }
+    ASSERT_EQ(QApplication::focusWidget(), first) << order.join(u' ').toStdString();
+    ASSERT_GE(order.size(), 7);
+    EXPECT_EQ(order.mid(order.size() - 7),
+              (QStringList{"ComboBox13", "Button1", "Button2", "Button6", "Button7", "Button8",
+                           "TrackBar1"}));
+    for (int k = 1; k < reached.size(); ++k) {
+        EXPECT_LE(boxRank(reached[k - 1]), boxRank(reached[k]))
+            << order[k - 1].toStdString() << " before " << order[k].toStdString();
+    }
+    // Every control that takes the focus is on the way, each once.
+    QSet<QWidget*> focusable;
+    for (QWidget* w : form->centralWidget()->findChildren<QWidget*>()) {
+        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
+            w->focusProxy() == nullptr) {
+            focusable.insert(w);
+        }
+    }
+    EXPECT_EQ(QSet<QWidget*>(reached.begin(), reached.end()), focusable);
+    EXPECT_EQ(reached.size(), focusable.size());
+    // A memo on the way passes Tab on and keeps its text.
+    for (const auto& d : soundTimeDisplays()) {
+        EXPECT_TRUE(order.contains(qs(d.unitMemo)));
+        EXPECT_EQ(form->controlText(qs(d.unitMemo)), qs(d.startUnit));
+    }
+}
 
 TEST_F(StartState, WindowStatusBarAndStrips) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("BLX52 Glowpanel - Configurator"));
@@ -121,6 +180,28 @@ TEST_F(StartState, ToolTipsAndDisplays) {
         EXPECT_EQ(unit->color(), TForm1::clMenu());
         EXPECT_EQ(unit->viewport()->cursor().shape(), Qt::ForbiddenCursor);
     }
+    // Everything that does something says what in one line: buttons, strips, track bar and
+    // every menu item.
+    QList<QWidget*> doers;
+    for (QPushButton* b : form->findChildren<QPushButton*>())
+        doers << b;
+    for (const char* name : {"Memo40", "Memo37", "Memo39", "Memo38", "Memo36"})
+        doers << form->memo(QString::fromLatin1(name));
+    doers << form->trackBar();
+    for (QWidget* w : doers) {
+        EXPECT_FALSE(w->toolTip().isEmpty()) << w->objectName().toStdString();
+        EXPECT_FALSE(w->toolTip().contains(u'\n')) << w->objectName().toStdString();
+    }
+    for (QMenu* menu : form->menuBar()->findChildren<QMenu*>()) {
+        EXPECT_TRUE(menu->toolTipsVisible());
+        for (QAction* a : menu->actions()) {
+            if (!a->isSeparator()) {
+                EXPECT_NE(a->toolTip(), a->iconText()) << a->objectName().toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(form->button(QStringLiteral("Button1"))->toolTip(),
+              QStringLiteral("Reads all 89 settings from the device on the chosen port"));
 }
 
 TEST_F(StartState, LayoutFollowsTheOutline) {

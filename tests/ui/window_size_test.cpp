@@ -34,6 +34,49 @@ struct FakeFrame {
     int placed = 0;
 };
 
+TEST(WindowSize, BesideFrameKeepsOffTheEditorAndInsideTheScreen) {
+    const QSize canvas(656, 639);
+    const struct {
+        const char* what;
+        QRect area, editor;
+        QRect expected;
+        bool clear;  // off the editor
+    } cases[] = {
+        {"full HD, editor centred: to the right",
+         {0, 0, 1920, 1080},
+         {678, 341, 564, 398},
+         {1250, 341, 656, 639},
+         true},
+        {"editor at the right edge: to the left",
+         {0, 0, 1920, 1080},
+         {1356, 100, 564, 398},
+         {692, 100, 656, 639},
+         true},
+        {"a second screen's area",
+         {1920, 0, 1920, 1080},
+         {2000, 800, 564, 398},
+         {2572, 441, 656, 639},
+         true},
+        {"more room left than right: narrowed there",
+         {0, 0, 1366, 768},
+         {600, 200, 564, 398},
+         {0, 129, 592, 639},
+         true},
+        {"no room for the least width: inside the screen all the same",
+         {0, 0, 1024, 768},
+         {230, 185, 564, 398},
+         {724, 129, 300, 639},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QRect frame = besideFrame(c.editor, canvas, 300, c.area);
+        EXPECT_EQ(frame, c.expected);
+        EXPECT_TRUE(c.area.contains(frame));
+        EXPECT_EQ(frame.intersects(c.editor), !c.clear);
+    }
+}
+
 TEST(OuterSizeKeeper, ResizesOnceTheFrameIsKnownAndKeepsTheUsersSize) {
     QWidget window;
     FakeFrame frame;

@@ -74,6 +74,7 @@ int measureWindow(const Run& run);
 int measureBatch(const Run& run);
 int measureStartup(const Run& run);
 int measureCli(const Run& run);
+int measurePreview(const Run& run);
 #endif
 
 }  // namespace blx52::bench

@@ -36,6 +36,7 @@
 #include "picture/slot_table.h"
 #include "picture/start_pictures.h"
 #include "port_list.h"
+#include "preview.h"
 #include "sync/device_sync.h"
 #include "sync/exchange_log.h"
 #include "sync/profile.h"
@@ -778,6 +779,7 @@ int run(const std::vector<Word>& args) {
         const QString& a = args[i].text;
         if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
             std::fputs(UsageText, stdout);
+            std::fputs(PreviewUsageText, stdout);
             return Success;
         }
         if (a == QStringLiteral("--version")) {
@@ -790,6 +792,12 @@ int run(const std::vector<Word>& args) {
             for (std::size_t j = i + 1; j < args.size(); ++j)
                 rest << args[j].text;
             return runPortsCommand(rest);
+        }
+        if (a == QStringLiteral("preview") && words.empty()) {
+            QStringList rest;
+            for (std::size_t j = i + 1; j < args.size(); ++j)
+                rest << args[j].text;
+            return runPreviewCommand(rest);
         }
         if (a == QStringLiteral("--log") || a == QStringLiteral("-o")) {
             if (i + 1 >= args.size() || args[i + 1].native.empty())

@@ -103,6 +103,7 @@ std::string ControlServer::handle(const std::string& request) {
             return "error bad options";
         // Printing the traffic is this process's choice, not the client's.
         options->printTraffic = startOptions_.printTraffic;
+        options->lineHook = startOptions_.lineHook;
         d.setOptions(std::move(*options));
         return "ok";
     }

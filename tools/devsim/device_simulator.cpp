@@ -470,6 +470,8 @@ void DeviceSimulator::handleLine(const std::string& line, Clock::time_point firs
     }
 
     auto reply = answer(line);
+    if (options.lineHook)
+        options.lineHook(line);
     const auto raw = options.rawReplies.find(line);
     const bool rawReply = reply && raw != options.rawReplies.end();
     if (rawReply) {

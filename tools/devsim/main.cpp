@@ -12,6 +12,9 @@
 #include "blx52_version.h"
 #include "link/port_names.h"
 #include "tools/devsim/control_server.h"
+#ifdef BLX52_DEVSIM_PANEL
+#include "tools/devsim/panel.h"
+#endif
 
 namespace {
 
@@ -19,7 +22,7 @@ constexpr char UsageText[] =
     "usage: blx52-devsim [--port COMn] [--silent] [--delay MS] [--latency MS] [--paced]\n"
     "                    [--long] [--no-crlf] [--garbage] [--hang-up-after N]\n"
     "                    [--stop-reading-after N] [--ignore KEY] [--reply KEY=TEXT]\n"
-    "                    [--quiet] [--control]\n"
+    "                    [--quiet] [--control] [--panel]\n"
     "       blx52-devsim --help | --version\n"
     "A simulated BLX52 Glowpanel on a pseudo-terminal; runs until interrupted.\n"
     "  --port COMn          register as COMn in the port folder (removed at the end)\n"
@@ -36,7 +39,10 @@ constexpr char UsageText[] =
     "  --reply KEY=TEXT     answer KEY with TEXT; may be repeated\n"
     "  --quiet              do not print the traffic\n"
     "  --control            take requests on a local TCP port (printed as \"control: PORT\"):\n"
-    "                       for test programs in another process, such as under Wine\n";
+    "                       for test programs in another process, such as under Wine\n"
+    "  --panel              show the device in a window: its LEDs play the stored settings\n"
+    "                       and received pictures, input tests switch its inputs, and it\n"
+    "                       lists the lines it receives (without a display: no window)\n";
 
 int usage() {
     std::fputs(UsageText, stderr);
@@ -59,6 +65,7 @@ int main(int argc, char** argv) {
     options.printTraffic = true;
     std::string port;
     bool control = false;
+    bool panel = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -76,6 +83,8 @@ int main(int argc, char** argv) {
             options.printTraffic = false;
         } else if (arg == "--control") {
             control = true;
+        } else if (arg == "--panel") {
+            panel = true;
         } else if (arg == "--silent") {
             options.silent = true;
         } else if (arg == "--delay" && hasValue) {
@@ -119,6 +128,11 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+#ifdef BLX52_DEVSIM_PANEL
+    const auto window = panel ? blx52::devsim::Panel::make(argc, argv, options) : nullptr;
+#else
+    (void)panel;  // a build without windows runs as without --panel
+#endif
     blx52::devsim::ControlServer server(options, port);
     if (!server.resetDevice()) {
         std::fprintf(stderr,
@@ -143,8 +157,15 @@ int main(int argc, char** argv) {
     }
     std::fflush(stdout);
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+#ifdef BLX52_DEVSIM_PANEL
+    if (window) {
+        window->run(server, stopSignals);
+    } else
+#endif
+    {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+    }
     server.stop();
     if (serving.joinable())
         serving.join();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -31,6 +32,9 @@ struct Options {
     int latencyMs = 0;  // holds each reply this long once it has crossed the wire, then hands it
                         // over at once, as a USB adapter's latency timer does
     bool printTraffic = false;  // every received line (binary bytes as hex) and reply to stdout
+    // Told every received line once the device has taken it (on the answering thread): the
+    // virtual device's panel follows the simulator so.
+    std::function<void(const std::string& line)> lineHook;
 };
 
 // The padding character of long replies.

@@ -11,6 +11,8 @@ deps=$root/build/windows-deps
 toolchain=$root/cmake/mingw-w64-posix.cmake
 build=${BLX52_WINDOWS_BUILD:-$root/build/windows}
 qt_archive=${BLX52_WINDOWS_QT:-$root/../shared/windows/qt6-mingw-6.4.2-static.tar.xz}
+# giflib for the preview's GIF export, static for MinGW, unpacked beside Qt.
+gif_archive=${BLX52_WINDOWS_GIFLIB:-$root/../shared/windows/giflib-5.2.1-mingw-static.tar.xz}
 
 mkdir -p "$deps"
 if [ ! -f "$deps/gtest/lib/libgtest.a" ]; then
@@ -28,6 +30,10 @@ if [ -f "$qt_archive" ]; then
         tar xJf "$qt_archive" -C "$deps"
     fi
     prefixes="$deps/qt6-mingw;$prefixes"
+    if [ ! -f "$deps/giflib-mingw/lib/libgif.a" ]; then
+        tar xJf "$gif_archive" -C "$deps"
+    fi
+    prefixes="$deps/giflib-mingw;$prefixes"
     # The host's moc, rcc and uic serve the cross build.
     qt_args=(-DBLX52_LINK_ONLY=OFF -DQT_HOST_PATH=/usr
              -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)

@@ -74,10 +74,10 @@ check "the older version is installed" \
 run "$setup" /S >>"$work/install.log"
 check "installed over it, this version leaves nothing of the older one" \
     test ! -e "$dir/gone-in-$version.txt" -a "$(registry | grep -c DisplayName)" = 1
-check "silent install: blx52.exe, blx52-cli.exe, blx52-send.exe, 25 start pictures, licence" \
+check "silent install: blx52.exe, blx52-cli.exe, blx52-send.exe, 25 start pictures, licence, manual" \
     test -f "$dir/bin/blx52.exe" -a -f "$dir/bin/blx52-cli.exe" -a -f "$dir/bin/blx52-send.exe" \
     -a "$(ls "$dir/share/blx52/start-pictures" 2>/dev/null | wc -l)" = 25 -a -f "$dir/LICENSE.txt" \
-    -a -f "$dir/THIRD-PARTY.txt"
+    -a -f "$dir/THIRD-PARTY.txt" -a -f "$dir/doc/manual.md" -a -f "$dir/doc/pictures/main-window.png"
 check "Start-menu entry \"$product\"" test -f "$link"
 check "uninstall entry with version $version" grep -q "DisplayVersion.*$version" <<<"$(registry)"
 check "uninstall entry with publisher and icon" \

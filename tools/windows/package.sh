@@ -6,7 +6,8 @@
 # Both hold bin\blx52.exe, bin\blx52-cli.exe and bin\blx52-send.exe, the 25 start pictures as
 # the bitmap files the program writes (made by the Linux build, build/release) in
 # share\blx52\start-pictures\, where `blx52 --init-pictures` finds them, a README for Windows
-# users, the licence (LICENSE.txt) and the third-party notes (THIRD-PARTY.txt).
+# users, the licence (LICENSE.txt), the third-party notes (THIRD-PARTY.txt) and the manual
+# (doc\manual.md with its screenshots in doc\pictures\, made by the Linux build).
 # For the installer test's upgrade: BLX52_PACKAGE_VERSION packs as another version,
 # BLX52_PACKAGE_OUT puts everything below another folder than build/, and BLX52_PACKAGE_EXTRA
 # names a file to pack as well (one that the real version no longer has).
@@ -22,6 +23,11 @@ pictures=$root/build/release/share/blx52/start-pictures
     echo "no start pictures in $pictures: build the Linux release (./run or ./test) first" >&2
     exit 1
 }
+manual_pictures=$root/build/release/packaging/manual/pictures
+[ -f "$manual_pictures/main-window.png" ] || {
+    echo "no manual screenshots in $manual_pictures: build the Linux release first" >&2
+    exit 1
+}
 command -v makensis >/dev/null || { echo "makensis is missing: apt-get install nsis" >&2; exit 1; }
 version=${BLX52_PACKAGE_VERSION:-$(sed -n 's/^project(blx52 VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")}
 homepage=$(sed -n 's/^BLX52_HOMEPAGE:STRING=//p' "$build/CMakeCache.txt")
@@ -30,7 +36,7 @@ name=blx52-windows-$version
 stage=$out/package-windows/$name
 lists=$out/package-windows/nsis
 rm -rf "$stage" "$lists"
-mkdir -p "$stage/bin" "$stage/share/blx52/start-pictures" "$lists"
+mkdir -p "$stage/bin" "$stage/share/blx52/start-pictures" "$stage/doc/pictures" "$lists"
 x86_64-w64-mingw32-strip -o "$stage/bin/blx52.exe" "$build/app/blx52.exe"
 x86_64-w64-mingw32-strip -o "$stage/bin/blx52-cli.exe" "$build/tools/blx52-cli.exe"
 x86_64-w64-mingw32-strip -o "$stage/bin/blx52-send.exe" "$build/tools/blx52-send.exe"
@@ -41,6 +47,8 @@ crlf() { sed 's/$/\r/' "$1" >"$2"; }
 crlf "$root/tools/windows/README-Windows.txt" "$stage/README.txt"
 crlf "$root/LICENSE" "$stage/LICENSE.txt"
 crlf "$root/THIRD-PARTY.md" "$stage/THIRD-PARTY.txt"
+crlf "$root/docs/manual.md" "$stage/doc/manual.md"
+cp "$manual_pictures"/*.png "$stage/doc/pictures/"
 count=$(find "$stage/share/blx52/start-pictures" -name '*.bmp' | wc -l)
 [ "$count" -eq 25 ] || { echo "expected 25 start pictures, found $count" >&2; exit 1; }
 # The same time on every file, so that the same build gives the same zip and installer.
