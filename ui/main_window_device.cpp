@@ -1,6 +1,8 @@
-// The main window's Device menu: the exchange log, compare with the device, verify after write.
+// The main window's Device menu: read and write, the exchange log, compare with the device, verify
+// after write, the ports.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -11,6 +13,7 @@
 #include "ui/compare_dialog.h"
 #include "ui/exchange_log_window.h"
 #include "ui/main_window.h"
+#include "ui/ports_dialog.h"
 
 namespace blx52 {
 
@@ -46,8 +49,8 @@ void TForm1::buildDeviceMenu(QMenu* device) {
     QAction* preview = device->addAction(QStringLiteral("Preview\u2026"));
     preview->setObjectName(QStringLiteral("Preview1"));
     preview->setShortcut(QKeySequence(Qt::Key_F9));
-    preview->setToolTip(QStringLiteral(
-        "Shows and plays what the device does with these settings and pictures"));
+    preview->setToolTip(
+        QStringLiteral("Shows and plays what the device does with these settings and pictures"));
     connect(preview, &QAction::triggered, this, &TForm1::Preview1Click);
 }
 
@@ -121,6 +124,23 @@ void TForm1::verifyWrite() {
         return;
     setStrip(QStringLiteral("Memo37"), clRed());
     showComparison(std::move(comparison), QStringLiteral("Verify after write"));
+}
+
+void TForm1::Ports1Click() {
+    guard_.run([this] {
+        if (portsDialog_ == nullptr) {
+            // The dialog picks a name as the user does in the combo, so its rule runs.
+            portsDialog_ = new PortsDialog(
+                [this](int index) {
+                    comboBox(QStringLiteral("ComboBox13"))->setCurrentIndex(index);
+                },
+                this);
+        }
+        portsDialog_->setCurrentName(comboBox(QStringLiteral("ComboBox13"))->currentIndex());
+        portsDialog_->show();
+        portsDialog_->raise();
+        portsDialog_->activateWindow();
+    });
 }
 
 }  // namespace blx52
