@@ -19,6 +19,7 @@
 #include "batch.h"
 #include "blx52_version.h"
 #include "link/device_link.h"
+#include "link/parent_console.h"
 #include "link/port_names.h"
 #include "link/regular_file.h"
 #include "link/stop_signals.h"
@@ -782,6 +783,7 @@ int run(const std::vector<Word>& args) {
 
 int main(int argc, char** argv) {
     blx52::checkStandardOutput();  // before anything can take a closed descriptor's place
+    const blx52::Utf8ConsoleOutput utf8Console;
     QCoreApplication app(argc, argv);
     std::vector<blx52::cli::Word> args;
 #ifdef _WIN32
