@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
@@ -34,6 +33,7 @@
 #include "sync/sync_view.h"
 #include "ui/compare_dialog.h"
 #include "ui/exchange_log_window.h"
+#include "ui/file_dialogs.h"
 #include "ui/ports_dialog.h"
 #include "ui/window_size.h"
 
@@ -291,9 +291,9 @@ void TForm1::buildWindow() {
     connect(sendAll, &QAction::triggered, this, &TForm1::SendAllPictures1Click);
     setMenuBar(menuBar);
 
-    auto* central = new QWidget(this);
+    auto* central = new QWidget;
     central->setObjectName(QStringLiteral("ClientArea"));
-    setCentralWidget(central);
+    setCentralWidget(scrollingClientArea(central));
 
     buildSections(central);
     buildConnectionPanel(central);
@@ -650,10 +650,10 @@ void TForm1::markUnwrittenChanges() {
 void TForm1::OpenSettings1Click() {
     guard_.run([this] {
         const QString path =
-            chooseFile_ ? chooseFile_(false)
-                        : QFileDialog::getOpenFileName(
-                              this, QStringLiteral("Open settings"), QString(),
-                              QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
+            chooseFile_
+                ? chooseFile_(false)
+                : chooseFileName(this, FileKind::Settings, false, QStringLiteral("Open settings"),
+                                 QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
         if (path.isEmpty())
             return;
         if (settingsChanged_ &&
@@ -685,10 +685,10 @@ void TForm1::Ports1Click() {
 void TForm1::SaveSettingsAs1Click() {
     guard_.run([this] {
         const QString path =
-            chooseFile_ ? chooseFile_(true)
-                        : QFileDialog::getSaveFileName(
-                              this, QStringLiteral("Save settings as"), QString(),
-                              QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
+            chooseFile_
+                ? chooseFile_(true)
+                : chooseFileName(this, FileKind::Settings, true, QStringLiteral("Save settings as"),
+                                 QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
         if (path.isEmpty())
             return;
         // A value the write refuses is said before any question.
