@@ -45,7 +45,9 @@ namespace {
 // is shown.
 class ClientAreaScroll : public QScrollArea {
   public:
-    using QScrollArea::QScrollArea;
+    // Lays the viewport out (without the frame, now): a window built hidden, as the picture
+    // editor is, has its controls where they belong before it first shows.
+    void layOutViewport() { setViewportMargins(0, 0, 0, 0); }
 
   protected:
     void showEvent(QShowEvent* event) override {
@@ -65,6 +67,9 @@ QWidget* scrollingClientArea(QWidget* clientArea) {
     scroll->setObjectName(QStringLiteral("MainScroll"));
     // No frame: where the window has room, the controls sit exactly where they did without it.
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->layOutViewport();
+    // The focus goes to the controls as before (the area scrolls to the focused one itself).
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setWidget(clientArea);
     return scroll;
