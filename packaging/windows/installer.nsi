@@ -123,8 +123,9 @@ FunctionEnd
 ; After this version's files are in place: removes the files of the version before (its list,
 ; saved as $OldList) that this version no longer has, and their folders once empty.
 Function RemoveObsolete
+    ClearErrors
     FileOpen $0 "$OldList" r
-    ${If} $0 == ""
+    ${If} ${Errors}
         Return
     ${EndIf}
     ${Do}

@@ -87,6 +87,8 @@ x86_64-w64-mingw32-gcc -O2 -o "$work/icacls.exe" "$work/icacls.c" ||
 restore_icacls() { cp "$work/icacls.exe.wine" "$system32/icacls.exe"; rm -f "$calls"; }
 trap 'restore_icacls; sim_stop_all; "$blx52_wineserver" -k 2>/dev/null; rm -rf "$sim_config" "$work"' EXIT
 cp "$work/icacls.exe" "$system32/icacls.exe"
+# Wine would run its built-in icacls instead of the file.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;icacls.exe=n"
 
 # Starts setup on its first page (on Xvfb; Wine's desktop takes the display of the program that
 # starts it), presses Cancel (Escape) and confirms (Return). True when setup ended.
@@ -125,15 +127,19 @@ cancel_at_first_page() {
     wait "$xvfb" 2>/dev/null
     [ -n "$window" ] && [ "$ended" = 1 ]
 }
-reg_default() { "$blx52_wine" reg query "$1" /ve </dev/null 2>/dev/null | tr -d '\r'; }
+# A key's default value; nothing for a key that is not there (reg says so on standard output).
+reg_default() {
+    local out
+    out=$("$blx52_wine" reg query "$1" /ve </dev/null 2>/dev/null) && tr -d '\r' <<<"$out"
+}
 # The application manifest of a program, as Windows reads it at start.
-manifest() { wrestool -x -t 24 -n 1 "$1" 2>/dev/null; }
+manifest() { wrestool -x --raw -t 24 -n 1 "$1" 2>/dev/null; }
 has_manifest() {
     local m
     m=$(manifest "$1")
     grep -q 'level="asInvoker"' <<<"$m" && grep -q 'PerMonitorV2' <<<"$m" &&
         grep -q '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}' <<<"$m" &&
-        grep -q 'Microsoft.Windows.Common-Controls' <<<"$m" && ! grep -q activeCodePage <<<"$m"
+        grep -q 'Microsoft.Windows.Common-Controls' <<<"$m" && ! grep -q '<activeCodePage' <<<"$m"
 }
 build_dir=${BLX52_WINDOWS_BUILD:-$blx52_root/build/windows}
 
