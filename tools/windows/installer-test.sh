@@ -239,6 +239,18 @@ check "installed blx52-cli.exe read COM1 gives a profile of 88 settings" \
     "$(grep -c '^[a-z0-9_]* = ' "$work/profile")" = 88
 [ "$failed" -eq 0 ] || cat "$work/profile" | head -5
 
+# The tools' console code page (UTF-8 while they run, the one before afterwards), in a console
+# as Wine makes one for a program on a terminal. (Wine's terminal shows the bytes the same way
+# whatever the code page, so what a user would see cannot be checked here.)
+console_test=$build_dir/tests/link/link_tests.exe
+if [ -e "$console_test" ]; then
+    console=$(timeout 120 script -qec "'$blx52_root/tools/windows/wine-run' '$console_test' \
+        --gtest_filter='Utf8ConsoleOutput.*'" /dev/null </dev/null 2>/dev/null |
+        sed 's/\x1b\[[0-9;?]*[A-Za-z]//g')
+    check "in a console the tools' output code page is UTF-8 and comes back (link_tests)" \
+        test -n "$(grep PASSED <<<"$console")" -a -z "$(grep -E 'SKIPPED|FAILED' <<<"$console")"
+fi
+
 # Signed with a certificate made here: every program, the installer and the uninstaller it
 # writes carry a signature that verifies against it.
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" \
