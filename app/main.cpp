@@ -19,6 +19,7 @@
 #include "ui/handler_guard.h"
 #include "ui/main_window.h"
 #include "ui/picture_editor.h"
+#include "ui/start_file.h"
 
 namespace {
 
@@ -70,6 +71,11 @@ int answerCommandLine(int argc, char** argv, bool canPrint) {
                        "are there already are kept.")
             .arg(QDir::toNativeSeparators(blx52::SettingsFolder())));
     parser.addOption(init);
+    parser.addPositionalArgument(
+        QStringLiteral("file"),
+        QStringLiteral("A settings file (.blx52) to open in the window, as File, \"Open "
+                       "settings...\" does."),
+        QStringLiteral("[file]"));
     if (canPrint && parser.parse(QCoreApplication::arguments())) {
         if (parser.isSet(help)) {
             std::printf("%s", qPrintable(parser.helpText()));
@@ -96,9 +102,10 @@ int main(int argc, char** argv) {
         return answerCommandLine(argc, argv, blx52::attachParentConsole());
 
     blx52::Application app(argc, argv);
-    // The toolkit has taken its own options out; anything left is no option of this program.
-    if (argc > 1) {
-        std::fprintf(stderr, "blx52: unknown option: %s (see blx52 --help)\n", argv[1]);
+    // From the wide command line on Windows, so that any file name arrives whole.
+    const blx52::StartRequest request = blx52::parseStartArguments(blx52::Application::arguments());
+    if (!request.error.isEmpty()) {
+        std::fprintf(stderr, "blx52: %s\n", qPrintable(request.error));
         return 2;
     }
     blx52::Application::setApplicationName(QString::fromUtf8(blx52::ProgramTitle));
@@ -121,5 +128,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     Form1->show();
+    if (request.settingsFile)
+        blx52::openSettingsFileWhenShown(*Form1, *request.settingsFile);
     return blx52::Application::exec();
 }

@@ -1,5 +1,6 @@
-# Windows: every program carries the icon and a version resource (product, version, what it is),
-# compiled by windres from an .rc made here.
+# Windows: every program carries the icon, a version resource (product, version, what it is) and
+# the application manifest (cmake/blx52.manifest), compiled by windres from an .rc made here.
+set(BLX52_MANIFEST ${PROJECT_SOURCE_DIR}/cmake/blx52.manifest)
 set(BLX52_PUBLISHER "BLX52 Configurator developers")
 
 # The descriptions Explorer shows; other programs (tests, benchmarks) get a generic one.
@@ -20,7 +21,7 @@ function(blx52_add_windows_resource target)
     set(rc ${CMAKE_BINARY_DIR}/generated/rc/${target}.rc)
     configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
     set_source_files_properties(${rc} TARGET_DIRECTORY ${target} PROPERTIES
-        OBJECT_DEPENDS ${BLX52_ICO})
+        OBJECT_DEPENDS "${BLX52_ICO};${BLX52_MANIFEST}")
     target_sources(${target} PRIVATE ${rc})
     add_dependencies(${target} blx52-icons)
 endfunction()

@@ -7,4 +7,9 @@ bool attachParentConsole() {
     return true;
 }
 
+// Terminals here take UTF-8 as it comes.
+Utf8ConsoleOutput::Utf8ConsoleOutput() = default;
+Utf8ConsoleOutput::~Utf8ConsoleOutput() = default;
+void restoreConsoleOutput() {}
+
 }  // namespace blx52

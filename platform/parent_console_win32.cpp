@@ -3,6 +3,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 
 namespace blx52 {
@@ -30,6 +31,30 @@ bool attachParentConsole() {
     if (!err && std::freopen("CONOUT$", "w", stderr) != nullptr)
         SetStdHandle(STD_ERROR_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stderr))));
     return true;
+}
+
+namespace {
+// The code page to restore; 0: none was changed. One per process, as the console is.
+std::atomic<UINT> previousCodePage{0};
+}  // namespace
+
+Utf8ConsoleOutput::Utf8ConsoleOutput() {
+    // 0: no console (output to a file or pipe of a program started without one).
+    const UINT current = GetConsoleOutputCP();
+    if (current != 0 && current != CP_UTF8 && SetConsoleOutputCP(CP_UTF8))
+        previousCodePage = current;
+}
+
+Utf8ConsoleOutput::~Utf8ConsoleOutput() {
+    restoreConsoleOutput();
+}
+
+void restoreConsoleOutput() {
+    if (const UINT previous = previousCodePage.exchange(0); previous != 0) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        SetConsoleOutputCP(previous);
+    }
 }
 
 }  // namespace blx52

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "platform/parent_console.h"
 #include "stop_signals.h"
 
 namespace blx52 {
@@ -27,6 +28,7 @@ int caughtStopSignal() {
 }
 
 void endBySignal(int signal) {
+    restoreConsoleOutput();
     // A console program ended by Ctrl+C exits with STATUS_CONTROL_C_EXIT.
     std::_Exit(signal == SIGINT ? static_cast<int>(0xC000013AL) : 128 + signal);
 }

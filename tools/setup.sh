@@ -7,14 +7,17 @@ blx52_group_build="cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-
     qt6-serialport-dev librsvg2-bin libgif-dev qt6-multimedia-dev"
 # The Debian package: dpkg-shlibdeps and dpkg-buildflags, and what CPack uses to find programs.
 blx52_group_package="dpkg-dev file gzip"
-# The install check: desktop entry, AppStream data, man pages, the package's policy check and
-# the clean Debian 12 system it is installed into.
-blx52_group_check="desktop-file-utils appstream man-db lintian debootstrap"
+# The install check: desktop entry, AppStream data, the settings files' MIME type, man pages,
+# the package's policy check and the clean Debian 12 system it is installed into.
+blx52_group_check="desktop-file-utils appstream man-db lintian debootstrap shared-mime-info
+    libxml2-utils"
 # Fuzzing (clang with libFuzzer) and the memory checker over the picture files.
 blx52_group_fuzz="clang libclang-rt-14-dev valgrind"
-# The Windows build and its tests under Wine; Xvfb for the Windows layout check; icotool for
-# the programs' .ico; makensis for the installer.
-blx52_group_windows="g++-mingw-w64-x86-64 wine64 xvfb icoutils nsis"
+# The Windows build and its tests under Wine; Xvfb for the Windows layout check and the
+# installer's pages (xdotool presses their buttons); icotool for the programs' .ico, wrestool
+# for their resources; makensis for the installer; osslsigncode signs and checks signatures.
+blx52_group_windows="g++-mingw-w64-x86-64 wine64 xvfb xdotool icoutils nsis osslsigncode
+    openssl"
 blx52_packages=""
 for g in ${blx52_groups:-build package check fuzz windows}; do
     v=blx52_group_$g

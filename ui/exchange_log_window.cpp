@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -18,6 +17,7 @@
 
 #include "ui/exchange_log_model.h"
 #include "ui/help_window.h"
+#include "ui/file_dialogs.h"
 
 namespace blx52 {
 
@@ -179,10 +179,11 @@ bool ExchangeLogWindow::saveText(const QString& path) {
 void ExchangeLogWindow::saveAsText() {
     refresh();
     view_->clearSelection();
-    const QString path = chooseFile_ ? chooseFile_()
-                                     : QFileDialog::getSaveFileName(
-                                           this, QStringLiteral("Save the exchange log"), QString(),
-                                           QStringLiteral("Text files (*.txt);;All files (*)"));
+    const QString path =
+        chooseFile_
+            ? chooseFile_()
+            : chooseFileName(this, FileKind::Log, true, QStringLiteral("Save the exchange log"),
+                             QStringLiteral("Text files (*.txt);;All files (*)"));
     if (!path.isEmpty())
         saveText(path);
 }

@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
@@ -289,9 +288,9 @@ void TForm1::buildWindow() {
     installHelpKey(this, QStringLiteral("the-main-window"));
     setMenuBar(menuBar);
 
-    auto* central = new QWidget(this);
+    auto* central = new QWidget;
     central->setObjectName(QStringLiteral("ClientArea"));
-    setCentralWidget(central);
+    setCentralWidget(scrollingClientArea(central));
 
     buildSections(central);
     buildConnectionPanel(central);

@@ -2,7 +2,6 @@
 // before a quit loses unwritten settings or unsaved drawing.
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 
 #include "picture/picture_files.h"
@@ -11,6 +10,7 @@
 #include "picture/start_pictures.h"
 #include "sync/profile.h"
 #include "ui/about_box.h"
+#include "ui/file_dialogs.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/main_window_sync_view.h"
@@ -20,10 +20,10 @@ namespace blx52 {
 void TForm1::OpenSettings1Click() {
     guard_.run([this] {
         const QString path =
-            chooseFile_ ? chooseFile_(false)
-                        : QFileDialog::getOpenFileName(
-                              this, QStringLiteral("Open settings"), QString(),
-                              QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
+            chooseFile_
+                ? chooseFile_(false)
+                : chooseFileName(this, FileKind::Settings, false, QStringLiteral("Open settings"),
+                                 QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
         if (path.isEmpty())
             return;
         if (settingsChanged_ &&
@@ -56,11 +56,11 @@ void TForm1::SaveSettingsAs1Click() {
 }
 
 bool TForm1::saveSettingsAs() {
-    const QString path = chooseFile_
-                             ? chooseFile_(true)
-                             : QFileDialog::getSaveFileName(
-                                   this, QStringLiteral("Save settings as"), QString(),
-                                   QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
+    const QString path =
+        chooseFile_
+            ? chooseFile_(true)
+            : chooseFileName(this, FileKind::Settings, true, QStringLiteral("Save settings as"),
+                             QStringLiteral("Settings profiles (*.blx52);;All files (*)"));
     if (path.isEmpty())
         return false;
     // A value the write refuses is said before any question.

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
@@ -25,6 +24,7 @@
 
 #include "picture/picture_tools.h"
 #include "ui/help_window.h"
+#include "ui/file_dialogs.h"
 #include "ui/import_dialog.h"
 #include "ui/window_size.h"
 
@@ -631,8 +631,8 @@ bool PictureCanvas::exportFile(const QString& path, int scale) {
 }
 
 void PictureCanvas::chooseImportFile() {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Import image"), {},
+    const QString path = chooseFileName(
+        this, FileKind::ImageImport, false, QStringLiteral("Import image"),
         QStringLiteral("Images (*.png *.bmp *.jpg *.jpeg *.gif *.ppm *.pgm *.pbm *.xpm *.xbm "
                        "*.svg *.ico *.webp *.tif *.tiff);;All files (*)"));
     if (!path.isEmpty())
@@ -640,8 +640,8 @@ void PictureCanvas::chooseImportFile() {
 }
 
 void PictureCanvas::chooseExportFile(int scale) {
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export image"), {},
-                                                QStringLiteral("PNG image (*.png)"));
+    QString path = chooseFileName(this, FileKind::ImageExport, true, QStringLiteral("Export image"),
+                                  QStringLiteral("PNG image (*.png)"));
     if (path.isEmpty())
         return;
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))

@@ -122,9 +122,9 @@ void TForm2::buildWindow() {
     setAttribute(Qt::WA_QuitOnClose, false);
     installHelpKey(this, QStringLiteral("the-picture-editor"));
 
-    auto* central = new QWidget(this);
+    auto* central = new QWidget;
     central->setObjectName(QStringLiteral("ClientArea"));
-    setCentralWidget(central);
+    setCentralWidget(scrollingClientArea(central));
     // 564 × 398 outside, frame included, centred over the main window.
     new OuterSizeKeeper(this, OuterSize, [this](QWidget&) { placeOverMainWindow(); });
 
@@ -309,9 +309,9 @@ void TForm2::connectHandlers() {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize && watched == centralWidget()) {
+    if (event->type() == QEvent::Resize && watched->objectName() == QLatin1String("ClientArea")) {
         if (auto* strip = findChild<QToolBar*>(QStringLiteral("ToolBar1")))
-            strip->resize(centralWidget()->width(), ToolStripHeight);
+            strip->resize(static_cast<QWidget*>(watched)->width(), ToolStripHeight);
     }
     if (event->type() == QEvent::MouseButtonDblClick && watched == image2_)
         openCanvas();

@@ -29,13 +29,35 @@ QPoint centredFramePosition(const QRect& area, const QSize& outer);
 QRect besideFrame(const QRect& beside, const QSize& outer, int minWidth, const QRect& area,
                   int gap = 8);
 
+// Where a window does not fit its screen's available area (a laptop's small screen, a scaled
+// desktop) it takes that area instead of its own size, and its layout scrolls inside it, so
+// that the title bar, the menus and the status bar stay reachable.
+
+// The outer size a window of `outer` gets on the available `area`: its own where it fits in
+// both directions, else the area's.
+QSize fittedOuterSize(const QSize& outer, const QRect& area);
+
+// `at` moved just as far as needed for a frame of `outer` size to lie within `area`; one larger
+// than the area keeps its top-left corner in it.
+QPoint positionWithin(const QRect& area, const QSize& outer, const QPoint& at);
+
+// The available area of the screen the window is on (empty without a screen).
+QRect availableAreaOf(const QWidget& window);
+
+// Wraps a window's client area, laid out by hand, in a frameless scroll area named MainScroll,
+// to be the central widget. Where the window has room the area fills it as before; where it has
+// less the area keeps the size its controls need and scrolls.
+QWidget* scrollingClientArea(QWidget* clientArea);
+
 // The frame around a top-level widget as the window system reports it now (0 before framing).
 QMargins frameMarginsOf(const QWidget& window);
 
 // Watches a top-level window and, whenever the reported frame differs from the one last
 // allowed for, resizes the client area so that the outer size is `outer` again and lets
 // `place` put the window where it belongs. A resize by the user leaves the frame as it was
-// and is kept. Maximised and full-screen windows are left alone.
+// and is kept. On a screen too small for `outer` the window gets the screen's available area
+// (fittedOuterSize) and is kept within it, also after a move to another screen or a change of
+// its scaling. Maximised and full-screen windows are left alone.
 class OuterSizeKeeper : public QObject {
   public:
     using Place = std::function<void(QWidget& window)>;
@@ -46,6 +68,8 @@ class OuterSizeKeeper : public QObject {
     // Sizes the window for the frame reported now, if that frame is new.
     void update();
     QMargins frameAllowedFor() const { return allowed_; }
+    // The outer size the window gets on the screen it was last sized for.
+    QSize fittedOuter() const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,6 +80,7 @@ class OuterSizeKeeper : public QObject {
     Place place_;
     FrameOf frameOf_;
     QMargins allowed_;
+    QRect area_;
     bool updating_ = false;
 };
 

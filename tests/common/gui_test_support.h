@@ -16,6 +16,24 @@
 
 namespace blx52 {
 
+// The screens of the window test programs on the offscreen platform (gui_main.cpp): every window
+// opens on the first, a large one, so that it has its own size; the others are the small and
+// scaled screens of technicians' laptops, found by name. A scaling of N % is a logical DPI of
+// 96 × N / 100, as Windows sets it.
+struct TestScreen {
+    const char* name;
+    int width;  // in device pixels
+    int height;
+    int percent;
+};
+inline constexpr TestScreen TestScreens[] = {
+    {"main", 1920, 1080, 100},          {"1366x768@100", 1366, 768, 100},
+    {"1366x768@125", 1366, 768, 125},   {"1366x768@150", 1366, 768, 150},
+    {"1366x768@200", 1366, 768, 200},   {"1920x1080@100", 1920, 1080, 100},
+    {"1920x1080@125", 1920, 1080, 125}, {"1920x1080@150", 1920, 1080, 150},
+    {"1920x1080@200", 1920, 1080, 200},
+};
+
 // How the port warning and the silent-device warning stand in FakeDialogs' log.
 inline const QString PortWarningEntry = QString::fromUtf8(
     "warningOkCancel: Achtung!\n\nBitte den korrekten 'COM' Port im 'Ger\u00e4te-Manager' "

@@ -6,14 +6,18 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -35,9 +39,11 @@
 #include "tests/common/gui_test_support.h"
 #include "tests/common/simulated_device.h"
 #include "tools/devsim/options.h"
+#include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/picture_editor.h"
 #include "ui/send_pictures_form.h"
+#include "ui/start_file.h"
 
 namespace blx52 {
 namespace {
@@ -402,6 +408,128 @@ TEST_F(ProfileWindowTest, OpenOfABundleAsksFirstThenFillsThePictureFolder) {
     ASSERT_EQ(withOff.pictures.size(), 25u);
     grid.codes[5] = 0;
     EXPECT_EQ(withOff.pictures[24].codes, grid.codes);
+}
+
+TEST_F(ProfileWindowTest, AFileNamedAtStartOpensOnceTheWindowShowsAsTheMenuOpensIt) {
+    // The command line holds one file or nothing; an option or a second file is refused.
+    EXPECT_FALSE(parseStartArguments({QStringLiteral("blx52")}).settingsFile);
+    const QString spaced = QStringLiteral("C:/Users/Techniker/Signal A \u00e4.blx52");
+    EXPECT_EQ(parseStartArguments({QStringLiteral("blx52"), spaced}).settingsFile, spaced);
+    EXPECT_TRUE(parseStartArguments({QStringLiteral("blx52"), QStringLiteral("--frob")})
+                    .error.startsWith(QStringLiteral("unknown option: --frob")));
+    const StartRequest two =
+        parseStartArguments({QStringLiteral("blx52"), QStringLiteral("a"), QStringLiteral("b")});
+    EXPECT_FALSE(two.settingsFile);
+    EXPECT_FALSE(two.error.isEmpty());
+
+    ASSERT_TRUE(QDir().mkpath(form->pictureFolder()));
+    SettingsStore store;
+    store.setValue(SettingsStore::indexOf(allSettings()[3]), QStringLiteral("4321"));
+    StoreSyncView view(store);
+    QByteArray bundle;
+    ASSERT_TRUE(composeProfile(view, bundle, {stripes(100)}).isEmpty());
+    const QString path = dir.filePath(QStringLiteral("double-clicked.blx52"));
+    writeFile(path, bundle);
+    openSettingsFileWhenShown(*form, path);
+    EXPECT_TRUE(dialogs.log.isEmpty());  // not before the event loop runs
+    QCoreApplication::processEvents();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].startsWith("questionYesNo: The file holds 1 picture"))
+        << dialogs.log[0].toStdString();
+    EXPECT_EQ(form->controlText(QString::fromStdString(allSettings()[3].control)), "4321");
+    EXPECT_EQ(form->panelText(3), QStringLiteral("Loaded settings: 88"));
+    EXPECT_TRUE(form->settingsChanged());
+
+    dialogs.log.clear();
+    openSettingsFileWhenShown(*form, dir.filePath(QStringLiteral("gone.blx52")));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(dialogs.log[0].startsWith("errorOk: Cannot read")) << dialogs.log[0].toStdString();
+}
+
+// Answers the toolkit's file dialog once it shows: notes where it started and what name it
+// offered, then chooses `file`, again while the dialog stays; cancels it after five seconds.
+struct DialogAnswer {
+    QString startedIn;
+    QString offered;
+};
+void answerFileDialog(DialogAnswer& seen, const QString& file) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, &seen, file, ticks = 0]() mutable {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ++ticks;
+        if (dialog == nullptr) {
+            if (ticks > 500) {
+                poll->stop();
+                poll->deleteLater();
+            }
+            return;
+        }
+        if (seen.startedIn.isEmpty()) {
+            seen.startedIn = dialog->directory().absolutePath();
+            seen.offered = dialog->selectedFiles().value(0);
+        }
+        if (ticks > 500) {
+            dialog->reject();
+            return;
+        }
+        // Typed as a user types it: the name box takes a whole path.
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->setText(file);
+        else
+            dialog->selectFile(file);
+        static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept, which checks the name
+        if (!dialog->isVisible()) {
+            poll->stop();
+            poll->deleteLater();
+        }
+    });
+    poll->start(10);
+}
+
+TEST_F(ProfileWindowTest, FileDialogsStartInDocumentsWithANameThenWhereTheUserWentLast) {
+#ifndef _WIN32
+    const EnvOverride home("HOME", QFile::encodeName(dir.filePath(QStringLiteral("home"))));
+#endif
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_TRUE(QDir().mkpath(documents));
+    QSettings ours(QSettings::NativeFormat, QSettings::UserScope,
+                   QLatin1String(SettingsOrganization), QLatin1String(SettingsApplication));
+    ours.remove(QStringLiteral("FileDialogs"));
+    ours.sync();
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    const auto same = [](const QString& a, const QString& b) {
+        return QFileInfo(a).canonicalFilePath() == QFileInfo(b).canonicalFilePath();
+    };
+    form->setFileNameChooser({});  // the toolkit's dialogs
+
+    DialogAnswer save;
+    answerFileDialog(save, elsewhere + QStringLiteral("/mine.blx52"));
+    action("SaveSettingsAs1")->trigger();
+    EXPECT_TRUE(same(save.startedIn, documents)) << save.startedIn.toStdString();
+    EXPECT_EQ(QFileInfo(save.offered).fileName(), QStringLiteral("blx52-settings.blx52"));
+    EXPECT_TRUE(same(QFileInfo(save.offered).path(), documents));
+    EXPECT_TRUE(QFile::exists(elsewhere + QStringLiteral("/mine.blx52")));
+
+    // Open goes where the last settings file went; the other kinds keep their own folders.
+    DialogAnswer open;
+    answerFileDialog(open, elsewhere + QStringLiteral("/mine.blx52"));
+    action("OpenSettings1")->trigger();
+    EXPECT_TRUE(same(open.startedIn, elsewhere)) << open.startedIn.toStdString();
+    EXPECT_EQ(form->panelText(3), QStringLiteral("Loaded settings: 88"));
+    EXPECT_EQ(dialogStartPath(FileKind::Log, true),
+              QDir(documents).filePath(QStringLiteral("blx52-log.txt")));
+    EXPECT_EQ(dialogStartPath(FileKind::ImageImport, false), documents);
+
+    // Kept in the program's own settings; a folder that is gone leads back to Documents.
+    ours.sync();
+    EXPECT_TRUE(same(ours.value(QStringLiteral("FileDialogs/settings")).toString(), elsewhere));
+    ASSERT_TRUE(QDir(elsewhere).removeRecursively());
+    EXPECT_EQ(dialogStartPath(FileKind::Settings, false), documents);
+    // Cancelled: nothing is remembered.
+    rememberDialogFolder(FileKind::Log, QString());
+    EXPECT_EQ(dialogStartPath(FileKind::Log, false), documents);
 }
 
 TEST_F(ProfileWindowTest, SendAllPicturesSendsTheFolderInSlotOrderWithOneSummary) {

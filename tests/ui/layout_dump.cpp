@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTextStream>
 #include <QWidget>
@@ -28,14 +29,17 @@ namespace {
 void dump(QTextStream& out, const QString& window, QMainWindow* top) {
     const QSize outer = top->frameGeometry().size();
     out << window << ' ' << outer.width() << ' ' << outer.height() << '\n';
-    QWidget* client = top->centralWidget();
+    QWidget* central = top->centralWidget();
+    // The client area laid out by hand, inside the scroll area that is the central widget.
+    auto* scroll = qobject_cast<QScrollArea*>(central);
+    QWidget* client = scroll != nullptr ? scroll->widget() : central;
     QStringList lines;
     bool inside = true;
     for (QWidget* w : top->findChildren<QWidget*>()) {
         const QString name = w->objectName();
         // Qt's own helpers (scroll bars, viewports) are named qt_…; they follow the controls.
         if (name.isEmpty() || name.startsWith(QStringLiteral("qt_")) || w->isWindow() ||
-            w == client || qobject_cast<QMenuBar*>(w) != nullptr ||
+            w == central || w == client || qobject_cast<QMenuBar*>(w) != nullptr ||
             qobject_cast<QStatusBar*>(w) != nullptr) {
             continue;
         }

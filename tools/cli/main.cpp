@@ -22,6 +22,7 @@
 #include "batch.h"
 #include "blx52_version.h"
 #include "link/device_link.h"
+#include "platform/parent_console.h"
 #include "link/port_names.h"
 #include "platform/regular_file.h"
 #include "platform/stop_signals.h"
@@ -958,6 +959,7 @@ int run(const std::vector<Word>& args) {
 
 int main(int argc, char** argv) {
     blx52::checkStandardOutput();  // before anything can take a closed descriptor's place
+    const blx52::Utf8ConsoleOutput utf8Console;
     QCoreApplication app(argc, argv);
     std::vector<blx52::cli::Word> args;
 #ifdef _WIN32

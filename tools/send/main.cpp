@@ -10,6 +10,7 @@
 #include "blx52_version.h"
 #include "link/device_link.h"
 #include "link/escaped_text.h"
+#include "platform/parent_console.h"
 
 namespace {
 
@@ -73,6 +74,7 @@ class RecordingSink final : public blx52::StatusSink {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const blx52::Utf8ConsoleOutput utf8Console;
     if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
         std::fputs(UsageText, stdout);
         return 0;

@@ -19,7 +19,11 @@ xvfb=$!
 trap '"$blx52_wineserver" -k 2>/dev/null; kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
 
-QT_QPA_PLATFORM=offscreen "$linux_dump" "$out/linux.txt" 2>/dev/null || exit 1
+# The same screen as Xvfb's, on which both windows have their own sizes.
+echo '{"screens": [{"name": "s", "x": 0, "y": 0, "width": 1600, "height": 1200, "logicalDpi": 96, "dpr": 1}]}' \
+    >"$out/screen.json"
+QT_QPA_PLATFORM=offscreen:configfile=$out/screen.json "$linux_dump" "$out/linux.txt" 2>/dev/null ||
+    exit 1
 wine_prefix || exit 1
 # Wine's desktop process takes the display from the program that starts it.
 "$blx52_wineserver" -k 2>/dev/null

@@ -8,10 +8,25 @@
 # share\blx52\start-pictures\, where `blx52 --init-pictures` finds them, a README for Windows
 # users, the licence (LICENSE.txt), the third-party notes (THIRD-PARTY.txt) and the manual
 # (doc\manual.md with its screenshots in doc\pictures\, made by the Linux build).
+# --sign CERT.pfx signs every .exe, the uninstaller and the installer with osslsigncode (the
+# password, if any, in BLX52_SIGN_PASSWORD), with a time stamp from the RFC 3161 server given
+# with --timestamp URL; without --sign both forms are built unsigned, and it says so.
 # For the installer test's upgrade: BLX52_PACKAGE_VERSION packs as another version,
 # BLX52_PACKAGE_OUT puts everything below another folder than build/, and BLX52_PACKAGE_EXTRA
 # names a file to pack as well (one that the real version no longer has).
 set -euo pipefail
+certificate= timestamp=
+while [ $# -gt 0 ]; do
+    case $1 in
+        --sign) certificate=${2:?--sign needs a .pfx file}; shift 2 ;;
+        --timestamp) timestamp=${2:?--timestamp needs a server address}; shift 2 ;;
+        *) echo "usage: $0 [--sign CERT.pfx [--timestamp URL]]" >&2; exit 2 ;;
+    esac
+done
+[ -z "$certificate" ] || [ -f "$certificate" ] || { echo "no certificate $certificate" >&2; exit 1; }
+[ -z "$certificate" ] || command -v osslsigncode >/dev/null ||
+    { echo "osslsigncode is missing: apt-get install osslsigncode" >&2; exit 1; }
+certificate=${certificate:+$(realpath "$certificate")}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${BLX52_WINDOWS_BUILD:-$root/build/windows}
 [ -f "$build/app/blx52.exe" ] || {
@@ -40,6 +55,23 @@ mkdir -p "$stage/bin" "$stage/share/blx52/start-pictures" "$stage/doc/pictures" 
 x86_64-w64-mingw32-strip -o "$stage/bin/blx52.exe" "$build/app/blx52.exe"
 x86_64-w64-mingw32-strip -o "$stage/bin/blx52-cli.exe" "$build/tools/blx52-cli.exe"
 x86_64-w64-mingw32-strip -o "$stage/bin/blx52-send.exe" "$build/tools/blx52-send.exe"
+# The signing command, for the programs here and for makensis (uninstaller and installer).
+sign_args=()
+if [ -n "$certificate" ]; then
+    signer=$lists/sign
+    sign_args=(-DSIGN="$signer")
+    {
+        echo '#!/bin/sh'
+        echo 'set -e'
+        printf 'osslsigncode sign -pkcs12 %q -pass "${BLX52_SIGN_PASSWORD:-}" -h sha256 ' "$certificate"
+        printf -- '-n %q -i %q ' "BLX52 Glowpanel Configurator" "$homepage"
+        [ -z "$timestamp" ] || printf -- '-ts %q ' "$timestamp"
+        echo '-in "$1" -out "$1.signed" >/dev/null'
+        echo 'mv "$1.signed" "$1"'
+    } >"$signer"
+    chmod +x "$signer"
+    for exe in "$stage"/bin/*.exe; do "$signer" "$exe"; done
+fi
 cp "$pictures"/*.bmp "$stage/share/blx52/start-pictures/"
 [ -z "${BLX52_PACKAGE_EXTRA:-}" ] || cp "$BLX52_PACKAGE_EXTRA" "$stage/"
 # Windows' own editor expects CR LF.
@@ -81,11 +113,23 @@ done <"$lists/files"
     sort -rn | cut -d' ' -f2-) | while IFS= read -r d; do
     echo "RMDir \"\$INSTDIR\\$(win "$d")\"" >>"$lists/unfiles.nsh"
 done
+# For the next version's installer, which removes what this one had and it no longer has.
+tr / '\\' <"$lists/files" | sed 's/$/\r/' >"$lists/installed-files.txt"
+# Whether a file is one of this version's (case-insensitively, as Windows names are).
+{
+    echo 'Function IsCurrentFile'
+    echo '    StrCpy $R1 1'
+    tr / '\\' <"$lists/files" | sed 's/.*/    StrCmp $R0 "&" current/'
+    echo '    StrCpy $R1 0'
+    echo '    current:'
+    echo 'FunctionEnd'
+} >"$lists/current.nsh"
 size_kb=$(du -sk "$stage" | cut -f1)
 setup=$out/$name-setup.exe
-makensis -V2 -NOCD -DVERSION="$version" -DSTAGE="$stage" -DLISTS="$lists" -DOUTFILE="$setup" \
+makensis -V2 -NOCD -INPUTCHARSET UTF8 "${sign_args[@]}" -DVERSION="$version" -DSTAGE="$stage" -DLISTS="$lists" -DOUTFILE="$setup" \
     -DICON="$build/icons/blx52.ico" -DHOMEPAGE="$homepage" -DSIZE_KB="$size_kb" \
     "$root/packaging/windows/installer.nsi" >"$lists/makensis.log" ||
     { cat "$lists/makensis.log" >&2; exit 1; }
+[ -n "$certificate" ] || echo "unsigned: the programs and the installer carry no signature (--sign CERT.pfx signs them)" >&2
 echo "$out/$name.zip"
 echo "$setup"
