@@ -42,6 +42,7 @@ QRect besideFrame(const QRect& beside, const QSize& outer, int minWidth, const Q
     x = std::clamp(x, area.left(), area.right() + 1 - width);
     const int y = std::clamp(beside.top(), area.top(), area.bottom() + 1 - height);
     return {x, y, width, height};
+}
 
 QSize fittedOuterSize(const QSize& outer, const QRect& area) {
     if (outer.width() <= area.width() && outer.height() <= area.height())
