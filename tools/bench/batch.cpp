@@ -81,10 +81,8 @@ bool compare(const Run& run, const char* what, const Setup& setup, const QString
 int measureBatch(const Run& run) {
     if (!run.args.empty())
         return 2;
-    int argc = 1;
-    char name[] = "blx52-bench";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+    AppArguments arguments;
+    QCoreApplication app(arguments.argc, arguments.argv);
     QTemporaryDir home;
     Setup setup{QCoreApplication::applicationDirPath() + QStringLiteral("/blx52-cli"), home.path(),
                 home.filePath(QStringLiteral("start.blx52"))};

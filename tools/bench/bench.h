@@ -33,6 +33,14 @@ struct Run {
     void add(const Figure& figure) const;
 };
 
+// What a measure's own toolkit application is given: the program's name alone (the measure's
+// arguments are its own). Lives as long as the application.
+struct AppArguments {
+    int argc = 1;
+    char name[12] = "blx52-bench";
+    char* argv[2] = {name, nullptr};
+};
+
 // A measure: 0 done, 1 a failure spoiled it, 2 bad arguments.
 using Measure = int (*)(const Run&);
 

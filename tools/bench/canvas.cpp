@@ -102,12 +102,10 @@ int measureCanvas(const Run& run) {
         photoFile = run.args[0].c_str();
     else if (!run.args.empty())
         return 2;
-    int argc = 1;
-    char name[] = "blx52-bench";
-    char* argv[] = {name, nullptr};
+    AppArguments arguments;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    Application app(argc, argv);
+    Application app(arguments.argc, arguments.argv);
     QTemporaryDir home;
     const QString folder = home.path() + QStringLiteral("/");
     AnswerOkDialogs dialogs;

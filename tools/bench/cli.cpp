@@ -35,10 +35,8 @@ int measureCli(const Run& run) {
     if (!run.args.empty())
         return 2;
     const int rounds = run.summary ? 7 : 11;
-    int argc = 1;
-    char name[] = "blx52-bench";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+    AppArguments arguments;
+    QCoreApplication app(arguments.argc, arguments.argv);
     const QString self = QFileInfo(QString::fromStdString(run.self)).absoluteFilePath();
     const QString cli = QFileInfo(self).absolutePath() + QStringLiteral("/blx52-cli");
     QTemporaryDir home;

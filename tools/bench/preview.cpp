@@ -87,10 +87,8 @@ int measurePreview(const Run& run) {
         return 2;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "blx52-bench";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    AppArguments arguments;
+    QApplication app(arguments.argc, arguments.argv);
     QTemporaryDir dir;
     const QString folder = dir.path() + u'/';
     const Picture pictures[] = {warningTrianglePicture(), prohibitionSignPicture(),

@@ -23,10 +23,8 @@ int measureSend(const Run& run) {
     const int runs = run.summary ? 9 : 20;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "blx52-bench";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    AppArguments arguments;
+    QApplication app(arguments.argc, arguments.argv);
 
     devsim::Options options;
     options.paced = true;

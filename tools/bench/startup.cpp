@@ -67,10 +67,8 @@ class PaintWatch : public QObject {
 
 // In the child: shows one window, prints "MAPPED PAINTED" on the monotonic clock.
 int showOne(bool program) {
-    int argc = 1;
-    char name[] = "blx52-bench";
-    char* argv[] = {name, nullptr};
-    Application app(argc, argv);
+    AppArguments arguments;
+    Application app(arguments.argc, arguments.argv);
     AnswerOkDialogs dialogs;
     DeviceLink link;
     std::unique_ptr<TForm1> form1;
@@ -137,10 +135,8 @@ int measureStartup(const Run& run) {
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const int rounds = run.summary ? 5 : 9;
-    int argc = 1;
-    char name[] = "blx52-bench";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+    AppArguments arguments;
+    QCoreApplication app(arguments.argc, arguments.argv);
     const QString self = QFileInfo(QString::fromStdString(run.self)).absoluteFilePath();
     Times program;
     Times bare;

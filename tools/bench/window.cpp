@@ -59,10 +59,8 @@ int measureWindow(const Run& run) {
     // The simulator is registered as COM3 in a ports folder of its own.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    int argc = 1;
-    char name[] = "blx52-bench";
-    char* argv[] = {name, nullptr};
-    Application app(argc, argv);
+    AppArguments arguments;
+    Application app(arguments.argc, arguments.argv);
 
     devsim::Options options;
     options.paced = true;
