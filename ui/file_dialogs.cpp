@@ -25,6 +25,10 @@ KindInfo info(FileKind kind) {
             return {"image-import", ""};
         case FileKind::ImageExport:
             return {"image-export", "blx52-picture.png"};
+        case FileKind::PreviewGif:
+            return {"preview-export", "blx52-preview.gif"};
+        case FileKind::PreviewWav:
+            return {"preview-export", "blx52-preview.wav"};
     }
     return {"other", ""};
 }

@@ -7,7 +7,7 @@ class QWidget;
 namespace blx52 {
 
 // The kinds of file the program's dialogs choose; each kind remembers its own last folder.
-enum class FileKind { Settings, Log, ImageImport, ImageExport };
+enum class FileKind { Settings, Log, ImageImport, ImageExport, PreviewGif, PreviewWav };
 
 // The program's own settings (the user's, native form: HKCU\Software\blx52\blx52 on Windows,
 // ~/.config/blx52/blx52.conf beside the port folder on Linux), named here once so that nothing

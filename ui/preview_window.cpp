@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,6 +15,8 @@
 #include "playback/led_panel.h"
 #include "playback/preview_export.h"
 #include "settings/sound_time.h"
+#include "ui/file_dialogs.h"
+#include "ui/help_window.h"
 
 namespace blx52 {
 
@@ -377,6 +378,7 @@ PreviewWindow::PreviewWindow(Sources sources, Playback::Clock clock,
     setObjectName(QStringLiteral("PreviewWindow"));
     setWindowFlag(Qt::Window);
     setWindowTitle(QStringLiteral("Preview"));
+    installHelpKey(this, QStringLiteral("the-preview"));
     folderPictures_.setOverride(sources_.editorPicture);
     auto* column = static_cast<QVBoxLayout*>(controls_->layout());
     source_ = new QComboBox(controls_);
@@ -398,10 +400,10 @@ PreviewWindow::PreviewWindow(Sources sources, Playback::Clock clock,
     column->insertWidget(5, exportResult_);
     setPictureSource([this](int slot) { return folderPictures_.picture(slot); });
     chooseExport_ = [this](const QString& kind) {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Export %1").arg(kind), QString(),
-                                            kind == QStringLiteral("GIF")
-                                                ? QStringLiteral("GIF (*.gif)")
-                                                : QStringLiteral("WAV (*.wav)"));
+        const bool gif = kind == QStringLiteral("GIF");
+        return chooseFileName(this, gif ? FileKind::PreviewGif : FileKind::PreviewWav, true,
+                              QStringLiteral("Export %1").arg(kind),
+                              gif ? QStringLiteral("GIF (*.gif)") : QStringLiteral("WAV (*.wav)"));
     };
     settingsChanged();
     resize(620, 520);

@@ -32,6 +32,7 @@
 #include "ui/compare_dialog.h"
 #include "ui/exchange_log_window.h"
 #include "ui/main_window.h"
+#include "ui/preview_window.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
@@ -225,6 +226,8 @@ TEST_F(DeviceMenuTest, F1OpensTheHelpWindowAtTheChapterOfEachWindow) {
     action("ExchangeLog1")->trigger();
     CompareDialog* dialog = compare();
     ASSERT_NE(dialog, nullptr);
+    action("Preview1")->trigger();
+    ASSERT_NE(form->previewWindow(), nullptr);
     const struct {
         QWidget* window;
         const char* chapter;
@@ -232,6 +235,7 @@ TEST_F(DeviceMenuTest, F1OpensTheHelpWindowAtTheChapterOfEachWindow) {
         {form.get(), "the-main-window"},
         {form->exchangeLogWindow(), "the-exchange-log"},
         {dialog, "comparing-with-the-device"},
+        {form->previewWindow(), "the-preview"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.chapter);
