@@ -42,6 +42,9 @@ class EditorTest : public ::testing::Test {
           folder(home.path() + QStringLiteral("/BLX52_Settings/")) {
         QDir().mkpath(folder);
         form1 = std::make_unique<TForm1>(link, dialogs);
+        // The editor's folder for bundles and the buttons too (on Windows the program's own
+        // folder is fixed, not below the test's home).
+        form1->setPictureFolder(folder);
         form2 = std::make_unique<TForm2>(link, dialogs, folder);
         connectEditor(*form1, *form2);
         form1->show();

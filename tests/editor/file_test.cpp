@@ -146,6 +146,7 @@ TEST_F(EditorFiles, ButtonsStartWithThePicturesOfTheFolderThatLoad) {
 
     DeviceLink otherLink;
     TForm1 started(otherLink, dialogs);
+    started.setPictureFolder(folder);  // Windows' folder is fixed; the test's is its own
     started.showPictureFolderGlyphs();
     for (const PictureSlot& s : pictureSlots()) {
         const QImage expected = s.code == 100 ? blueDiscPicture().image()

@@ -291,16 +291,19 @@ TEST_F(CliTest, BadFilesAndBadUsageSendNothing) {
     }
     // Outputs that cannot be made, or that two ports would share, are refused before the
     // first exchange.
-    ASSERT_TRUE(QDir().mkpath(path("COM6")) && QDir().mkpath(dir.filePath(port)));
     std::vector<std::pair<QStringList, QString>> outputs = {
         {{"read", port, "-o", path("missing/dir/x.blx52")},
          "the folder " + path("missing/dir") + " does not exist"},
         {{"read", port, "--with-pictures", "-o", path("missing/{port}.blx52")},
          "the folder " + path("missing") + " does not exist"},
-        {{"read", port + ",COM6", "-o", path("{port}/../same.blx52")},
-         port + " and COM6 would both write " + path("COM6/../same.blx52")},
+        {{"read", port + ",COM6", "-o", path("same.blx52")},
+         "a read of several ports needs -o with {port} in the file name"},
     };
 #ifndef _WIN32
+    // Folders named after ports (Windows keeps COM1 ... COM9 as device names, never folders).
+    ASSERT_TRUE(QDir().mkpath(path("COM6")) && QDir().mkpath(dir.filePath(port)));
+    outputs.push_back({{"read", port + ",COM6", "-o", path("{port}/../same.blx52")},
+                       port + " and COM6 would both write " + path("COM6/../same.blx52")});
     // Two links to one file that is not there yet.
     for (const QString& p : {port, QStringLiteral("COM6")})
         ASSERT_TRUE(QFile::link(path("shared.blx52"), dir.filePath(p + "-link")));

@@ -21,6 +21,7 @@
 
 #include "blx52_version.h"
 #include "link/device_link.h"
+#include "link/port_map.h"
 #include "sync/device_compare.h"
 #include "sync/device_sync.h"
 #include "sync/exchange_log.h"
@@ -217,7 +218,12 @@ TEST_F(DeviceMenuTest, HelpShowsTheManualWithItsPicturesAndInfoTheAboutBox) {
          {QStringLiteral("BLX52 Glowpanel Configurator"), QStringLiteral(BLX52_VERSION),
           QStringLiteral("GNU General Public License"), QString::fromLatin1(qVersion()),
           QStringLiteral(BLX52_HOMEPAGE), QDir::toNativeSeparators(form->pictureFolder()),
+#ifdef _WIN32
+          // Windows keeps the names in a file of the user's application data.
+          QDir::toNativeSeparators(QString::fromStdString(portMapFile()))}) {
+#else
           QDir::toNativeSeparators(config.path() + QStringLiteral("/blx52/ports"))}) {
+#endif
         EXPECT_TRUE(text.contains(part)) << part.toStdString();
     }
 }

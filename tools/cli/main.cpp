@@ -22,10 +22,7 @@
 #include "batch.h"
 #include "blx52_version.h"
 #include "link/device_link.h"
-#include "platform/parent_console.h"
 #include "link/port_names.h"
-#include "platform/regular_file.h"
-#include "platform/stop_signals.h"
 #include "picture/color_match.h"
 #include "picture/picture.h"
 #include "picture/picture_batch.h"
@@ -36,6 +33,9 @@
 #include "picture/regular_file.h"
 #include "picture/slot_table.h"
 #include "picture/start_pictures.h"
+#include "platform/parent_console.h"
+#include "platform/regular_file.h"
+#include "platform/stop_signals.h"
 #include "port_list.h"
 #include "preview.h"
 #include "sync/device_sync.h"
@@ -437,21 +437,22 @@ QString landingKey(const Word& file) {
 
 // Where the profile of a read goes cannot take it: said before the device is asked anything.
 bool outputUsable(const Word& output) {
-    const FileFault fault =
-        output.native.empty() ? checkStandardOutput() : checkSaveTarget(output.native);
-    if (!fault && !output.native.empty()) {
-        // The read would take 89 exchanges only to find it cannot make the file.
+    if (!output.native.empty()) {
+        // The read would take 89 exchanges only to find it cannot make the file (said the same
+        // on every system, before the target's own check names it otherwise).
         fs::path folder = landingPath(output).parent_path();
         if (folder.empty())
             folder = fs::path(".");
         std::error_code ec;
-        if (!fs::is_directory(folder, ec)) {
+        if (fs::status(folder, ec).type() == fs::file_type::not_found) {
             err(QStringLiteral("%1: cannot write the profile there: the folder %2 does not "
                                "exist; nothing was read")
                     .arg(shown(output), shownText(textOf(folder), 1000)));
             return false;
         }
     }
+    const FileFault fault =
+        output.native.empty() ? checkStandardOutput() : checkSaveTarget(output.native);
     if (!fault)
         return true;
     err(QStringLiteral("%1: cannot write the profile there: %2; nothing was read")
