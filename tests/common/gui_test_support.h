@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -140,6 +142,16 @@ inline HelpWindow* pressHelpKey(QWidget* window) {
         return nullptr;
     QTest::keyClick(window, Qt::Key_F1);
     return shownHelpWindow();
+}
+
+// F1 in `window` opens the help window at `chapter`, a heading the manual has; closes it again.
+inline void expectF1OpensChapter(QWidget* window, const char* chapter) {
+    SCOPED_TRACE(chapter);
+    HelpWindow* help = pressHelpKey(window);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->chapter(), QString::fromLatin1(chapter));
+    EXPECT_TRUE(manualHasAnchor(*help, help->chapter()));
+    help->close();
 }
 
 }  // namespace blx52

@@ -358,10 +358,7 @@ TEST_F(PortsTest, ThePortListTakesTheRoomAndTheWindowsPortBoxTellsWhereEachNameL
                     .startsWith(QStringLiteral("COM7 opens its own port /dev/ttyS6: ")));
     EXPECT_TRUE(sim->receivedLines().empty());
 
-    HelpWindow* help = pressHelpKey(&dialog);
-    ASSERT_NE(help, nullptr);
-    EXPECT_EQ(help->chapter(), QStringLiteral("ports-and-finding-the-device"));
-    EXPECT_TRUE(manualHasAnchor(*help, help->chapter()));
+    expectF1OpensChapter(&dialog, "ports-and-finding-the-device");
 }
 
 TEST_F(PortsTest, FindDeviceAsksEachFreePortOnceAndOffersTheAnsweringOnes) {
