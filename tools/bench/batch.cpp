@@ -19,7 +19,7 @@
 #include "sync/profile.h"
 #include "sync/settings_store.h"
 #include "tools/bench/bench.h"
-#include "tools/devsim/device_simulator.h"
+#include "tools/bench/paced_simulator.h"
 
 namespace blx52::bench {
 
@@ -90,13 +90,9 @@ int measureBatch(const Run& run) {
     std::vector<std::unique_ptr<devsim::DeviceSimulator>> devices;
     QStringList paths;
     for (int i = 0; i < Devices; ++i) {
-        devsim::Options options;
-        options.paced = true;
-        devices.push_back(std::make_unique<devsim::DeviceSimulator>(options));
-        if (!devices.back()->start()) {
-            std::fprintf(stderr, "blx52-bench: cannot start simulator %d\n", i + 1);
+        devices.push_back(startPacedSimulator());
+        if (!devices.back())
             return 1;
-        }
         paths << QString::fromStdString(devices.back()->devicePath());
     }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tools/bench/bench.h"
-#include "tools/devsim/device_simulator.h"
+#include "tools/bench/paced_simulator.h"
 
 namespace blx52::bench {
 
@@ -41,13 +41,10 @@ int measureCli(const Run& run) {
     const QString cli = QFileInfo(self).absolutePath() + QStringLiteral("/blx52-cli");
     QTemporaryDir home;
 
-    devsim::Options options;
-    options.paced = true;
-    devsim::DeviceSimulator simulator(options);
-    if (!simulator.start()) {
-        std::fprintf(stderr, "blx52-bench: cannot start the simulator\n");
+    const auto device = startPacedSimulator();
+    if (!device)
         return 1;
-    }
+    devsim::DeviceSimulator& simulator = *device;
     const QString port = QString::fromStdString(simulator.devicePath());
     const QString out = home.filePath(QStringLiteral("read.blx52"));
     std::vector<double> cliMs;

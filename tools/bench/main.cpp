@@ -50,7 +50,8 @@ const std::vector<Entry>& entries() {
              "      blx52-cli write with verify and send-pictures to nine simulators against one"},
             {"preview", measurePreview,
              "preview\n"
-             "      the preview playing: its CPU share at 60 frames a second, how late each picture\n"
+             "      the preview playing: its CPU share at 60 frames a second, how late each "
+             "picture\n"
              "      change lands over 60 s, Play to the first sound samples, a GIF export"},
 #endif
 #ifdef BLX52_BENCH_WINDOW

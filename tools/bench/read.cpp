@@ -11,7 +11,7 @@
 #include "settings/settings_table.h"
 #include "tools/bench/bench.h"
 #ifdef BLX52_BENCH_SIMULATOR
-#include "tools/devsim/device_simulator.h"
+#include "tools/bench/paced_simulator.h"
 #endif
 
 namespace blx52::bench {
@@ -60,16 +60,11 @@ int measureRead(const Run& run) {
         return 2;
 
 #ifdef BLX52_BENCH_SIMULATOR
-    std::optional<devsim::DeviceSimulator> simulator;
+    std::unique_ptr<devsim::DeviceSimulator> simulator;
     if (port.empty()) {
-        devsim::Options options;
-        options.paced = true;
-        options.latencyMs = latencyMs;
-        simulator.emplace(options);
-        if (!simulator->start()) {
-            std::fprintf(stderr, "blx52-bench: cannot start the simulator\n");
+        simulator = startPacedSimulator(latencyMs);
+        if (!simulator)
             return 1;
-        }
         port = simulator->devicePath();
     }
 #endif

@@ -12,7 +12,7 @@
 #include "picture/slot_table.h"
 #include "tools/bench/answer_ok_dialogs.h"
 #include "tools/bench/bench.h"
-#include "tools/devsim/device_simulator.h"
+#include "tools/bench/paced_simulator.h"
 #include "ui/picture_editor.h"
 
 namespace blx52::bench {
@@ -26,13 +26,10 @@ int measureSend(const Run& run) {
     AppArguments arguments;
     QApplication app(arguments.argc, arguments.argv);
 
-    devsim::Options options;
-    options.paced = true;
-    devsim::DeviceSimulator simulator(options);
-    if (!simulator.start()) {
-        std::fprintf(stderr, "blx52-bench: cannot start the simulator\n");
+    const auto device = startPacedSimulator();
+    if (!device)
         return 1;
-    }
+    devsim::DeviceSimulator& simulator = *device;
     QTemporaryDir folder;
     const QString settings = folder.path() + QStringLiteral("/");
     const PictureSlot& slot = *findSlot(100);

@@ -13,7 +13,7 @@
 #include "sync/device_sync.h"
 #include "tools/bench/answer_ok_dialogs.h"
 #include "tools/bench/bench.h"
-#include "tools/devsim/device_simulator.h"
+#include "tools/bench/paced_simulator.h"
 #include "ui/application.h"
 #include "ui/exchange_log_window.h"
 #include "ui/main_window.h"
@@ -62,11 +62,12 @@ int measureWindow(const Run& run) {
     AppArguments arguments;
     Application app(arguments.argc, arguments.argv);
 
-    devsim::Options options;
-    options.paced = true;
-    devsim::DeviceSimulator simulator(options);
-    if (!simulator.start() || !simulator.registerPort("COM3")) {
-        std::fprintf(stderr, "blx52-bench: cannot start the simulator\n");
+    const auto device = startPacedSimulator();
+    if (!device)
+        return 1;
+    devsim::DeviceSimulator& simulator = *device;
+    if (!simulator.registerPort("COM3")) {
+        std::fprintf(stderr, "blx52-bench: cannot register the simulator as COM3\n");
         return 1;
     }
     AnswerOkDialogs dialogs;
