@@ -2,9 +2,10 @@
 # Installs what building and testing need, when it is missing. Sourced by ./run, ./test and
 # ./package; a caller that needs less sets blx52_groups first (./package: "build package").
 # Building: compiler, Qt, GoogleTest, and rsvg-convert, which renders the icon from its SVG;
-# giflib and Qt Multimedia for the preview's GIF export and sound.
+# giflib and Qt Multimedia for the preview's GIF export and sound; fontconfig's headers for
+# loading the font configuration early at start.
 blx52_group_build="cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core ccache
-    qt6-serialport-dev librsvg2-bin libgif-dev qt6-multimedia-dev"
+    qt6-serialport-dev librsvg2-bin libgif-dev qt6-multimedia-dev libfontconfig-dev"
 # The Debian package: dpkg-shlibdeps and dpkg-buildflags, and what CPack uses to find programs.
 blx52_group_package="dpkg-dev file gzip"
 # The install check: desktop entry, AppStream data, the settings files' MIME type, man pages,
