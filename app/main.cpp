@@ -2,7 +2,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QIcon>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -11,10 +10,12 @@
 
 #include "blx52_version.h"
 #include "link/device_link.h"
-#include "platform/parent_console.h"
 #include "picture/picture_files.h"
 #include "picture/start_pictures.h"
+#include "platform/font_warmup.h"
+#include "platform/parent_console.h"
 #include "ui/application.h"
+#include "ui/built_in_pictures.h"
 #include "ui/dialogs.h"
 #include "ui/handler_guard.h"
 #include "ui/main_window.h"
@@ -101,6 +102,9 @@ int main(int argc, char** argv) {
     if (isCommandLineRequest(argc, argv))
         return answerCommandLine(argc, argv, blx52::attachParentConsole());
 
+    // Both while the toolkit starts, on threads of their own.
+    const blx52::FontWarmUp fonts;
+    const blx52::EarlyBuiltInPictures pictures;
     blx52::Application app(argc, argv);
     // From the wide command line on Windows, so that any file name arrives whole.
     const blx52::StartRequest request = blx52::parseStartArguments(blx52::Application::arguments());
@@ -111,7 +115,7 @@ int main(int argc, char** argv) {
     blx52::Application::setApplicationName(QString::fromUtf8(blx52::ProgramTitle));
     blx52::Application::setApplicationVersion(QStringLiteral(BLX52_VERSION));
     blx52::Application::setDesktopFileName(QStringLiteral(BLX52_APP_ID));
-    blx52::Application::setWindowIcon(QIcon(QStringLiteral(":/blx52/icon.png")));
+    blx52::Application::setWindowIcon(blx52::programIcon());
 
     blx52::QtDialogs dialogs;
     blx52::DeviceLink link;

@@ -3,12 +3,12 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QVBoxLayout>
 
 #include "blx52_version.h"
 #include "link/port_map.h"
+#include "ui/built_in_pictures.h"
 
 namespace blx52 {
 
@@ -22,7 +22,7 @@ AboutBox::AboutBox(const QString& pictureFolder, QWidget* parent) : QDialog(pare
     title->setText(QStringLiteral("<h2>BLX52 Glowpanel Configurator</h2>Version %1")
                        .arg(QStringLiteral(BLX52_VERSION)));
     auto* icon = new QLabel(this);
-    icon->setPixmap(QIcon(QStringLiteral(":/blx52/icon.png")).pixmap(32, 32));
+    icon->setPixmap(programIcon().pixmap(32, 32));
     auto* head = new QHBoxLayout;
     head->addWidget(icon, 0, Qt::AlignTop);
     head->addWidget(title, 1);

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHash>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include <QShortcut>
 #include <QSlider>
 #include <QStatusBar>
+#include <QStyle>
 #include <cmath>
 #include <map>
 
@@ -36,6 +38,7 @@
 #include "sync/port_list.h"
 #include "sync/profile.h"
 #include "sync/sync_view.h"
+#include "ui/built_in_pictures.h"
 #include "ui/compare_dialog.h"
 #include "ui/exchange_log_window.h"
 #include "ui/help_window.h"
@@ -203,10 +206,22 @@ W* TForm1::add(QWidget* parent, const QString& name, int x, int y, int w, int h)
 
 namespace {
 
+// The window has 79 labels with a dozen texts; each size is measured once (shaping the text is
+// most of a label's cost at start). A label's size follows from its text, font, style and the
+// screen's resolution alone.
 QLabel* label(QWidget* parent, const QString& text, int x, int y) {
+    static QHash<QString, QSize> measured;
     auto* l = new QLabel(text, parent);
     l->move(x, y);
-    l->adjustSize();
+    const QString key = text + QChar(0) + l->font().key() + QChar(0) + l->style()->name() +
+                        QChar(0) + QString::number(l->logicalDpiY());
+    const auto known = measured.constFind(key);
+    if (known != measured.constEnd()) {
+        l->resize(*known);
+    } else {
+        l->adjustSize();
+        measured.insert(key, l->size());
+    }
     return l;
 }
 
@@ -231,7 +246,6 @@ void makeStrip(Memo* memo, const QColor& color) {
 
 void TForm1::buildWindow() {
     setWindowTitle(QStringLiteral("BLX52 Glowpanel - Configurator"));
-    setWindowIcon(QIcon(QStringLiteral(":/blx52/icon.png")));
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
@@ -296,9 +310,15 @@ void TForm1::buildWindow() {
     buildConnectionPanel(central);
     buildBrightness(central);
     auto* image = add<QLabel>(central, QStringLiteral("Image22"), 1032, 296, 233, 185);
-    image->setPixmap(QPixmap(QStringLiteral(":/blx52/device.png")));
     buildHiddenControls(central);
     buildStatusBar();
+
+    // The built-in pictures last: main has them decoded meanwhile.
+    const BuiltInPictures builtIn = builtInPictures();
+    setWindowIcon(QIcon(QPixmap::fromImage(builtIn.icon)));
+    image->setPixmap(QPixmap::fromImage(builtIn.device));
+    for (const auto& slot : pictureSlots())
+        setButtonGlyph(slot.code, builtIn.glyphs.value(slot.code));
 
     // 1325 × 820 outside, frame included, in the middle of the screen.
     const QSize outer(1325, 820);
@@ -385,7 +405,7 @@ void TForm1::buildSections(QWidget* central) {
     QGroupBox* standbyFrame =
         box(sectionBox[Section::Sby], QStringLiteral("Picture"), 16, 16, 57, 209);
 
-    // Picture buttons, each showing its slot's sample picture.
+    // Picture buttons, each showing its slot's sample picture (set by buildWindow).
     for (const auto& slot : pictureSlots()) {
         const auto section = static_cast<Section>(slot.sectionNumber);
         QWidget* parent = section == Section::Sby ? sectionBox[section] : pictureBox[section];
@@ -396,9 +416,11 @@ void TForm1::buildSections(QWidget* central) {
         b->setIconSize(QSize(32, 32));
         b->setProperty("slotCode", slot.code);
         b->setToolTip(QStringLiteral("Opens %1 in the picture editor").arg(qs(slot.comboEntry)));
-        setButtonGlyph(slot.code, QImage(QStringLiteral(":/blx52/glyph_%1.png").arg(slot.code)));
     }
 
+    QStringList pitchItems;
+    for (auto item : PitchNames)
+        pitchItems << qs(item);
     for (const auto& s : allSettings()) {
         const QString name = qs(s.control);
         switch (s.kind) {
@@ -421,8 +443,7 @@ void TForm1::buildSections(QWidget* central) {
             case FieldKind::Pitch: {
                 auto* c = add<QComboBox>(soundBox[s.section], name,
                                          FirstColumn + ToneSpacing * s.index, 20, 57, 21);
-                for (auto item : PitchNames)
-                    c->addItem(qs(item));
+                c->addItems(pitchItems);  // in one insertion: 28 lists of 17
                 c->setMaxVisibleItems(static_cast<int>(PitchNames.size()));
                 selectByProgram(c, s.startIndex);
                 break;

@@ -4,6 +4,7 @@
 
 #include "editor_fixture.h"
 #include "picture/presets.h"
+#include "ui/built_in_pictures.h"
 
 namespace blx52 {
 namespace {
@@ -145,6 +146,8 @@ TEST_F(EditorFiles, ButtonsStartWithThePicturesOfTheFolderThatLoad) {
     broken.close();
 
     DeviceLink otherLink;
+    // As main starts it: the built-in pictures decoded on a thread meanwhile.
+    const EarlyBuiltInPictures early;
     TForm1 started(otherLink, dialogs);
     started.setPictureFolder(folder);  // Windows' folder is fixed; the test's is its own
     started.showPictureFolderGlyphs();
