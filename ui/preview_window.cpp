@@ -7,9 +7,12 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
 
 #include "picture/slot_table.h"
 #include "playback/led_panel.h"
@@ -53,6 +56,19 @@ QString soundText(const PlaybackSettings& settings, const Timeline& t) {
     }
 }
 
+// The time changes ten times a second; a size that followed the text would lay the whole window
+// out again each time (the wrapped texts included). One line, as wide as a long time text.
+class TimeLabel final : public QLabel {
+  public:
+    explicit TimeLabel(QWidget* parent) : QLabel(parent) {}
+    QSize sizeHint() const override {
+        const QMargins m = contentsMargins();
+        return {fontMetrics().averageCharWidth() * 48 + m.left() + m.right() + 2 * margin(),
+                fontMetrics().height() + m.top() + m.bottom() + 2 * margin()};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
 QColor toneColour(int pitch) {
     if (pitch == 0 || pitch == 16)
         return QColor(90, 90, 90);
@@ -73,6 +89,12 @@ void PreviewPanel::setPicture(const Picture& picture, int brightness) {
         return;
     picture_ = picture;
     brightness_ = brightness;
+    codes_.resize(Picture::Width * Picture::Height);
+    for (int y = 0; y < Picture::Height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.image().constScanLine(y));
+        for (int x = 0; x < Picture::Width; ++x)
+            codes_[y * Picture::Width + x] = static_cast<char>(ClassifyPixel(row[x] | 0xff000000u));
+    }
     update();
 }
 
@@ -81,12 +103,35 @@ QSize PreviewPanel::sizeHint() const {
 }
 
 void PreviewPanel::paintEvent(QPaintEvent*) {
+    const qreal ratio = devicePixelRatioF();
+    const QColor background = palette().window().color();
+    const QByteArray key = codes_ + QStringLiteral("|%1|%2|%3|%4|%5")
+                                        .arg(width())
+                                        .arg(height())
+                                        .arg(ratio)
+                                        .arg(brightness_)
+                                        .arg(background.rgba())
+                                        .toLatin1();
+    auto found =
+        std::find_if(drawn_.begin(), drawn_.end(), [&key](const Drawn& d) { return d.key == key; });
+    if (found == drawn_.end()) {
+        // Opaque, so that showing it is a plain copy.
+        QPixmap image((QSizeF(size()) * ratio).toSize());
+        image.setDevicePixelRatio(ratio);
+        image.fill(background);
+        QPainter leds(&image);
+        // Square LEDs, centred, whatever the panel's shape.
+        const int side = std::min(width(), height());
+        const QRectF area((width() - side) / 2.0, (height() - side) / 2.0, side, side);
+        paintLedPanel(leds, picture_, area, brightness_);
+        leds.end();
+        // Six: the most pictures a cycle shows (device start).
+        if (drawn_.size() >= 6)
+            drawn_.pop_back();
+        found = drawn_.insert(drawn_.begin(), Drawn{key, image});
+    }
     QPainter painter(this);
-    painter.fillRect(rect(), palette().window());
-    // Square LEDs, centred, whatever the panel's shape.
-    const int side = std::min(width(), height());
-    const QRectF area((width() - side) / 2.0, (height() - side) / 2.0, side, side);
-    paintLedPanel(painter, picture_, area, brightness_);
+    painter.drawPixmap(0, 0, found->image);
 }
 
 PreviewTimelineStrip::PreviewTimelineStrip(Playback& playback, QWidget* parent)
@@ -101,10 +146,25 @@ std::int64_t PreviewTimelineStrip::spanMs() const {
     return std::max<std::int64_t>({t.cycleMs(), t.passMs(), 1});
 }
 
-void PreviewTimelineStrip::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().base());
+const QPixmap& PreviewTimelineStrip::blocks() {
+    // Built in place each frame: the buffer keeps its room, so a frame allocates nothing.
     const Timeline& t = playback_.timeline();
+    std::vector<std::int64_t>& key = keyBuffer_;
+    key.assign({static_cast<std::int64_t>(t.section), width(), height(),
+                qRound64(devicePixelRatioF() * 1000), spanMs()});
+    for (const PictureStep& p : t.pictures)
+        key.insert(key.end(), {p.slotCode, p.startMs, p.durationMs});
+    for (const ToneStep& s : t.tones)
+        key.insert(key.end(), {s.pitch, s.startMs, s.durationMs});
+    if (key == blocksKey_ && !blocks_.isNull())
+        return blocks_;
+    blocksKey_ = key;
+    const qreal ratio = devicePixelRatioF();
+    blocks_ = QPixmap((QSizeF(size()) * ratio).toSize());
+    blocks_.setDevicePixelRatio(ratio);
+    blocks_.fill(palette().base().color());
+    QPainter painter(&blocks_);
+    painter.setFont(font());
     const double scale = (width() - 1) / static_cast<double>(spanMs());
     const int half = height() / 2;
     painter.setPen(palette().color(QPalette::Mid));
@@ -133,10 +193,26 @@ void PreviewTimelineStrip::paintEvent(QPaintEvent*) {
             painter.setPen(palette().color(QPalette::Mid));
         }
     }
-    // Where the playing stands within the span.
-    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
-    const int x = cursorX();
-    painter.drawLine(QPointF(x, 0), QPointF(x, height()));
+    painter.end();
+    return blocks_;
+}
+
+void PreviewTimelineStrip::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
+        blocks_ = QPixmap();
+    QWidget::changeEvent(event);
+}
+
+void PreviewTimelineStrip::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    // Most frames repaint only the cursor's old and new place: only they are copied.
+    const QPixmap& drawn = blocks();
+    const qreal ratio = drawn.devicePixelRatio();
+    for (const QRect& r : event->region())
+        painter.drawPixmap(r, drawn,
+                           QRectF(r.topLeft() * ratio, QSizeF(r.size()) * ratio).toRect());
+    // Where the playing stands within the span: two pixels wide, the column x among them.
+    painter.fillRect(QRect(cursorX() - 1, 0, 2, height()), palette().color(QPalette::Highlight));
 }
 
 int PreviewTimelineStrip::cursorX() const {
@@ -160,8 +236,14 @@ void PreviewTimelineStrip::moveCursor() {
     const int x = cursorX();
     if (x == cursorDrawn_)
         return;
-    update(QRect(cursorDrawn_ - 2, 0, 5, height()));
-    update(QRect(x - 2, 0, 5, height()));
+    // Near each other (every frame while playing) one rectangle covers both, so a frame copies
+    // once.
+    if (std::abs(x - cursorDrawn_) < 16) {
+        update(QRect(std::min(x, cursorDrawn_) - 2, 0, std::abs(x - cursorDrawn_) + 5, height()));
+    } else {
+        update(QRect(cursorDrawn_ - 2, 0, 5, height()));
+        update(QRect(x - 2, 0, 5, height()));
+    }
     cursorDrawn_ = x;
 }
 
@@ -177,7 +259,7 @@ PreviewView::PreviewView(Playback::Clock clock, std::unique_ptr<SoundOutput> sou
     playback_.setSoundOutput(std::move(sound));
     panel_ = new PreviewPanel(this);
     strip_ = new PreviewTimelineStrip(playback_, this);
-    time_ = new QLabel(this);
+    time_ = new TimeLabel(this);
     time_->setObjectName(QStringLiteral("PreviewTime"));
     soundState_ = new QLabel(this);
     soundState_->setObjectName(QStringLiteral("PreviewSoundState"));

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "picture/picture.h"
 #include "playback/picture_source.h"
@@ -33,7 +36,15 @@ class PreviewPanel final : public QWidget {
 
   private:
     Picture picture_;
+    QByteArray codes_;  // the picture's LED codes, row by row
     int brightness_ = BrightnessStart;
+    // The drawn LEDs of the last few pictures: a cycle shows the same ones over and over, and a
+    // change then costs one copy instead of 1024 discs.
+    struct Drawn {
+        QByteArray key;
+        QPixmap image;
+    };
+    std::vector<Drawn> drawn_;
 };
 
 // One picture cycle and the first pass of the tone steps, to scale; a click seeks.
@@ -46,15 +57,23 @@ class PreviewTimelineStrip final : public QWidget {
     void moveCursor();
 
   protected:
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
   private:
     int cursorX() const;
 
+    // The blocks and their names, drawn once per timeline and size; a frame copies the
+    // cursor's strip of it and draws the cursor.
+    const QPixmap& blocks();
+
     Playback& playback_;
     int cursorDrawn_ = -10;
     std::array<std::int64_t, 3> shapeDrawn_{};
+    QPixmap blocks_;
+    std::vector<std::int64_t> blocksKey_;
+    std::vector<std::int64_t> keyBuffer_;
 };
 
 // Panel, situation, play controls and device mode over one Playback; shared by the preview

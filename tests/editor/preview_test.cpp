@@ -110,12 +110,21 @@ TEST_F(PreviewTest, AnEditInTheMainWindowAndADrawingInTheEditorShowWithoutReopen
     click(preview, "PreviewPlay");
     advance(preview, 600);
     EXPECT_EQ(preview->shownSlot(), 100);
+    auto* strip = preview->findChild<QWidget*>(QStringLiteral("PreviewTimeline"));
+    ASSERT_NE(strip, nullptr);
+    strip->grab();  // the blocks of the 6 s cycle, kept for the frames to come
     form1->setControlText(QStringLiteral("Edit19"), QStringLiteral("500"));
     advance(preview, 0);
     EXPECT_EQ(preview->shownSlot(), 101);  // picture 0 lasts 500 ms now
     EXPECT_TRUE(preview->findChild<QLabel*>(QStringLiteral("PreviewTime"))
                     ->text()
                     .contains(QStringLiteral("4.5 s picture cycle")));
+    // The strip shows the new blocks: what it shows is what it draws from scratch.
+    const QImage shown = strip->grab().toImage();
+    strip->resize(strip->width() + 1, strip->height());
+    strip->grab();
+    strip->resize(strip->width() - 1, strip->height());
+    EXPECT_EQ(strip->grab().toImage(), shown);
 
     form1->setControlText(QStringLiteral("Edit19"), QStringLiteral("2000"));
     openBlackWithPen(QStringLiteral("BitBtn11"), 3, 4);  // the editor on slot 100, white pen
