@@ -43,8 +43,8 @@ const std::vector<Entry>& entries() {
             {"startup", measureStartup,
              "startup\n"
              "      the first main window mapped and painted, in turns with a bare QMainWindow of\n"
-             "      the same size, each in a process of its own (run under Xvfb for the screen's\n"
-             "      figure; without a display on offscreen)"},
+             "      the same size, each in a process of its own, on DISPLAY or else on an Xvfb\n"
+             "      of its own (offscreen when there is no Xvfb either)"},
             {"batch", measureBatch,
              "batch\n"
              "      blx52-cli write with verify and send-pictures to nine simulators against one"},

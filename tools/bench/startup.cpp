@@ -1,7 +1,7 @@
 // startup: the program's first window on the screen, mapped and painted, against a bare
-// QMainWindow of the same size. Each window is shown by a process of its own, started in turns,
-// from the start of the process (program loading included) to the window's first expose and to
-// the end of its first paint.
+// QMainWindow of the same size, on the X server of DISPLAY or else on an Xvfb of its own. Each
+// window is shown by a process of its own, started in turns, from the start of the process
+// (program loading included) to the window's first expose and to the end of its first paint.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -134,6 +134,23 @@ bool runChild(const QString& self, const char* which, Times& times, QString& pla
     return true;
 }
 
+// Xvfb on a free display, told by the server itself once it takes connections; empty when it
+// cannot be started.
+QString startXvfb(QProcess& xvfb) {
+    xvfb.start(QStringLiteral("Xvfb"),
+               {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                QStringLiteral("0"), QStringLiteral("1920x1080x24"), QStringLiteral("-nolisten"),
+                QStringLiteral("tcp")});
+    if (!xvfb.waitForStarted(5000))
+        return {};
+    QByteArray number;
+    while (!number.endsWith('\n') && xvfb.waitForReadyRead(5000))
+        number += xvfb.readAllStandardOutput();
+    bool ok = false;
+    number.trimmed().toInt(&ok);
+    return ok ? QStringLiteral(":") + QString::fromLatin1(number.trimmed()) : QString();
+}
+
 }  // namespace
 
 int measureStartup(const Run& run) {
@@ -141,12 +158,18 @@ int measureStartup(const Run& run) {
         return showOne(run.args[1] == "program");
     if (!run.args.empty())
         return 2;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     const int rounds = run.summary ? 9 : 15;
     AppArguments arguments;
     QCoreApplication app(arguments.argc, arguments.argv);
+    // The windows are measured on an X server; without a display, one of our own.
+    QProcess xvfb;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        if (const QString display = startXvfb(xvfb); !display.isEmpty())
+            qputenv("DISPLAY", display.toLatin1());
+        else
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     const QString self = QFileInfo(QString::fromStdString(run.self)).absoluteFilePath();
     Times program;
     Times bare;
