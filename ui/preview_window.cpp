@@ -4,12 +4,14 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QStaticText>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdlib>
@@ -67,6 +69,36 @@ class TimeLabel final : public QLabel {
                 fontMetrics().height() + m.top() + m.bottom() + 2 * margin()};
     }
     QSize minimumSizeHint() const override { return sizeHint(); }
+
+  protected:
+    // Shaping the text is most of a paint, and the texts come round again with every cycle:
+    // each is shaped once and then drawn as it was laid out. Left and centred, as a label's.
+    void paintEvent(QPaintEvent*) override {
+        if (shapedFont_ != font()) {
+            shaped_.clear();
+            shapedFont_ = font();
+        }
+        auto found = shaped_.find(text());
+        if (found == shaped_.end()) {
+            if (shaped_.size() >= 256)
+                shaped_.clear();
+            QStaticText shaped(text());
+            shaped.setTextFormat(Qt::PlainText);
+            shaped.setPerformanceHint(QStaticText::AggressiveCaching);
+            shaped.prepare(QTransform(), font());
+            found = shaped_.insert(text(), shaped);
+        }
+        QPainter painter(this);
+        painter.setPen(palette().color(foregroundRole()));
+        const QRect r = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+        const QSizeF size = found->size();
+        painter.drawStaticText(QPointF(r.left(), r.top() + (r.height() - size.height()) / 2.0),
+                               *found);
+    }
+
+  private:
+    QHash<QString, QStaticText> shaped_;
+    QFont shapedFont_;
 };
 
 QColor toneColour(int pitch) {
@@ -79,6 +111,8 @@ QColor toneColour(int pitch) {
 
 PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("PreviewPanel"));
+    // It paints every pixel of itself: nothing beneath needs painting first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMinimumSize(Picture::Width * 3, Picture::Height * 3);
 }
@@ -137,6 +171,7 @@ void PreviewPanel::paintEvent(QPaintEvent*) {
 PreviewTimelineStrip::PreviewTimelineStrip(Playback& playback, QWidget* parent)
     : QWidget(parent), playback_(playback) {
     setObjectName(QStringLiteral("PreviewTimeline"));
+    setAttribute(Qt::WA_OpaquePaintEvent);  // every pixel, from the blocks drawn once
     setMinimumHeight(40);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
