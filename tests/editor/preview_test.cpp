@@ -88,8 +88,15 @@ TEST_F(PreviewTest, RendersThePanelAndItsControls) {
     click(preview, "PreviewPlay");
     advance(preview, 2100);
     EXPECT_EQ(preview->shownSlot(), 111);
-    EXPECT_EQ(preview->findChild<QLabel*>(QStringLiteral("PreviewTime"))->text(),
-              QStringLiteral("2.1 s of 6.0 s picture cycle \u00b7 sound 5 min"));
+    auto* time = preview->findChild<QLabel*>(QStringLiteral("PreviewTime"));
+    EXPECT_EQ(time->text(), QStringLiteral("2.1 s of 6.0 s picture cycle \u00b7 sound 5 min"));
+    // What the label shows follows its text, also when a text comes round again a cycle later.
+    const QImage shown = time->grab().toImage();
+    advance(preview, 100);
+    EXPECT_NE(time->grab().toImage(), shown);
+    advance(preview, 5900);
+    EXPECT_EQ(time->text(), QStringLiteral("2.1 s of 6.0 s picture cycle \u00b7 sound 5 min"));
+    EXPECT_EQ(time->grab().toImage(), shown);
     for (const char* name :
          {"PreviewPanel", "PreviewSituation", "PreviewPlay", "PreviewRestart", "PreviewSound",
           "PreviewSource", "PreviewTime", "PreviewTimeline", "PreviewInput0", "PreviewInput1",
