@@ -217,6 +217,15 @@ TEST_F(StartState, LayoutFollowsTheOutline) {
     EXPECT_EQ(form->trackBar()->orientation(), Qt::Vertical);
     EXPECT_EQ(form->trackBar()->maximum(), 9);
     EXPECT_TRUE(form->trackBar()->invertedAppearance());  // 0 at the top
+    // Every caption is as big as its text ("Duration:", "ms", … measured once per text).
+    int captions = 0;
+    for (QLabel* l : form->centralWidget()->findChildren<QLabel*>()) {
+        if (!l->objectName().isEmpty() || l->text().isEmpty())
+            continue;
+        ++captions;
+        EXPECT_EQ(l->size(), l->sizeHint()) << l->text().toStdString();
+    }
+    EXPECT_GT(captions, 70);
 
     // Each strip lies directly above its control, as wide as it.
     const std::pair<const char*, const char*> strips[] = {
