@@ -102,10 +102,10 @@ int main(int argc, char** argv) {
     if (isCommandLineRequest(argc, argv))
         return answerCommandLine(argc, argv, blx52::attachParentConsole());
 
-    // Both while the toolkit starts, on threads of their own.
-    const blx52::FontWarmUp fonts;
-    const blx52::EarlyBuiltInPictures pictures;
+    const blx52::FontWarmUp fonts;  // while the toolkit starts
     blx52::Application app(argc, argv);
+    // While the window is built; after the toolkit, whose start sets where image plugins are.
+    const blx52::EarlyBuiltInPictures pictures;
     // From the wide command line on Windows, so that any file name arrives whole.
     const blx52::StartRequest request = blx52::parseStartArguments(blx52::Application::arguments());
     if (!request.error.isEmpty()) {

@@ -8,15 +8,15 @@ namespace blx52 {
 
 // The pictures built into the program: its icon, the device picture of the main window and the
 // 25 button glyphs (PNG resources). Decoding them is a few milliseconds of the first window's
-// start, so main decodes them on a thread of its own while the toolkit starts.
+// start, so main decodes them on a thread of its own while the window is built.
 struct BuiltInPictures {
     QImage icon;
     QImage device;
     QHash<int, QImage> glyphs;  // by slot code
 };
 
-// While an instance lives, the pictures are decoded once, on a thread it starts; made first
-// thing in main. Its end waits for that thread.
+// While an instance lives, the pictures are decoded once, on a thread it starts; main makes one
+// right after the application object. Its end waits for that thread.
 class EarlyBuiltInPictures {
   public:
     EarlyBuiltInPictures();

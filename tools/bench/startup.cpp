@@ -72,13 +72,13 @@ class PaintWatch : public QObject {
 int showOne(bool program) {
     // As main does, first thing; a bare Qt program has nothing of the kind.
     std::optional<FontWarmUp> fonts;
-    std::optional<EarlyBuiltInPictures> pictures;
-    if (program) {
+    if (program)
         fonts.emplace();
-        pictures.emplace();
-    }
     AppArguments arguments;
     Application app(arguments.argc, arguments.argv);
+    std::optional<EarlyBuiltInPictures> pictures;
+    if (program)
+        pictures.emplace();
     AnswerOkDialogs dialogs;
     DeviceLink link;
     std::unique_ptr<TForm1> form1;
