@@ -115,15 +115,19 @@ int main(int argc, char** argv) {
     blx52::Application::setApplicationName(QString::fromUtf8(blx52::ProgramTitle));
     blx52::Application::setApplicationVersion(QStringLiteral(BLX52_VERSION));
     blx52::Application::setDesktopFileName(QStringLiteral(BLX52_APP_ID));
-    blx52::Application::setWindowIcon(blx52::programIcon());
 
     blx52::QtDialogs dialogs;
     blx52::DeviceLink link;
     std::unique_ptr<blx52::TForm1> Form1;
     std::unique_ptr<blx52::TForm2> Form2;
     try {
-        Form1 = std::make_unique<blx52::TForm1>(link, dialogs);
+        // What the window shows first; it is on the screen before the rest is made.
+        Form1 =
+            std::make_unique<blx52::TForm1>(link, dialogs, blx52::TForm1::Build::ShownPartFirst);
         Form1->showPictureFolderGlyphs();
+        blx52::Application::setWindowIcon(blx52::programIcon());
+        blx52::showAndWaitForFirstPaint(*Form1);
+        Form1->buildHiddenPart();
         // Created hidden; the main window's picture buttons open it.
         Form2 = std::make_unique<blx52::TForm2>(link, dialogs);
         blx52::connectEditor(*Form1, *Form2);
@@ -131,7 +135,6 @@ int main(int argc, char** argv) {
         dialogs.generalError(blx52::HandlerGuard::message(std::current_exception()));
         return 1;
     }
-    Form1->show();
     if (request.settingsFile)
         blx52::openSettingsFileWhenShown(*Form1, *request.settingsFile);
     return blx52::Application::exec();

@@ -165,9 +165,13 @@ class PortTips : public QObject {
 }  // namespace
 
 TForm1::TForm1(DeviceLink& link, Dialogs& dialogs, QWidget* parent)
+    : TForm1(link, dialogs, Build::Whole, parent) {}
+
+TForm1::TForm1(DeviceLink& link, Dialogs& dialogs, Build build, QWidget* parent)
     : QMainWindow(parent),
       link_(link),
       dialogs_(dialogs),
+      build_(build),
       guard_([&dialogs](const QString& message) { dialogs.generalError(message); }),
       syncView_(std::make_unique<Form1SyncView>(*this)),
       sync_(std::make_unique<DeviceSync>(link, *syncView_)) {
@@ -175,6 +179,10 @@ TForm1::TForm1(DeviceLink& link, Dialogs& dialogs, QWidget* parent)
     buildWindow();
     setTabChain();
     connectRules();
+    if (build_ == Build::Whole) {
+        hiddenBuilt_ = true;
+        connectHiddenRules();
+    }
     link_.setStatusSink(this);
     log_.attach(link_);
     sync_->setLog(&log_);
@@ -310,7 +318,8 @@ void TForm1::buildWindow() {
     buildConnectionPanel(central);
     buildBrightness(central);
     auto* image = add<QLabel>(central, QStringLiteral("Image22"), 1032, 296, 233, 185);
-    buildHiddenControls(central);
+    if (build_ == Build::Whole)
+        buildHiddenControls(central);
     buildStatusBar();
 
     // The built-in pictures last: main has them decoded meanwhile.
@@ -592,18 +601,9 @@ void TForm1::connectRules() {
         for (const auto& b : s.buttons) {
             onClick(radioButton(qs(b)), [this] { guard_.run([this] { markUnwrittenChanges(); }); });
         }
-        if (s.kind == FieldKind::Brightness) {
-            onStore(memo(qs(s.landingMemo)), [this] { Memo35Change(); });
-        } else if (!s.landingMemo.empty()) {
-            onStore(memo(qs(s.landingMemo)), [this, &s] { landingReaction(s); });
-        }
     }
     onUserSelect(comboBox(QStringLiteral("ComboBox13")), [this] { ComboBox13Change(); });
     connect(trackBar_, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
-    onChange(memo(QStringLiteral("Memo42")), [this] { Memo42Change(); });
-    onChange(memo(QStringLiteral("Memo43")), [this] { Memo43Change(); });
-    connect(checkBox(QStringLiteral("CheckBox1")), &QCheckBox::toggled, this,
-            &TForm1::CheckBox1Click);
     connect(button(QStringLiteral("Button1")), &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(button(QStringLiteral("Button2")), &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(button(QStringLiteral("Button6")), &QPushButton::clicked, this, &TForm1::Button6Click);
@@ -614,6 +614,28 @@ void TForm1::connectRules() {
         connect(button(qs(slot.mainButton)), &QPushButton::clicked, this,
                 [this, code] { guard_.run([this, code] { openPictureEditor(code); }); });
     }
+}
+
+void TForm1::connectHiddenRules() {
+    for (const auto& s : allSettings()) {
+        if (s.kind == FieldKind::Brightness) {
+            onStore(memo(qs(s.landingMemo)), [this] { Memo35Change(); });
+        } else if (!s.landingMemo.empty()) {
+            onStore(memo(qs(s.landingMemo)), [this, &s] { landingReaction(s); });
+        }
+    }
+    onChange(memo(QStringLiteral("Memo42")), [this] { Memo42Change(); });
+    onChange(memo(QStringLiteral("Memo43")), [this] { Memo43Change(); });
+    connect(checkBox(QStringLiteral("CheckBox1")), &QCheckBox::toggled, this,
+            &TForm1::CheckBox1Click);
+}
+
+void TForm1::buildHiddenPart() {
+    if (hiddenBuilt_)
+        return;
+    hiddenBuilt_ = true;
+    buildHiddenControls(findChild<QWidget*>(QStringLiteral("ClientArea")));
+    connectHiddenRules();
 }
 
 // ---- Pictures ----

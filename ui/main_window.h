@@ -56,8 +56,17 @@ class TForm1 : public QMainWindow, public StatusSink {
   public:
     static constexpr int PanelCount = 7;
 
+    // Whole: every control and rule at once. ShownPartFirst, as the program starts: what the
+    // window shows, and its hidden controls and their rules only with buildHiddenPart(), once
+    // the window is on the screen; nothing may use them before.
+    enum class Build { Whole, ShownPartFirst };
+
     TForm1(DeviceLink& link, Dialogs& dialogs, QWidget* parent = nullptr);
+    TForm1(DeviceLink& link, Dialogs& dialogs, Build build, QWidget* parent = nullptr);
     ~TForm1() override;
+    // The hidden controls (landing memos, triggers, CheckBox1 and CheckBox2) and their rules,
+    // after a ShownPartFirst build; once.
+    void buildHiddenPart();
 
     DeviceLink& link() { return link_; }
     Dialogs& dialogs() { return dialogs_; }
@@ -248,6 +257,7 @@ class TForm1 : public QMainWindow, public StatusSink {
     void verifyWrite();
     const SyncView& syncView() const;
     void connectRules();
+    void connectHiddenRules();
 
     void editRule(const Setting& setting);
     void landingReaction(const Setting& setting);
@@ -262,6 +272,8 @@ class TForm1 : public QMainWindow, public StatusSink {
 
     DeviceLink& link_;
     Dialogs& dialogs_;
+    Build build_ = Build::Whole;
+    bool hiddenBuilt_ = false;
     HandlerGuard guard_;
     QHash<QString, QWidget*> controls_;
     QLabel* panels_[PanelCount] = {};

@@ -1,6 +1,9 @@
 #include "ui/start_file.h"
 
+#include <QEvent>
+#include <QEventLoop>
 #include <QTimer>
+#include <QWidget>
 
 #include "ui/main_window.h"
 
@@ -26,6 +29,34 @@ StartRequest parseStartArguments(const QStringList& arguments) {
 void openSettingsFileWhenShown(TForm1& window, const QString& path) {
     // After the show, so that a question or an error box has the window under it.
     QTimer::singleShot(0, &window, [&window, path] { window.openSettingsFile(path); });
+}
+
+namespace {
+
+// Ends the loop once the first paint is done (the paint runs after the filters).
+class FirstPaint final : public QObject {
+  public:
+    explicit FirstPaint(QEventLoop& loop) : loop_(loop) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            QMetaObject::invokeMethod(&loop_, &QEventLoop::quit, Qt::QueuedConnection);
+        return false;
+    }
+
+  private:
+    QEventLoop& loop_;
+};
+
+}  // namespace
+
+void showAndWaitForFirstPaint(QWidget& window, int limitMs) {
+    QEventLoop loop;
+    FirstPaint watch(loop);
+    window.installEventFilter(&watch);
+    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
+    window.show();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    window.removeEventFilter(&watch);
 }
 
 }  // namespace blx52

@@ -12,6 +12,7 @@
 #include "form_fixture.h"
 #include "picture/slot_table.h"
 #include "settings/settings_table.h"
+#include "ui/start_file.h"
 
 namespace blx52 {
 namespace {
@@ -163,6 +164,45 @@ TEST_F(StartState, HiddenControlsExistAndStayHidden) {
     }
     for (int k : {3, 4, 5})
         EXPECT_EQ(form->findChild<QWidget*>(QStringLiteral("Button%1").arg(k)), nullptr);
+}
+
+// As the program starts it: what the window shows first; the hidden part once it has painted.
+// Then it is the same window with the same rules.
+TEST_F(StartState, ShownPartFirstIsTheSameWindowOnceTheHiddenPartIsMade) {
+    const auto census = [](const TForm1& window) {
+        QStringList rows;
+        for (const QWidget* c : window.findChildren<QWidget*>()) {
+            if (c->objectName().isEmpty() || c->objectName().startsWith(u"qt_"))
+                continue;
+            rows << QStringLiteral("%1 %2 %3 %4")
+                        .arg(c->objectName(), QString::fromLatin1(c->metaObject()->className()))
+                        .arg(c->isHidden())
+                        .arg(QStringLiteral("%1,%2 %3x%4")
+                                 .arg(c->x())
+                                 .arg(c->y())
+                                 .arg(c->width())
+                                 .arg(c->height()));
+        }
+        rows.sort();
+        return rows;
+    };
+    TForm1 later(link, dialogs, TForm1::Build::ShownPartFirst);
+    EXPECT_EQ(later.findChild<QWidget*>(QStringLiteral("Memo1")), nullptr);
+    EXPECT_NE(later.findChild<QWidget*>(QStringLiteral("Memo40")), nullptr);
+    showAndWaitForFirstPaint(later);
+    EXPECT_TRUE(later.isVisible());
+    later.buildHiddenPart();
+    later.buildHiddenPart();  // once
+    EXPECT_EQ(census(later), census(*form));
+
+    // The landing rules, the brightness's and a volume's, work as in the whole window.
+    later.storeReply(QStringLiteral("Memo35"), QStringLiteral("2"));
+    EXPECT_EQ(later.trackBarPosition(), 2);
+    EXPECT_EQ(later.controlText(QStringLiteral("Memo34")), QStringLiteral("2"));
+    later.storeReply(QStringLiteral("Memo1"), QStringLiteral("3"));
+    EXPECT_TRUE(later.radioButton(QStringLiteral("RadioButton2"))->isChecked());
+    EXPECT_EQ(later.controlText(QStringLiteral("Memo42")), QStringLiteral("0"));
+    EXPECT_TRUE(dialogs.log.isEmpty());
 }
 
 TEST_F(StartState, ToolTipsAndDisplays) {
