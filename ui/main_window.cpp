@@ -638,42 +638,6 @@ void TForm1::buildHiddenPart() {
     connectHiddenRules();
 }
 
-// ---- Pictures ----
-
-void TForm1::openPictureEditor(int slotCode) {
-    if (openEditor_)
-        openEditor_(slotCode);
-}
-
-void TForm1::setButtonGlyph(int slotCode, const QImage& image) {
-    const PictureSlot* slot = findSlot(slotCode);
-    if (!slot)
-        return;
-    if (auto* b = button(qs(slot->mainButton))) {
-        b->setIcon(QIcon(QPixmap::fromImage(image)));
-        b->setProperty("glyph", image);
-    }
-}
-
-// Silent: the folder need not exist yet, and a file that does not load leaves the built-in
-// glyph, which the editor's own message will name once the slot is opened.
-void TForm1::showPictureFolderGlyphs() {
-    for (const PictureSlot& slot : pictureSlots()) {
-        const QString path = bitmapFilePath(slot, pictureFolder());
-        if (!QFileInfo::exists(path))
-            continue;
-        Picture picture;
-        if (!loadBitmap(path, picture))
-            setButtonGlyph(slot.code, picture.image());
-    }
-}
-
-QImage TForm1::buttonGlyph(int slotCode) const {
-    const PictureSlot* slot = findSlot(slotCode);
-    auto* b = slot ? button(qs(slot->mainButton)) : nullptr;
-    return b ? b->property("glyph").value<QImage>() : QImage();
-}
-
 // ---- Rules ----
 
 bool TForm1::CheckNumberText(const QString& text) {

@@ -1,10 +1,16 @@
-// The main window's bundles (settings with pictures) and "Send all pictures…".
+// The main window's picture buttons, bundles (settings with pictures) and "Send all pictures…".
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <QPushButton>
 #include <QStringList>
+#include <QVariant>
 
 #include "picture/picture_batch.h"
 #include "picture/picture_files.h"
+#include "picture/slot_table.h"
 #include "sync/sync_texts.h"
 #include "ui/main_window.h"
 #include "ui/send_pictures_form.h"
@@ -26,6 +32,42 @@ QString lines(const QStringList& texts) {
 }
 
 }  // namespace
+
+// ---- Picture buttons ----
+
+void TForm1::openPictureEditor(int slotCode) {
+    if (openEditor_)
+        openEditor_(slotCode);
+}
+
+void TForm1::setButtonGlyph(int slotCode, const QImage& image) {
+    const PictureSlot* slot = findSlot(slotCode);
+    if (!slot)
+        return;
+    if (auto* b = button(QString::fromStdString(slot->mainButton))) {
+        b->setIcon(QIcon(QPixmap::fromImage(image)));
+        b->setProperty("glyph", image);
+    }
+}
+
+// Silent: the folder need not exist yet, and a file that does not load leaves the built-in
+// glyph, which the editor's own message will name once the slot is opened.
+void TForm1::showPictureFolderGlyphs() {
+    for (const PictureSlot& slot : pictureSlots()) {
+        const QString path = bitmapFilePath(slot, pictureFolder());
+        if (!QFileInfo::exists(path))
+            continue;
+        Picture picture;
+        if (!loadBitmap(path, picture))
+            setButtonGlyph(slot.code, picture.image());
+    }
+}
+
+QImage TForm1::buttonGlyph(int slotCode) const {
+    const PictureSlot* slot = findSlot(slotCode);
+    auto* b = slot ? button(QString::fromStdString(slot->mainButton)) : nullptr;
+    return b ? b->property("glyph").value<QImage>() : QImage();
+}
 
 QString TForm1::pictureFolder() const {
     return pictureFolder_.isEmpty() ? SettingsFolder() : pictureFolder_;
