@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QStaticText>
 #include <QVBoxLayout>
+#include <QtMath>
 #include <algorithm>
 #include <cstdlib>
 
@@ -101,6 +102,12 @@ class TimeLabel final : public QLabel {
     QFont shapedFont_;
 };
 
+// A widget's size in device pixels, the last partial pixel included: the panel and the strip
+// paint every pixel of themselves from such a pixmap.
+QSize deviceSize(QSize size, qreal ratio) {
+    return {qCeil(size.width() * ratio), qCeil(size.height() * ratio)};
+}
+
 QColor toneColour(int pitch) {
     if (pitch == 0 || pitch == 16)
         return QColor(90, 90, 90);
@@ -150,7 +157,7 @@ void PreviewPanel::paintEvent(QPaintEvent*) {
         std::find_if(drawn_.begin(), drawn_.end(), [&key](const Drawn& d) { return d.key == key; });
     if (found == drawn_.end()) {
         // Opaque, so that showing it is a plain copy.
-        QPixmap image((QSizeF(size()) * ratio).toSize());
+        QPixmap image(deviceSize(size(), ratio));
         image.setDevicePixelRatio(ratio);
         image.fill(background);
         QPainter leds(&image);
@@ -195,7 +202,7 @@ const QPixmap& PreviewTimelineStrip::blocks() {
         return blocks_;
     blocksKey_ = key;
     const qreal ratio = devicePixelRatioF();
-    blocks_ = QPixmap((QSizeF(size()) * ratio).toSize());
+    blocks_ = QPixmap(deviceSize(size(), ratio));
     blocks_.setDevicePixelRatio(ratio);
     blocks_.fill(palette().base().color());
     QPainter painter(&blocks_);
