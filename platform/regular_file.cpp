@@ -25,4 +25,8 @@ std::string describeFileFault(const FileFault& fault) {
     return {};
 }
 
+FileFault replaceRegularFile(const std::string& path, std::string_view bytes) {
+    return replaceRegularFiles({{path, bytes}}).fault;
+}
+
 }  // namespace blx52

@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "regular_file.h"
+#include "replace_in_turn.h"
 
 namespace blx52 {
 
@@ -256,27 +257,9 @@ FileFault renameOver(const Pending& pending) {
 
 }  // namespace
 
-FileFault replaceRegularFile(const std::string& path, std::string_view bytes) {
-    return replaceRegularFiles({{path, bytes}}).fault;
-}
-
 FilesFault replaceRegularFiles(const std::vector<FileReplacement>& files) {
-    std::vector<Pending> pending(files.size());
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (FileFault fault = writeTemporary(files[i].path, files[i].bytes, pending[i])) {
-            for (std::size_t j = 0; j < i; ++j)
-                ::unlink(pending[j].temporary.c_str());
-            return {std::move(fault), i, 0};
-        }
-    }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (FileFault fault = renameOver(pending[i])) {
-            for (std::size_t j = i + 1; j < files.size(); ++j)
-                ::unlink(pending[j].temporary.c_str());
-            return {std::move(fault), i, i};
-        }
-    }
-    return {};
+    return detail::replaceInTurn<Pending>(files, writeTemporary, renameOver,
+                                          [](const Pending& p) { ::unlink(p.temporary.c_str()); });
 }
 
 // Decided once, at the first call (the start of the tool): a closed descriptor 1 would be
