@@ -14,6 +14,7 @@
 #include "ui/exchange_log_window.h"
 #include "ui/main_window.h"
 #include "ui/ports_dialog.h"
+#include "ui/window_size.h"
 
 namespace blx52 {
 
@@ -73,9 +74,7 @@ void TForm1::ExchangeLog1Click() {
             logWindow_ = new ExchangeLogWindow(log_, this);
             logWindow_->setErrorSink([this](const QString& text) { dialogs_.errorOk(text); });
         }
-        logWindow_->show();
-        logWindow_->raise();
-        logWindow_->activateWindow();
+        showInFront(*logWindow_);
     });
 }
 
@@ -99,9 +98,7 @@ void TForm1::showComparison(DeviceComparison comparison, const QString& title) {
         this);
     compare_->setWindowTitle(title);
     compare_->setAttribute(Qt::WA_DeleteOnClose);
-    compare_->show();
-    compare_->raise();
-    compare_->activateWindow();
+    showInFront(*compare_);
 }
 
 void TForm1::takeDeviceValues(const DeviceComparison& comparison) {
@@ -137,9 +134,7 @@ void TForm1::Ports1Click() {
                 this);
         }
         portsDialog_->setCurrentName(comboBox(QStringLiteral("ComboBox13"))->currentIndex());
-        portsDialog_->show();
-        portsDialog_->raise();
-        portsDialog_->activateWindow();
+        showInFront(*portsDialog_);
     });
 }
 

@@ -14,6 +14,7 @@
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/main_window_sync_view.h"
+#include "ui/window_size.h"
 
 namespace blx52 {
 
@@ -45,9 +46,7 @@ void TForm1::Info1Click() {
             about_ = new AboutBox(pictureFolder(), this);
             about_->setAttribute(Qt::WA_DeleteOnClose);
         }
-        about_->show();
-        about_->raise();
-        about_->activateWindow();
+        showInFront(*about_);
     });
 }
 

@@ -9,6 +9,7 @@
 #include "playback/sound_output.h"
 #include "ui/main_window.h"
 #include "ui/preview_window.h"
+#include "ui/window_size.h"
 
 namespace blx52 {
 
@@ -56,9 +57,7 @@ void TForm1::Preview1Click() {
                         [preview] { preview->picturesChanged(); });
             }
         }
-        preview_->show();
-        preview_->raise();
-        preview_->activateWindow();
+        showInFront(*preview_);
     });
 }
 

@@ -52,6 +52,10 @@ QWidget* scrollingClientArea(QWidget* clientArea);
 // The frame around a top-level widget as the window system reports it now (0 before framing).
 QMargins frameMarginsOf(const QWidget& window);
 
+// Shows a window the program keeps (log, preview, ports, About…) in front of the others, with the
+// keyboard, whether it was hidden or only behind.
+void showInFront(QWidget& window);
+
 // Watches a top-level window and, whenever the reported frame differs from the one last
 // allowed for, resizes the client area so that the outer size is `outer` again and lets
 // `place` put the window where it belongs. A resize by the user leaves the frame as it was
